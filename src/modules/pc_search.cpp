@@ -1,0 +1,69 @@
+#include "modules/pc_search.h"
+
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern)
+{
+    std::vector<std::string> names;
+    std::error_code error;
+    fs::directory_iterator it(dir, error);
+    for (; !error && it != fs::directory_iterator(); it.increment(error)) {
+        std::error_code typeError;
+        if (!it->is_regular_file(typeError))
+            continue;
+        const std::string name = it->path().filename().string();
+        if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+            names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string JoinPcPath(const std::string& dir, const std::string& name)
+{
+    if (dir.empty())
+        return name;
+    return dir.back() == '/' ? dir + name : dir + "/" + name;
+}
+
+MifCount CountMifFiles(const std::string& dir, std::string* singleName)
+{
+    const auto names = FindPcFiles(dir, "*.mif");
+    if (names.empty())
+        return mifCountNone;
+    if (names.size() > 1)
+        return mifCountMany;
+    if (singleName != nullptr)
+        *singleName = names.front();
+    return mifCountOne;
+}
+
+std::string CutAtExtension(const std::string& name, const std::string& extension)
+{
+    const size_t at = Lower(name).find(Lower(extension));
+    return at == std::string::npos ? name : name.substr(0, at);
+}
+
+bool HasExtension(const std::string& name, const std::string& extension)
+{
+    return name.size() >= extension.size() &&
+           Lower(name.substr(name.size() - extension.size())) == Lower(extension);
+}

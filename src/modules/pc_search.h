@@ -1,0 +1,26 @@
+// Searches of a PC directory the way module folders are checked: wildcard patterns such as
+// "*.mod" match file names without regard to letter case, so CHESS.MOD counts as a .mod file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// Names (not paths) of the regular files directly in dir that match pattern, sorted. A missing
+// or unreadable directory gives an empty list.
+std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern);
+
+// Joins a PC directory and a name with exactly one "/" between them.
+std::string JoinPcPath(const std::string& dir, const std::string& name);
+
+enum MifCount { mifCountNone, mifCountOne, mifCountMany };
+
+// Counts the .mif files in dir; with exactly one, its file name (extension included) goes to
+// singleName when that is given.
+MifCount CountMifFiles(const std::string& dir, std::string* singleName = nullptr);
+
+// The part of name before the first occurrence of extension (".mod"), ignoring letter case;
+// the whole name when it does not contain the extension.
+std::string CutAtExtension(const std::string& name, const std::string& extension);
+
+// Whether name ends with extension, ignoring letter case.
+bool HasExtension(const std::string& name, const std::string& extension);
