@@ -1,0 +1,400 @@
+#include "sim/efs_responder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace sim {
+
+namespace {
+
+constexpr size_t hostileLongNameBytes = 100;
+constexpr size_t hostileExtraEntries = 150;
+constexpr uint32_t hostileLengthExcess = 300;
+
+std::vector<uint8_t> StatusReply(uint8_t subcommand, EfsStatusCode status)
+{
+    return {dmEfs, subcommand, status};
+}
+
+std::vector<uint8_t> BadCommandReply(const std::vector<uint8_t>& request)
+{
+    std::vector<uint8_t> reply{dmBadCommand};
+    const size_t echoed = std::min(request.size(), maxReplyPayload - 1);
+    reply.insert(reply.end(), request.begin(), request.begin() + static_cast<long>(echoed));
+    return reply;
+}
+
+uint32_t Clamp32(uint64_t value)
+{
+    return value > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
+}
+
+// A name field at offset: a length byte L, then L bytes ending in the one 0x00 terminator.
+struct NameField {
+    EfsStatusCode status = efsStatusOk;
+    DevicePath path;
+    size_t end = 0;  // offset just past the field
+};
+
+NameField ReadNameField(const std::vector<uint8_t>& request, size_t offset)
+{
+    NameField field;
+    if (offset >= request.size()) {
+        field.status = efsStatusParameterError;
+        return field;
+    }
+    const size_t length = request[offset];
+    if (length == 0 || offset + 1 + length > request.size() || request[offset + length] != 0) {
+        field.status = efsStatusParameterError;
+        return field;
+    }
+    const auto* first = reinterpret_cast<const char*>(request.data() + offset + 1);
+    const std::string_view text(first, length - 1);
+    if (text.find('\0') != std::string_view::npos) {
+        field.status = efsStatusBadFileName;
+        return field;
+    }
+    auto path = ParseDevicePath(text);
+    if (!path) {
+        field.status = efsStatusBadFileName;
+        return field;
+    }
+    field.path = std::move(*path);
+    field.end = offset + 1 + length;
+    return field;
+}
+
+bool Failing(const DevicePath& path, const SimBehaviour& behaviour)
+{
+    for (const auto& text : behaviour.failingPaths) {
+        auto failing = ParseDevicePath(text);
+        if (failing && *failing == path)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+CEfsResponder::CEfsResponder(CSimFileSystem& fs) : fileSystem(fs) {}
+
+std::vector<uint8_t> CEfsResponder::Handle(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    const bool blockTransfer =
+        request.size() >= 3 && (request[1] == efsWriteFile || (request[1] == efsReadFile && request[2] != 0));
+    if (blockTransfer && request == previousRequest)
+        return previousReply;
+    std::vector<uint8_t> reply = Dispatch(request, behaviour);
+    previousRequest = request;
+    previousReply = reply;
+    return reply;
+}
+
+std::vector<uint8_t> CEfsResponder::Dispatch(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    if (request.size() < 2)
+        return {dmBadLength, dmEfs};
+    switch (request[1]) {
+    case efsMkDir:
+    case efsRmDir:
+    case efsRemoveFile:
+        return NameOperation(request, behaviour);
+    case efsListDirs:
+    case efsListFiles:
+        return List(request, behaviour);
+    case efsReadFile:
+        return Read(request, behaviour);
+    case efsWriteFile:
+        return Write(request, behaviour);
+    case efsGetAttributes:
+        return Attributes(request, behaviour);
+    case efsIterateDirs:
+    case efsIterateFiles:
+        if (behaviour.noIteration)
+            return BadCommandReply(request);
+        return Iterate(request, behaviour);
+    case efsSpace:
+        return Space(behaviour);
+    default:
+        return StatusReply(request[1], efsStatusUnknownOperation);
+    }
+}
+
+std::vector<uint8_t> CEfsResponder::NameOperation(const std::vector<uint8_t>& request,
+                                                  const SimBehaviour& behaviour)
+{
+    const uint8_t subcommand = request[1];
+    const NameField name = ReadNameField(request, 2);
+    if (name.status != efsStatusOk)
+        return StatusReply(subcommand, name.status);
+    if (Failing(name.path, behaviour))
+        return StatusReply(subcommand, efsStatusDeviceFailure);
+    EfsStatusCode status = efsStatusOk;
+    if (subcommand == efsMkDir)
+        status = fileSystem.MakeDir(name.path);
+    else if (subcommand == efsRmDir)
+        status = fileSystem.RemoveDir(name.path);
+    else
+        status = fileSystem.RemoveFile(name.path);
+    return StatusReply(subcommand, status);
+}
+
+EfsStatusCode CEfsResponder::Entries(const DevicePath& directory, bool directories,
+                                     const SimBehaviour& behaviour, std::vector<std::string>& names)
+{
+    const EfsStatusCode status = fileSystem.List(directory, directories, names);
+    if (status != efsStatusOk)
+        return status;
+    if (behaviour.hostileLongNames)
+        names.push_back(std::string(hostileLongNameBytes - 4, 'L') + (directories ? "_dir" : ".txt"));
+    if (behaviour.hostileManyEntries) {
+        for (size_t i = 0; i < hostileExtraEntries; ++i) {
+            char name[32];
+            std::snprintf(name, sizeof name, directories ? "extra_dir%03zu" : "extra%03zu.txt", i);
+            names.emplace_back(name);
+        }
+    }
+    return efsStatusOk;
+}
+
+std::vector<uint8_t> CEfsResponder::List(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    const uint8_t subcommand = request[1];
+    const NameField name = ReadNameField(request, 2);
+    if (name.status != efsStatusOk)
+        return StatusReply(subcommand, name.status);
+    if (Failing(name.path, behaviour))
+        return StatusReply(subcommand, efsStatusDeviceFailure);
+    std::vector<std::string> names;
+    const EfsStatusCode status = Entries(name.path, subcommand == efsListDirs, behaviour, names);
+    if (status != efsStatusOk)
+        return StatusReply(subcommand, status);
+
+    std::vector<uint8_t> block;
+    for (const auto& entry : names) {
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(0);
+    }
+    std::vector<uint8_t> reply = StatusReply(subcommand, efsStatusOk);
+    PutLe16(reply, Clamp32(names.size()) & 0xFFFF);
+    const size_t claimed = block.size() + (behaviour.hostileLengths ? hostileLengthExcess : 0);
+    if (reply.size() + 2 + block.size() > maxReplyPayload || claimed > 0xFFFF)
+        return StatusReply(subcommand, efsStatusMoreRecords);  // never a silently cut listing
+    PutLe16(reply, static_cast<uint32_t>(claimed));
+    reply.insert(reply.end(), block.begin(), block.end());
+    return reply;
+}
+
+std::vector<uint8_t> CEfsResponder::Iterate(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    const uint8_t subcommand = request[1];
+    if (request.size() < 7)
+        return StatusReply(subcommand, efsStatusParameterError);
+    const uint32_t sequence = GetLe32(request.data() + 2);
+    const NameField name = ReadNameField(request, 6);
+    if (name.status != efsStatusOk)
+        return StatusReply(subcommand, name.status);
+    if (Failing(name.path, behaviour))
+        return StatusReply(subcommand, efsStatusDeviceFailure);
+    const bool directories = subcommand == efsIterateDirs;
+    std::vector<std::string> names;
+    const EfsStatusCode status = Entries(name.path, directories, behaviour, names);
+    if (status != efsStatusOk)
+        return StatusReply(subcommand, status);
+    if (sequence >= names.size())
+        return StatusReply(subcommand, efsStatusEnumerationDone);
+
+    const std::string path = DeviceChildText(name.path, names[sequence]);
+    SimEntryInfo info;
+    auto entryPath = name.path;
+    entryPath.push_back(names[sequence]);
+    if (fileSystem.Stat(entryPath, info) != efsStatusOk)
+        info = SimEntryInfo{directories, 0, 0, {}};
+
+    // Entry details: kind, size, attribute record, modification time, then reserved bytes.
+    std::vector<uint8_t> reply = StatusReply(subcommand, efsStatusOk);
+    PutLe32(reply, directories ? 1u : 0u);
+    PutLe32(reply, Clamp32(info.size));
+    PutLe16(reply, info.attributes.attributes);
+    reply.push_back(info.attributes.option1);
+    reply.push_back(info.attributes.option2);
+    PutLe32(reply, info.deviceTime);
+    reply.resize(25, 0);
+    reply.insert(reply.end(), path.begin(), path.end());
+    if (!behaviour.hostileLengths)  // hostile: the name runs to the end of the packet unterminated
+        reply.push_back(0);
+    if (reply.size() > maxReplyPayload)
+        return StatusReply(subcommand, efsStatusBadFileName);
+    return reply;
+}
+
+std::vector<uint8_t> CEfsResponder::Attributes(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    const NameField name = ReadNameField(request, 2);
+    if (name.status != efsStatusOk)
+        return StatusReply(efsGetAttributes, name.status);
+    if (Failing(name.path, behaviour))
+        return StatusReply(efsGetAttributes, efsStatusDeviceFailure);
+    SimEntryInfo info;
+    const EfsStatusCode status = fileSystem.Stat(name.path, info);
+    if (status != efsStatusOk)
+        return StatusReply(efsGetAttributes, status);
+    std::vector<uint8_t> reply = StatusReply(efsGetAttributes, efsStatusOk);
+    PutLe16(reply, info.attributes.attributes);
+    reply.push_back(info.attributes.option1);
+    reply.push_back(info.attributes.option2);
+    PutLe32(reply, info.deviceTime);
+    PutLe32(reply, Clamp32(info.size));
+    return reply;
+}
+
+std::vector<uint8_t> CEfsResponder::Read(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    if (request.size() < 3)
+        return StatusReply(efsReadFile, efsStatusParameterError);
+    const uint8_t sequence = request[2];
+    if (sequence != 0) {
+        if (!reading.active)
+            return StatusReply(efsReadFile, efsStatusFileNotOpen);
+        if (sequence != NextSequence(reading.lastSequence)) {
+            reading.active = false;
+            return StatusReply(efsReadFile, efsStatusParameterError);
+        }
+        if (reading.offset >= reading.data.size())
+            return StatusReply(efsReadFile, efsStatusEndOfFile);
+        return ReadBlock(sequence, false, behaviour);
+    }
+
+    reading = ReadSession{};
+    const NameField name = ReadNameField(request, 3);
+    if (name.status != efsStatusOk)
+        return StatusReply(efsReadFile, name.status);
+    if (Failing(name.path, behaviour))
+        return StatusReply(efsReadFile, efsStatusDeviceFailure);
+    std::vector<uint8_t> data;
+    const EfsStatusCode status = name.path.empty() ? efsStatusFileMissing : fileSystem.ReadFile(name.path, data);
+    if (status != efsStatusOk)
+        return StatusReply(efsReadFile, status);
+    if (data.size() > UINT32_MAX)
+        return StatusReply(efsReadFile, efsStatusDeviceFailure);
+    reading.active = true;
+    reading.data = std::move(data);
+    return ReadBlock(0, true, behaviour);
+}
+
+std::vector<uint8_t> CEfsResponder::ReadBlock(uint8_t sequence, bool first, const SimBehaviour& behaviour)
+{
+    uint32_t announced = static_cast<uint32_t>(reading.data.size());
+    if (first && behaviour.hostileReadOverrun) {
+        // Announce half of what will be sent; an empty file still sends one block.
+        announced /= 2;
+        if (reading.data.empty())
+            reading.data.assign(16, 'X');
+    }
+    const size_t length = std::min(efsBlockSize, reading.data.size() - reading.offset);
+    const size_t next = reading.offset + length;
+    const bool more = next < reading.data.size();
+
+    std::vector<uint8_t> reply = StatusReply(efsReadFile, efsStatusOk);
+    reply.push_back(sequence);
+    reply.push_back(more ? 1 : 0);
+    if (first)
+        PutLe32(reply, announced);
+    PutLe16(reply, static_cast<uint32_t>(length) + (behaviour.hostileLengths ? hostileLengthExcess : 0));
+    const auto begin = reading.data.begin() + static_cast<long>(reading.offset);
+    reply.insert(reply.end(), begin, begin + static_cast<long>(length));
+    reading.offset = next;
+    reading.lastSequence = sequence;
+    return reply;
+}
+
+std::vector<uint8_t> CEfsResponder::Write(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    if (request.size() < 4)
+        return StatusReply(efsWriteFile, efsStatusParameterError);
+    return request[2] == 0 ? WriteFirst(request, behaviour) : WriteNext(request);
+}
+
+std::vector<uint8_t> CEfsResponder::WriteFirst(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
+{
+    writing = WriteSession{};
+    if (request.size() < 14)
+        return StatusReply(efsWriteFile, efsStatusParameterError);
+    const bool more = request[3] != 0;
+    const uint32_t total = GetLe32(request.data() + 5);
+    const EfsAttributeRecord attributes{GetLe16(request.data() + 9), request[11], request[12]};
+    const NameField name = ReadNameField(request, 13);
+    if (name.status != efsStatusOk)
+        return StatusReply(efsWriteFile, name.status);
+    if (name.end + 2 > request.size())
+        return StatusReply(efsWriteFile, efsStatusParameterError);
+    const size_t length = GetLe16(request.data() + name.end);
+    if (length > efsBlockSize || name.end + 2 + length > request.size() || length > total)
+        return StatusReply(efsWriteFile, efsStatusParameterError);
+    if (name.path.empty())
+        return StatusReply(efsWriteFile, efsStatusBadFileName);
+    if (Failing(name.path, behaviour))
+        return StatusReply(efsWriteFile, efsStatusDeviceFailure);
+
+    SimEntryInfo parent;
+    const DevicePath parentPath(name.path.begin(), name.path.end() - 1);
+    if (fileSystem.Stat(parentPath, parent) != efsStatusOk || !parent.isDirectory)
+        return StatusReply(efsWriteFile, efsStatusDirMissing);
+    SimEntryInfo existing;
+    uint64_t reclaimed = 0;
+    if (fileSystem.Stat(name.path, existing) == efsStatusOk) {
+        if (existing.isDirectory)
+            return StatusReply(efsWriteFile, efsStatusIllegalOperation);
+        reclaimed = AllocatedBytes(existing.size);
+    }
+    if (AllocatedBytes(total) > fileSystem.FreeBytes() + reclaimed)
+        return StatusReply(efsWriteFile, efsStatusOutOfSpace);
+
+    const auto data = request.begin() + static_cast<long>(name.end + 2);
+    writing.active = true;
+    writing.path = name.path;
+    writing.total = total;
+    writing.attributes = attributes;
+    writing.data.assign(data, data + static_cast<long>(length));
+    writing.lastSequence = 0;
+    return StatusReply(efsWriteFile, more ? efsStatusOk : Commit());
+}
+
+std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& request)
+{
+    const uint8_t sequence = request[2];
+    const bool more = request[3] != 0;
+    if (!writing.active)
+        return StatusReply(efsWriteFile, efsStatusFileNotOpen);
+    // Out of order, malformed or beyond the announced total: the transfer is abandoned and the
+    // stored file keeps its old content.
+    const size_t length = request.size() >= 6 ? GetLe16(request.data() + 4) : 0;
+    if (sequence != NextSequence(writing.lastSequence) || request.size() < 6 || length == 0 ||
+        length > efsBlockSize || 6 + length > request.size() || writing.data.size() + length > writing.total) {
+        writing = WriteSession{};
+        return StatusReply(efsWriteFile, efsStatusParameterError);
+    }
+    writing.data.insert(writing.data.end(), request.begin() + 6, request.begin() + 6 + static_cast<long>(length));
+    writing.lastSequence = sequence;
+    return StatusReply(efsWriteFile, more ? efsStatusOk : Commit());
+}
+
+EfsStatusCode CEfsResponder::Commit()
+{
+    WriteSession finished = std::move(writing);
+    writing = WriteSession{};
+    if (finished.data.size() != finished.total)
+        return efsStatusParameterError;  // fewer bytes than announced: keep the old file
+    return fileSystem.WriteFile(finished.path, finished.data, finished.attributes);
+}
+
+std::vector<uint8_t> CEfsResponder::Space(const SimBehaviour& behaviour)
+{
+    std::vector<uint8_t> reply = StatusReply(efsSpace, efsStatusOk);
+    PutLe32(reply, Clamp32(fileSystem.FreeBytes()));
+    PutLe32(reply, behaviour.usedFigureZero ? 0 : Clamp32(fileSystem.UsedBytes()));
+    return reply;
+}
+
+}  // namespace sim

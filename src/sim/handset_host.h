@@ -1,0 +1,102 @@
+// Serves a handset model on the master side of a pseudo-terminal, on a thread of its own. The
+// slave side is the port a client opens; its line rate (read from the pty) decides whether the
+// handset understands a request. Behaviours may be changed while it runs; every request it
+// hears is recorded for tests.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "sim/handset_model.h"
+#include "sim/request_cutter.h"
+
+namespace sim {
+
+enum class SimReplyFate {
+    answered,
+    unanswered,  // not understood, not spoken at this rate, or silent
+    lost         // answered by the model, then dropped on purpose
+};
+
+struct SimRequestRecord {
+    SimClock::time_point time;
+    uint32_t baud = 0;
+    std::vector<uint8_t> payload;  // the decoded frame, or the modem text line
+    bool framed = true;
+    SimReplyFate fate = SimReplyFate::unanswered;
+};
+
+class CHandsetHost {
+public:
+    static constexpr size_t maxLogEntries = 10000;
+
+    // Opens a pty pair and serves model on it. nullptr on failure, with the reason in error.
+    static std::unique_ptr<CHandsetHost> Start(std::unique_ptr<CHandsetModel> model, std::string* error = nullptr);
+
+    ~CHandsetHost();
+    CHandsetHost(const CHandsetHost&) = delete;
+    CHandsetHost& operator=(const CHandsetHost&) = delete;
+
+    // The terminal a client opens (e.g. "/dev/pts/7").
+    const std::string& SlavePath() const { return slavePath; }
+
+    // Ends the serving thread at once (a pending delay or throttled write is cut short).
+    void Stop();
+
+    void UpdateBehaviour(const std::function<void(SimBehaviour&)>& change);
+    SimBehaviour Behaviour() const;
+    // Runs action on the model's file system while no request is being handled.
+    void WithFileSystem(const std::function<void(CSimFileSystem&)>& action);
+
+    // The slave's line rate in bits per second (0 when unknown).
+    uint32_t LineRate() const;
+
+    // The most recent requests (at most maxLogEntries), oldest first.
+    std::vector<SimRequestRecord> RequestLog() const;
+    // Requests heard since the start, including those dropped from the log.
+    size_t RequestCount() const;
+    // Waits until RequestCount() reaches count; false when timeout passes first.
+    bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+
+private:
+    CHandsetHost(std::unique_ptr<CHandsetModel> model, int masterFd, int slaveFd, int wakeFd, std::string slavePath);
+
+    void Run();
+    void Process(const uint8_t* bytes, size_t count);
+    // Sends one reply packet as the current switches say; false once a stop was requested.
+    bool Send(const SimPacket& packet, const SimBehaviour& switches);
+    bool WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud);
+    // Waits until deadline; true when a stop was requested first.
+    bool StopRequestedBy(SimClock::time_point deadline) const;
+
+    std::unique_ptr<CHandsetModel> model;
+    const int masterFd;
+    const int slaveFd;  // held open so the master never sees a hang-up between clients
+    const int wakeFd;
+    const std::string slavePath;
+
+    mutable std::mutex mutex;  // guards model, log, requestCount, replyCount
+    mutable std::condition_variable logChanged;
+    std::deque<SimRequestRecord> log;
+    size_t requestCount = 0;
+    unsigned replyCount = 0;
+
+    CRequestCutter cutter;  // touched by the serving thread only
+    uint32_t noiseState = 0x2545F491u;
+    std::atomic<bool> stopping{false};
+    std::thread thread;
+};
+
+// Bits per second of a termios speed constant, 0 for one this code does not know.
+uint32_t BaudOfSpeed(unsigned speed);
+
+}  // namespace sim

@@ -1,0 +1,45 @@
+// Switches that make the virtual handset behave like a particular phone, or misbehave on
+// purpose for tests. The host lets them change while it runs.
+#pragma once
+
+#include <chrono>
+#include <set>
+#include <string>
+
+namespace sim {
+
+enum class SimSpeeds { only38400, only115200, both };
+
+enum class SimDownloadMode {
+    none,           // a diagnostic phone
+    download,       // answers only the download probe
+    streamDownload  // answers only the stream-download hello
+};
+
+struct SimBehaviour {
+    // Line rates it understands. A phone speaking both starts at either; after a rate switch
+    // to 115200 it speaks only that until a reset.
+    SimSpeeds speeds = SimSpeeds::both;
+    SimDownloadMode downloadMode = SimDownloadMode::none;
+    bool dataPhone = false;  // ignores DM frames until the modem command switches it
+    bool noEfs = false;      // EFS requests get the bad-command reply
+    bool noIteration = false;  // the iteration subcommands get the bad-command reply
+    bool usedFigureZero = false;
+    std::chrono::milliseconds resetAbsence{2000};  // how long a reset keeps it silent
+    std::set<std::string> failingPaths;  // device paths ("/a/b") whose requests fail with status 1
+
+    // Hostile replies, each aimed at one reader of the product.
+    bool hostileLengths = false;     // length fields larger than the packet that carries them
+    bool hostileLongNames = false;   // listings carry an extra entry with a 100-byte name
+    bool hostileManyEntries = false; // listings carry 150 extra entries
+    bool hostileReadOverrun = false; // reads deliver more data than the total they announce
+
+    // Wire-level behaviours, applied by the pty host.
+    bool silent = false;  // hears everything, answers nothing
+    bool noise = false;   // junk bytes and a corrupted copy go before every reply
+    unsigned loseEveryNthReply = 0;  // 0: none lost
+    bool throttle = false;           // replies leave at the line rate, 10 bits a byte
+    std::chrono::milliseconds replyDelay{0};
+};
+
+}  // namespace sim

@@ -1,0 +1,55 @@
+#include "sim/sim_port.h"
+
+#include <cctype>
+
+#include "platform/debug_sink.h"
+#include "platform/virtual_ports.h"
+#include "sim/demo_tree.h"
+#include "sim/directory_file_system.h"
+#include "sim/handset_host.h"
+
+namespace {
+
+bool StartsWithSim(const std::string& name)
+{
+    return name.size() >= 3 && std::toupper(static_cast<unsigned char>(name[0])) == 'S' &&
+           std::toupper(static_cast<unsigned char>(name[1])) == 'I' &&
+           std::toupper(static_cast<unsigned char>(name[2])) == 'M';
+}
+
+}  // namespace
+
+std::shared_ptr<sim::CHandsetHost> StartVirtualHandset(const std::string& portName)
+{
+    if (!StartsWithSim(portName))
+        return nullptr;
+    std::unique_ptr<sim::CSimFileSystem> fileSystem;
+    if (portName.size() == 3) {
+        fileSystem = sim::MakeDemoFileSystem();
+    } else if (portName[3] == ':' && portName.size() > 4) {
+        fileSystem = sim::CDirectoryFileSystem::Open(portName.substr(4));
+        if (!fileSystem) {
+            DebugOutput("Virtual handset: not a directory: " + portName.substr(4) + "\n");
+            return nullptr;
+        }
+    } else {
+        return nullptr;
+    }
+    std::string error;
+    auto host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(fileSystem)), &error);
+    if (!host) {
+        DebugOutput("Virtual handset: " + error + "\n");
+        return nullptr;
+    }
+    return std::shared_ptr<sim::CHandsetHost>(std::move(host));
+}
+
+void InstallVirtualHandsetPorts()
+{
+    RegisterVirtualPortProvider([](const std::string& name) -> std::optional<VirtualPortLease> {
+        auto host = StartVirtualHandset(name);
+        if (!host)
+            return std::nullopt;
+        return VirtualPortLease{host->SlavePath(), host};
+    });
+}
