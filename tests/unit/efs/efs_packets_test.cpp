@@ -1,0 +1,119 @@
+// Request bytes: the name field, the length rule and the layout of every request.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "efs/efs_packets.h"
+#include "efs_test_replies.h"
+
+using efs_test::Bytes;
+
+TEST(EfsNameField, CountsTheTerminatorInTheLengthByte)
+{
+    EfsRequest field;
+    ASSERT_TRUE(PackDeviceName(field, ""));
+    EXPECT_EQ(field, (Bytes{0x01, 0x00}));
+
+    field.clear();
+    ASSERT_TRUE(PackDeviceName(field, "abc"));
+    EXPECT_EQ(field, (Bytes{0x04, 'a', 'b', 'c', 0x00}));
+
+    field.clear();
+    ASSERT_TRUE(PackDeviceName(field, "/brew/mod/x.mo"));  // 14 characters
+    EXPECT_EQ(field.front(), 15);
+    EXPECT_EQ(field.size(), 16u);
+}
+
+TEST(EfsNameField, RefusesNamesTheLengthByteCannotCarryOrTheHandsetWouldCut)
+{
+    EfsRequest field{0x59};
+    ASSERT_TRUE(PackDeviceName(field, std::string(254, 'n')));
+    EXPECT_EQ(field[1], 255);
+    EXPECT_EQ(field.size(), 1u + 1u + 254u + 1u);
+
+    field = {0x59};
+    EXPECT_FALSE(PackDeviceName(field, std::string(255, 'n')));
+    EXPECT_FALSE(PackDeviceName(field, std::string("keep\0me", 7)));
+    EXPECT_EQ(field, (Bytes{0x59})) << "a refused name appends nothing";
+
+    EXPECT_FALSE(BuildEfsNameRequest(efsRemoveFile, std::string(300, 'x')));
+    EXPECT_FALSE(BuildEfsIterateRequest(efsIterateFiles, 0, std::string(255, 'x')));
+    EXPECT_FALSE(BuildEfsReadFirstRequest(std::string(255, 'x')));
+}
+
+TEST(EfsRequests, FixedExamples)
+{
+    EXPECT_EQ(BuildEfsSpaceRequest(), (Bytes{0x59, 0x0C}));
+    EXPECT_EQ(*BuildEfsNameRequest(efsListDirs, ""), (Bytes{0x59, 0x02, 0x01, 0x00}));
+    EXPECT_EQ(*BuildEfsNameRequest(efsMkDir, "/d"), (Bytes{0x59, 0x00, 0x03, '/', 'd', 0x00}));
+    EXPECT_EQ(*BuildEfsIterateRequest(efsIterateFiles, 0, ""),
+              (Bytes{0x59, 0x0B, 0, 0, 0, 0, 0x01, 0x00}));
+    EXPECT_EQ(*BuildEfsIterateRequest(efsIterateDirs, 0x01020304, "a"),
+              (Bytes{0x59, 0x0A, 0x04, 0x03, 0x02, 0x01, 0x02, 'a', 0x00}));
+    EXPECT_EQ(*BuildEfsReadFirstRequest("f"), (Bytes{0x59, 0x04, 0x00, 0x02, 'f', 0x00}));
+    EXPECT_EQ(BuildEfsReadNextRequest(7), (Bytes{0x59, 0x04, 0x07}));
+    EXPECT_FALSE(BuildEfsNameRequest(efsReadFile, "f")) << "not a name-only request";
+    EXPECT_FALSE(BuildEfsIterateRequest(efsListDirs, 0, "")) << "not an iteration";
+}
+
+TEST(EfsRequests, WriteBlocksCarryHeaderThenLengthAndData)
+{
+    const Bytes data{0xDE, 0xAD};
+    const auto first = BuildEfsWriteFirstBlock(true, 1, 0x01020304,
+                                               EfsFileAttributes{0x00FF, 1, 0}, "ab", data);
+    ASSERT_TRUE(first);
+    EXPECT_EQ(*first, (Bytes{0x59, 0x05, 0x00, 0x01, 0x01, 0x04, 0x03, 0x02, 0x01, 0xFF, 0x00,
+                             0x01, 0x00, 0x03, 'a', 'b', 0x00, 0x02, 0x00, 0xDE, 0xAD}));
+
+    const auto next = BuildEfsWriteNextBlock(9, false, data);
+    ASSERT_TRUE(next);
+    EXPECT_EQ(*next, (Bytes{0x59, 0x05, 0x09, 0x00, 0x02, 0x00, 0xDE, 0xAD}));
+
+    const Bytes full(256, 1), over(257, 1);
+    EXPECT_TRUE(BuildEfsWriteFirstBlock(false, 1, 0, {}, "a", {}));
+    EXPECT_TRUE(BuildEfsWriteNextBlock(1, false, full));
+    EXPECT_FALSE(BuildEfsWriteFirstBlock(false, 1, 257, {}, "a", over));
+    EXPECT_FALSE(BuildEfsWriteNextBlock(1, false, over));
+    EXPECT_FALSE(BuildEfsWriteNextBlock(1, false, {})) << "later blocks hold 1 to 256 bytes";
+    EXPECT_FALSE(BuildEfsWriteNextBlock(0, false, data)) << "sequence 0 only opens a file";
+}
+
+TEST(EfsRequests, SequenceRunsTo255ThenRestartsAt1)
+{
+    EXPECT_EQ(NextEfsSequence(0), 1);
+    EXPECT_EQ(NextEfsSequence(254), 255);
+    EXPECT_EQ(NextEfsSequence(255), 1);
+}
+
+TEST(EfsRequestLength, AgreesWithEveryBuilder)
+{
+    const Bytes block = efs_test::Pattern(200, 3);
+    const std::string name = "/some/dir/file.bin";
+    const std::vector<EfsRequest> requests = {
+        *BuildEfsNameRequest(efsMkDir, name),
+        *BuildEfsNameRequest(efsRmDir, ""),
+        *BuildEfsNameRequest(efsListFiles, name),
+        *BuildEfsNameRequest(efsGetAttributes, std::string(254, 'z')),
+        *BuildEfsIterateRequest(efsIterateDirs, 5, name),
+        *BuildEfsReadFirstRequest(name),
+        BuildEfsReadNextRequest(200),
+        *BuildEfsWriteFirstBlock(true, 1, 1000, {}, name, block),
+        *BuildEfsWriteFirstBlock(false, 1, 0, {}, "", {}),
+        *BuildEfsWriteNextBlock(3, true, Bytes(256, 9)),
+        BuildEfsSpaceRequest(),
+    };
+    for (const auto& request : requests)
+        EXPECT_EQ(EfsRequestLength(request), request.size()) << "subcommand " << int(request[1]);
+}
+
+TEST(EfsRequestLength, TruncatedRequestsNeverReadPastTheirBytes)
+{
+    const auto write = *BuildEfsWriteFirstBlock(false, 1, 3, {}, "name", Bytes{1, 2, 3});
+    for (size_t cut = 0; cut < 16 + 5; ++cut) {
+        const size_t length = EfsRequestLength(std::span(write.data(), cut));
+        EXPECT_EQ(length, 0u) << "cut at " << cut;
+    }
+    EXPECT_EQ(EfsRequestLength(Bytes{0x59, 0x04}), 0u);
+    EXPECT_EQ(EfsRequestLength(Bytes{0x59, 0x04, 0x00}), 0u);
+    EXPECT_EQ(EfsRequestLength(Bytes{0x59, 0x0D}), 2u) << "12 and above have no parameters";
+}
