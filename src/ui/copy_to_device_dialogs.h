@@ -1,0 +1,67 @@
+// The dialogs of the commands that put something on the device: New File, New Directory and
+// New Module. Device paths are in dialog form ("/" followed by the device path).
+#pragma once
+
+#include <QDialog>
+
+class QLineEdit;
+class QPushButton;
+
+// Device path fields hold at most this many characters as typed.
+constexpr int devicePathFieldLimit = 57;
+constexpr int moduleNameFieldLimit = 32;
+
+class CNewFileDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CNewFileDialog(QWidget* parent = nullptr);
+
+    QString PcFile() const;
+    QString DevicePath() const;
+    void SetPcFile(const QString& path);
+    void SetDevicePath(const QString& path);
+
+    QPushButton* BrowseButton() const { return browse_; }
+
+    // Refuses to close (reporting why) while one field is given without the other or the PC
+    // file names a directory.
+    void accept() override;
+
+private:
+    QLineEdit* pcFile_;
+    QLineEdit* devicePath_;
+    QPushButton* browse_;
+};
+
+class CNewDirectoryDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CNewDirectoryDialog(QWidget* parent = nullptr);
+
+    QString DirectoryPath() const;
+    void SetDirectoryPath(const QString& path);
+
+    // Refuses a path that ends with "/": it names an existing directory, not a new one.
+    void accept() override;
+
+private:
+    QLineEdit* directoryPath_;
+};
+
+class CNewModuleDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit CNewModuleDialog(QWidget* parent = nullptr);
+
+    QString ModuleDirectory() const;
+    QString ModuleName() const;
+    void SetModuleDirectory(const QString& path);
+    void SetModuleName(const QString& name);
+
+    QPushButton* BrowseButton() const { return browse_; }
+
+private:
+    QLineEdit* moduleDirectory_;
+    QLineEdit* moduleName_;
+    QPushButton* browse_;
+};

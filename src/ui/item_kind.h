@@ -1,0 +1,13 @@
+// The kinds of rows in the device list and the Type texts that name them. Rows are read back by
+// their Type text, compared without regard to case.
+#pragma once
+
+#include <optional>
+#include <string>
+
+enum class ItemKind : int { file = 0, directory = 1, module = 2 };
+
+const char* ItemKindText(ItemKind kind);  // "File", "Directory", "Module"
+
+// The kind a Type text names, or nothing for any other text.
+std::optional<ItemKind> ItemKindFromText(const std::string& text);

@@ -1,0 +1,57 @@
+// The right pane: the entries of the selected directory (or the modules) as rows of Name, Size,
+// Type and Modified, in one of four view modes. One model feeds an icon/list view and a details
+// view, so switching modes never re-reads anything.
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+#include <vector>
+
+#include "ui/item_kind.h"
+#include "ui/menu_rules.h"
+
+class QListView;
+class QStackedWidget;
+class QStandardItemModel;
+class QTreeView;
+class QItemSelectionModel;
+
+enum ListColumn : int { columnName = 0, columnSize, columnType, columnModified, columnCount };
+
+// The Size column's text: "%ld bytes", or empty for a size of -1.
+QString SizeText(std::int64_t size);
+
+class CTarlo32View : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTarlo32View(QWidget* parent = nullptr);
+
+    // Appends a row; size -1 leaves the Size column empty.
+    void AddItem(const QString& name, std::int64_t size, ItemKind kind, const QString& modified);
+    void DeleteAllItems();
+    int RowCount() const;
+    QString Text(int row, ListColumn column) const;
+
+    // The kinds of the selected rows (read back from their Type texts), top to bottom.
+    std::vector<ItemKind> SelectedRowKinds() const;
+    std::vector<int> SelectedRows() const;
+
+    ViewMode Mode() const { return mode_; }
+    void SetMode(ViewMode mode);
+    void ArrangeIcons();  // snaps the icons to the grid in the two icon modes
+
+    QStandardItemModel* Model() const { return model_; }
+    QItemSelectionModel* Selection() const;
+    QListView* IconView() const { return iconView_; }
+    QTreeView* DetailsView() const { return detailsView_; }
+
+signals:
+    void SelectionChanged();
+
+private:
+    QStandardItemModel* model_;
+    QStackedWidget* stack_;
+    QListView* iconView_;
+    QTreeView* detailsView_;
+    ViewMode mode_ = ViewMode::details;
+};

@@ -1,0 +1,3 @@
+#include "ui/size_display_mode.h"
+
+int SizeDisplayMode = sizeModeActual;

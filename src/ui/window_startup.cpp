@@ -1,0 +1,53 @@
+#include "ui/window_startup.h"
+
+#include <QApplication>
+
+#include "console/report/reporter.h"
+#include "ui/command_table.h"
+#include "ui/left_view.h"
+#include "ui/main_frame.h"
+#include "ui/pictures.h"
+#include "ui/size_display_mode.h"
+#include "ui/splash_window.h"
+#include "ui/window_reporters.h"
+
+namespace {
+
+constexpr AppMessage msgNoLeftPane = 13;
+constexpr int productSplashPauseMs = 1000;
+
+}  // namespace
+
+CMainFrame* StartMainWindow(const CWindowStartup& startup, int splashPauseMs)
+{
+    OutputMode = outputModeMessageBox;
+    InstallWindowReporters();
+    CSplashWindow::EnableSplashScreen(true);
+
+    auto* frame = new CMainFrame(CMainFrameOptions{splashPauseMs});
+    frame->setAttribute(Qt::WA_DeleteOnClose);
+    frame->setWindowTitle(QString::fromLatin1(applicationTitle));
+    frame->show();
+    frame->repaint();
+
+    SizeDisplayMode = sizeModeActual;
+    frame->UpdateCommandStates();
+
+    if (!frame->GetLeftView()) {
+        ReportAppMessage(msgNoLeftPane);
+        delete frame;
+        return nullptr;
+    }
+    if (startup.connectAtStart)
+        startup.connectAtStart(*frame);
+    return frame;
+}
+
+int RunWindowMode(int argc, char** argv, const CWindowStartup& startup)
+{
+    QApplication application(argc, argv);
+    QApplication::setWindowIcon(ProgramIcon());
+    if (!StartMainWindow(startup, productSplashPauseMs))
+        return 0;
+    return QApplication::exec();
+}
