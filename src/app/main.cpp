@@ -3,10 +3,12 @@
 #include "app/window_branch.h"
 #include "console/report/reporter.h"
 #include "console/startup.h"
+#include "sim/sim_port.h"
 
 int main(int argc, char** argv)
 {
     InstallMemoryExhaustionHandler();
+    InstallVirtualHandsetPorts();  // port names "SIM" and "SIM:DIR"
     if (argc > 1)
         return RunConsoleMode(argc, argv);
     return RunWindowBranch(argc, argv);

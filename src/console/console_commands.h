@@ -1,0 +1,23 @@
+// The commands a console run performs on a connected handset, shared by the command-line
+// options and the interactive prompt. Each reports its result as the console does.
+#pragma once
+
+#include <string>
+
+#include "console/report/app_messages.h"
+
+class CDiagPort;
+
+AppMessage ListModulesCommand(CDiagPort* port);
+AppMessage DeleteModuleCommand(CDiagPort* port, const std::string& moduleName);
+AppMessage LoadModuleCommand(CDiagPort* port, const std::string& dir, const std::string& name);
+AppMessage LoadPendingCommand(CDiagPort* port, const std::string& pcFile);
+AppMessage FetchFileCommand(CDiagPort* port, const std::string& deviceFile, const std::string& pcDir);
+AppMessage OfflineCommand(CDiagPort* port);
+AppMessage ResetCommand(CDiagPort* port);
+
+// Prints "Mem free/total: ..." or reports 72; returns 0 or 72.
+AppMessage StatisticsCommand(CDiagPort* port);
+
+// Reports code unless it is one of the codes a command leaves unreported.
+AppMessage Reported(AppMessage code);

@@ -1,0 +1,29 @@
+// Loading a VANT module from a PC directory, and the copy procedures it is built on, which the
+// window's copy commands use as well.
+#pragma once
+
+#include <string>
+
+#include "console/report/app_messages.h"
+
+class CDiagPort;
+
+// Puts dir's single N.mif at the device root and the rest of dir into the device directory
+// /N. Returns 1 on success or the code of the rule that failed; reports only the details that
+// the copy procedures report. A failed copy is rolled back, removing only what this load made.
+AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string& moduleName);
+
+// Copies the PC tree pcDir into deviceDir (created first), leaving out the PC file skipFile
+// when it is given. Checks the space first while EFS statistics are available. Reports its own
+// failures. createdDir (may be null) tells whether this call created deviceDir, so a caller
+// cleaning up after a failure never removes a directory that was there before.
+bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
+                           const std::string& skipFile = {}, bool* createdDir = nullptr);
+
+// Copies one PC file to one device path, checking the space before and the size after while
+// EFS statistics are available. Reports its own failures.
+bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile);
+
+// Copies pcFile to the device file "/pending": 67 on success, 66 on failure, 11 with no link,
+// 9 with no file name.
+AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile);

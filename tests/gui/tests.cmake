@@ -1,0 +1,23 @@
+# The window front end: its plain rules (unit) and its widgets under QTest on the offscreen
+# platform (gui). Screenshots go to $VANT_SCREENSHOT_DIR, else build/screenshots.
+if(NOT TARGET vant_ui)
+  return()  # a build without the window front end has nothing to test here
+endif()
+vant_add_test(unit_ui
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/node_paths_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/device_time_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/profile_file_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/serial_port_list_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/window_rules_test.cpp
+  LIBS vant_ui LABELS "unit")
+
+vant_add_test(gui_ui
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/port_dialog_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/splash_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/main_frame_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/screenshots_test.cpp
+  LIBS vant_ui Qt6::Test LABELS "gui")
+target_compile_definitions(gui_ui PRIVATE
+  VANT_DEFAULT_SCREENSHOT_DIR="${PROJECT_SOURCE_DIR}/build/screenshots")
