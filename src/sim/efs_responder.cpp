@@ -339,11 +339,17 @@ std::vector<uint8_t> CEfsResponder::WriteFirst(const std::vector<uint8_t>& reque
 
     SimEntryInfo parent;
     const DevicePath parentPath(name.path.begin(), name.path.end() - 1);
-    if (fileSystem.Stat(parentPath, parent) != efsStatusOk || !parent.isDirectory)
+    const EfsStatusCode parentStatus = fileSystem.Stat(parentPath, parent);
+    if (parentStatus == efsStatusIllegalOperation)
+        return StatusReply(efsWriteFile, parentStatus);  // a path the file system refuses
+    if (parentStatus != efsStatusOk || !parent.isDirectory)
         return StatusReply(efsWriteFile, efsStatusDirMissing);
     SimEntryInfo existing;
     uint64_t reclaimed = 0;
-    if (fileSystem.Stat(name.path, existing) == efsStatusOk) {
+    const EfsStatusCode existingStatus = fileSystem.Stat(name.path, existing);
+    if (existingStatus == efsStatusIllegalOperation)
+        return StatusReply(efsWriteFile, existingStatus);
+    if (existingStatus == efsStatusOk) {
         if (existing.isDirectory)
             return StatusReply(efsWriteFile, efsStatusIllegalOperation);
         reclaimed = AllocatedBytes(existing.size);
