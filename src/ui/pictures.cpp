@@ -240,9 +240,9 @@ QPixmap SplashPicture()
     // Signal arcs from the handset.
     painter.setPen(QPen(QColor(255, 255, 255, 90), 4));
     for (int radius = 40; radius <= 120; radius += 40)
-        painter.drawArc(QRectF(400 - radius, 110 - radius, 2.0 * radius, 2.0 * radius),
+        painter.drawArc(QRectF(440 - radius, 110 - radius, 2.0 * radius, 2.0 * radius),
                         -40 * 16, 80 * 16);
-    DrawHandset(painter, QRectF(330, 40, 70, 130), QColor(220, 235, 235));
+    DrawHandset(painter, QRectF(370, 40, 70, 130), QColor(220, 235, 235));
 
     QFont title(QStringLiteral("Arial"));
     title.setStyleHint(QFont::SansSerif);

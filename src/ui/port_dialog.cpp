@@ -32,6 +32,7 @@ CPortDialog::CPortDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(MakeLabel("Select the &Port on Which Device is Connected:", portBox_, this));
     layout->addWidget(portBox_);
     AddOkCancel(this, layout);
+    SetDialogUnitsSize(this, 200, 58);
     portBox_->setFocus();
 }
 
