@@ -1,0 +1,63 @@
+#include "link/diag_command.h"
+
+#include <array>
+#include <mutex>
+
+#include "link/frame_codec.h"
+
+std::atomic<long> CDiagCommand::liveCount{0};
+
+CDiagCommand::CDiagCommand(PayloadEncoding payloadEncoding) : encoding(payloadEncoding)
+{
+    liveCount.fetch_add(1, std::memory_order_relaxed);
+}
+
+CDiagCommand::~CDiagCommand()
+{
+    liveCount.fetch_sub(1, std::memory_order_relaxed);
+}
+
+long CDiagCommand::LiveCount()
+{
+    return liveCount.load(std::memory_order_relaxed);
+}
+
+LinkStatus CDiagCommand::BuildFrame(const uint8_t* payload, uint32_t length)
+{
+    if (payload == nullptr || length < 1 || length > frameMaxPayload)
+        return linkStatusFail;
+    if (encoding == encRaw) {
+        frame.assign(payload, payload + length);
+        return linkStatusOk;
+    }
+    std::array<uint8_t, frameWorkAreaSize> work{};
+    const bool noOpeningFlag = !IsDownloadKind(linkKind);
+    const size_t n = EncodeFrame(payload, length, work.data(), noOpeningFlag);
+    if (n == 0)
+        return linkStatusFail;
+    frame.assign(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(n));
+    return linkStatusOk;
+}
+
+bool CDiagCommand::CreateCompletionEvent()
+{
+    completionEvent = std::make_unique<CSyncEvent>(EventReset::manual);
+    return completionEvent->Valid();
+}
+
+DiagCommandPtr MakeNotificationRecord(int32_t type, const uint8_t* bytes, size_t length)
+{
+    auto record = std::make_shared<CDiagCommand>(encFramed);
+    record->type = type;
+    if (bytes != nullptr && length > 0)
+        record->reply.assign(bytes, bytes + length);
+    return record;
+}
+
+uint32_t NextCommandTag()
+{
+    static std::mutex tagLock;
+    static uint32_t lastTag = 0;
+    std::lock_guard guard(tagLock);
+    return ++lastTag;
+}

@@ -1,0 +1,62 @@
+// One command of the link: the outgoing bytes, the reply once it came, and the completion
+// event that ties the waiting sender to the writer thread. Records are shared between the
+// sender, the queue, the writer, the reply map and the receive thread (std::shared_ptr), so a
+// record is freed exactly once, by whichever holder lets go last.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "link/link_status.h"
+#include "link/link_types.h"
+#include "platform/sync_event.h"
+
+class CDiagCommand {
+public:
+    explicit CDiagCommand(PayloadEncoding payloadEncoding);
+    ~CDiagCommand();
+    CDiagCommand(const CDiagCommand&) = delete;
+    CDiagCommand& operator=(const CDiagCommand&) = delete;
+
+    // Frames payload (with an opening flag for the download kinds) into `frame`, or copies it
+    // unchanged for a raw record. Fails for an empty or over-long payload.
+    LinkStatus BuildFrame(const uint8_t* payload, uint32_t length);
+
+    uint32_t FrameLength() const { return static_cast<uint32_t>(frame.size()); }
+    uint32_t ReplyLength() const { return static_cast<uint32_t>(reply.size()); }
+
+    // Creates the completion event of a record that a sender will wait for.
+    bool CreateCompletionEvent();
+
+    // Records alive in the process; lets tests prove that none is leaked or freed twice.
+    static long LiveCount();
+
+    std::vector<uint8_t> frame;   // the outgoing bytes
+    std::vector<uint8_t> reply;   // the reply payload, DM command code first; empty: none yet
+    PayloadEncoding encoding;
+    int32_t linkKind = linkNone;
+    uint32_t replyTimeout = 0;
+    // Set once, by whichever of sender (abandoning) and writer (completing) acts first; each
+    // side decides with SetIfClear, so the two can never both believe they won.
+    std::unique_ptr<CSyncEvent> completionEvent;
+    int32_t reserved = -1;
+    int32_t modeValue = 0;
+    int32_t type = cmdTypeDiag;
+    uint32_t detail = 0;
+    uint32_t attempts = 3;
+    uint32_t tag = 0;
+
+private:
+    static std::atomic<long> liveCount;
+};
+
+using DiagCommandPtr = std::shared_ptr<CDiagCommand>;
+
+// A record carrying a copy of bytes as its reply, for the notification hook.
+DiagCommandPtr MakeNotificationRecord(int32_t type, const uint8_t* bytes, size_t length);
+
+// The process-wide command tag: 1 for the first command of the process, then one more for each
+// command built by any link.
+uint32_t NextCommandTag();

@@ -1,0 +1,167 @@
+// The link object: one open serial port, the three threads that drive it (writer, receive,
+// polling), the command queue and reply map, and the detection of the handset's status and
+// mode. A pointer to it is the port handle every EFS operation takes.
+//
+// Use: construct, CreateEvents, OpenPort, wait for GetPhoneStatus() to read phoneStatusReady,
+// send requests with SendSync from any thread, destroy to disconnect.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "link/command_queue.h"
+#include "link/current_command.h"
+#include "link/diag_command.h"
+#include "link/link_status.h"
+#include "link/link_timing.h"
+#include "link/link_types.h"
+#include "link/locks.h"
+#include "link/port_stats.h"
+#include "link/receive_buffer.h"
+#include "link/reply_map.h"
+#include "link/trace_base.h"
+#include "platform/serial_port.h"
+#include "platform/sync_event.h"
+
+constexpr size_t portNameMaxLength = 256;
+
+class CDiagPort : public CTraceBase {
+public:
+    explicit CDiagPort(const LinkTiming& linkTiming = LinkTiming());
+    ~CDiagPort() override;
+    CDiagPort(const CDiagPort&) = delete;
+    CDiagPort& operator=(const CDiagPort&) = delete;
+
+    // Prepares the events the queue and the polling thread use; must precede OpenPort.
+    LinkStatus CreateEvents();
+    // Opens and configures the port (38400 8N1) and starts the writer, polling and receive
+    // threads. No read and no poll happen before the first command or timer tick.
+    LinkStatus OpenPort(const std::string& portName);
+    // Stops the threads (waking each at once) and closes the port; the destructor calls it.
+    LinkStatus ClosePort();
+
+    LinkStatus GetPortName(std::string* out);
+    int GetPhoneStatus() const { return phoneStatus.load(); }
+    int GetPhoneMode() const { return phoneMode.load(); }
+    uint32_t GetCurrentRate() const { return currentRate.load(); }
+    bool IsRunning() const { return running.load(); }
+    const LinkTiming& Timing() const { return timing; }
+    const CPortStats& Stats() const { return stats; }
+    size_t QueuedCommands() { return queue.Count(); }
+
+    // Sends one request and waits for its reply. length: 1 to 2046 request bytes; detail: the
+    // LinkKind for probes, else a per-attempt time-out (0: timeoutMs); replyLength: in the
+    // capacity of replyBuffer, out the reply length (both may be null).
+    LinkStatus SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
+                        uint32_t detail, uint32_t timeoutMs, int16_t* replyLength,
+                        uint8_t* replyBuffer);
+
+    // Queues a record built by the caller (at the front for probes) and waits up to waitMs
+    // for its completion; the waiting half of SendSync.
+    LinkStatus SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
+                             int16_t* replyLength, uint8_t* replyBuffer);
+
+    // The notification hook for records no sender waits for; no listener is attached, so it
+    // only releases the record.
+    LinkStatus NotifyRecord(DiagCommandPtr record);
+
+    // Detection (polling thread).
+    LinkStatus CollectPhoneInfo();
+    LinkStatus ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply, int16_t& capacity);
+    LinkStatus ProbeDownload(int32_t& status, int32_t& mode);
+    LinkStatus ProbeStreamDownload(int32_t& status, int32_t& mode);
+    LinkStatus SwitchTo115200();
+    LinkStatus ReadBasicInfo();
+    LinkStatus SwitchModemToDiag(int32_t kind);
+    // Writes text raw and collects what the phone answers until it falls silent; true when
+    // something came back. receivedLength (may be null) gets the number of bytes.
+    bool SendModemCommand(int32_t kind, const char* text, uint8_t* replyBuffer, uint32_t waitMs,
+                          uint32_t replyTimeout, uint32_t* receivedLength = nullptr);
+
+private:
+    // Threads.
+    void WriterThread();
+    void ReaderThread();
+    void PollingThread();
+    void StartThread(std::thread& slot, void (CDiagPort::*body)());
+
+    // Writer side.
+    LinkStatus ApplyPortSettings(const CDiagCommand& record);
+    uint32_t BaudFor(const CDiagCommand& record) const;
+    void PauseReader();
+    void PurgeTx();
+    LinkStatus WriteCommand(const DiagCommandPtr& record);
+    LinkStatus WaitForDMReply(const DiagCommandPtr& record);
+    LinkStatus ExchangeRaw(const DiagCommandPtr& record);
+    void CompleteCommand(const DiagCommandPtr& record, bool success);
+    bool PerformCommand(const DiagCommandPtr& record);
+
+    // Receive side.
+    void RoutePacket(const uint8_t* packet, size_t length);
+    void TracePacket(const uint8_t* packet, size_t length);
+
+    // Polling side.
+    void PollIfIdle();
+    void NotifyPhoneState(int32_t status, int32_t mode);
+    void TracePhoneState(int32_t status, int32_t mode);
+    void FinishCollecting();
+
+    void DumpStats();
+    bool WaitForThreads(uint32_t timeoutMs);
+    void JoinThreads();
+
+    const LinkTiming timing;
+
+    std::atomic<bool> running{false};
+    CCommandQueue queue;
+    CReplyMap replies;
+    std::atomic<int32_t> phoneStatus{phoneStatusNone};
+    std::atomic<int32_t> phoneMode{modeNone};
+    std::atomic<uint32_t> currentBaud{0};
+    CRWSpinLock portLock;
+    std::string portName;
+
+    std::thread writerThread;
+    std::thread pollingThread;
+    std::thread readerThread;
+    CSyncEvent cmdQueuedEvent{EventReset::automatic};
+    CSyncEvent statusRequestEvent{EventReset::automatic};
+    bool eventsCreated = false;
+    bool openedOnce = false;
+
+    CCritSecLock statusLock;
+    bool collectingInfo = false;
+    CCritSecLock cmdLock;
+    bool cmdInProgress = false;
+    std::atomic<uint32_t> currentRate{baudDiagLow};
+
+    CSerialPort portHandle;
+    CSyncEvent readEnableEvent{EventReset::manual};
+    CSyncEvent readCancelEvent{EventReset::manual};
+    CSyncEvent replyReceivedEvent{EventReset::automatic};
+    CSyncEvent awaitingReplyEvent{EventReset::manual};
+    // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
+    CSyncEvent closingEvent{EventReset::manual};
+    // Set when the writer thread has ended, so senders stop waiting for it.
+    CSyncEvent writerEndedEvent{EventReset::manual};
+
+    // The receive thread marks here whether it is inside a read, so a settings switch can wait
+    // until the paused thread has really left the port.
+    std::mutex readerStateLock;
+    std::condition_variable readerStateChanged;
+    bool readerReading = false;
+
+    std::mutex threadsLock;
+    std::condition_variable threadsChanged;
+    int threadsAlive = 0;
+
+    CCurrentCommand current;
+    std::atomic<uint32_t> lastActivity;
+    std::atomic<int32_t> currentLinkKind{linkNone};
+    std::atomic<bool> pollingEnabled{true};
+    CPortStats stats;
+};

@@ -1,0 +1,269 @@
+// Finding the handset: which mode it is in (diagnostic online or offline, download, stream
+// download, or a data phone that needs the modem switch) and at which rate it speaks.
+#include "link/diag_port.h"
+
+#include <array>
+#include <cstring>
+#include <mutex>
+#include <string_view>
+
+namespace {
+
+constexpr size_t statusReplyLength = 48;
+constexpr size_t statusModeOffset = 32;
+
+// The stream-download hello: 01, the 32-character host text, then 02 02 01.
+constexpr std::array<uint8_t, 36> StreamHello()
+{
+    std::array<uint8_t, 36> hello{};
+    constexpr std::string_view text = "ZELK fast download protocol host";
+    hello[0] = 0x01;
+    for (size_t i = 0; i < text.size(); ++i)
+        hello[1 + i] = static_cast<uint8_t>(text[i]);
+    hello[33] = 0x02;
+    hello[34] = 0x02;
+    hello[35] = 0x01;
+    return hello;
+}
+
+uint32_t RateOf(int32_t kind)
+{
+    return kind == linkDiagHigh ? baudHigh : baudDiagLow;
+}
+
+bool Contains(const uint8_t* bytes, size_t length, std::string_view text)
+{
+    const std::string_view received(reinterpret_cast<const char*>(bytes), length);
+    return received.find(text) != std::string_view::npos;
+}
+
+}  // namespace
+
+LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply,
+                                      int16_t& capacity)
+{
+    const uint8_t request = 0x0C;
+    const bool highFirst = currentRate.load() == baudHigh;
+    const int32_t kinds[2] = {highFirst ? linkDiagHigh : linkDiagLow,
+                              highFirst ? linkDiagLow : linkDiagHigh};
+    const int16_t givenCapacity = capacity;
+    LinkStatus result = linkStatusFail;
+    for (const int32_t kind : kinds) {
+        capacity = givenCapacity;
+        result = SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
+                          timing.probeCallMs, &capacity, reply);
+        currentRate.store(RateOf(kind));
+        if (result == linkStatusOk)
+            break;
+    }
+    if (result != linkStatusOk || capacity != static_cast<int16_t>(statusReplyLength))
+        return linkStatusFail;
+    const unsigned word = reply[statusModeOffset] | (unsigned{reply[statusModeOffset + 1]} << 8);
+    status = phoneStatusReady;
+    mode = (word == 2 || word == 6) ? modeDiagnosticOffline : modeDiagnostic;
+    return linkStatusOk;
+}
+
+LinkStatus CDiagPort::ProbeDownload(int32_t& status, int32_t& mode)
+{
+    const uint8_t request = 0x06;
+    std::array<uint8_t, 8> reply{};
+    int16_t length = static_cast<int16_t>(reply.size());
+    const LinkStatus result = SendSync(1, &request, cmdTypeProbe, linkDownload,
+                                       timing.probeCallMs, &length, reply.data());
+    if (result != linkStatusOk || length < 1 || reply[0] != 0x02)
+        return linkStatusFail;
+    status = phoneStatusReady;
+    mode = modeDownload;
+    return linkStatusOk;
+}
+
+LinkStatus CDiagPort::ProbeStreamDownload(int32_t& status, int32_t& mode)
+{
+    static constexpr auto hello = StreamHello();
+    std::array<uint8_t, 256> reply{};
+    int16_t length = static_cast<int16_t>(reply.size());
+    const LinkStatus result = SendSync(static_cast<uint32_t>(hello.size()), hello.data(),
+                                       cmdTypeProbe, linkStreamDownload, timing.probeCallMs,
+                                       &length, reply.data());
+    if (result != linkStatusOk || length < 1 || reply[0] != 0x02)
+        return linkStatusFail;
+    status = phoneStatusReady;
+    mode = modeStreamDownload;
+    return linkStatusOk;
+}
+
+LinkStatus CDiagPort::SwitchTo115200()
+{
+    if (currentRate.load() == baudHigh)
+        return linkStatusOk;
+    const uint8_t request[6] = {0x5C, 0x01, 0x00, 0xC2, 0x01, 0x00};  // 115200 little-endian
+    std::array<uint8_t, 19> reply{};
+    int16_t length = static_cast<int16_t>(reply.size());
+    const LinkStatus result = SendSync(sizeof request, request, cmdTypeProbe, linkDiagLow,
+                                       timing.rateSwitchCallMs, &length, reply.data());
+    if (result != linkStatusOk)
+        return result;
+    if (length < 3 || reply[0] != 0x5C || reply[1] != 0x01 || reply[2] != 0x01)
+        return linkStatusFail;
+    currentRate.store(baudHigh);
+    return linkStatusOk;
+}
+
+LinkStatus CDiagPort::ReadBasicInfo()
+{
+    SwitchTo115200();
+    const uint8_t request = 0x00;
+    const int32_t kind = currentRate.load() != baudDiagLow ? linkDiagHigh : linkDiagLow;
+    std::array<uint8_t, 2048> reply{};
+    int16_t length = static_cast<int16_t>(reply.size());
+    const LinkStatus result = SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
+                                       timing.basicInfoCallMs, &length, reply.data());
+    if (result == linkStatusOk)
+        NotifyRecord(MakeNotificationRecord(cmdTypeDiag, reply.data(),
+                                            static_cast<size_t>(length > 0 ? length : 0)));
+    return result;
+}
+
+bool CDiagPort::SendModemCommand(int32_t kind, const char* text, uint8_t* replyBuffer,
+                                 uint32_t waitMs, uint32_t replyTimeout, uint32_t* receivedLength)
+{
+    if (text == nullptr || replyBuffer == nullptr)
+        return false;
+    auto record = std::make_shared<CDiagCommand>(encRaw);
+    record->type = cmdTypeProbe;
+    record->linkKind = kind;
+    record->detail = static_cast<uint32_t>(kind);
+    record->replyTimeout = replyTimeout;
+    record->tag = NextCommandTag();
+    if (record->BuildFrame(reinterpret_cast<const uint8_t*>(text),
+                           static_cast<uint32_t>(std::strlen(text))) != linkStatusOk ||
+        !record->CreateCompletionEvent())
+        return false;
+    int16_t length = 2048;
+    const LinkStatus result = SubmitCommand(record, true, waitMs, &length, replyBuffer);
+    if (result != linkStatusOk || length <= 0)
+        return false;
+    if (receivedLength != nullptr)
+        *receivedLength = static_cast<uint32_t>(length);
+    return true;
+}
+
+LinkStatus CDiagPort::SwitchModemToDiag(int32_t kind)
+{
+    std::array<uint8_t, 2048> reply{};
+    uint32_t received = 0;
+    if (!SendModemCommand(kind, "AT$KTDMG\r", reply.data(), timing.modemWaitMs,
+                          timing.modemReplyMs, &received) ||
+        !Contains(reply.data(), received, "OK\r\n"))
+        return linkStatusFail;
+    Trace("Data phone found and put into Diag mode...\n");
+    closingEvent.Wait(timing.modemSettleMs);  // lets the phone settle; ends at once on close
+    return linkStatusOk;
+}
+
+void CDiagPort::FinishCollecting()
+{
+    {
+        std::lock_guard guard(statusLock);
+        collectingInfo = false;
+    }
+    cmdQueuedEvent.Set();  // the writer resumes the commands it held back
+}
+
+LinkStatus CDiagPort::CollectPhoneInfo()
+{
+    if (!running.load())
+        return linkStatusFail;
+    {
+        std::lock_guard guard(statusLock);
+        if (collectingInfo)
+            return linkStatusFail;
+        collectingInfo = true;
+    }
+
+    int32_t status = phoneStatusNone;
+    int32_t mode = modeNone;
+    std::array<uint8_t, 256> reply{};
+    int16_t length = static_cast<int16_t>(reply.size());
+
+    // The last known mode decides the first probe.
+    bool found = false;
+    const int32_t knownMode = phoneMode.load();
+    if (knownMode == modeDownload)
+        found = ProbeDownload(status, mode) == linkStatusOk;
+    else if (knownMode == modeStreamDownload)
+        found = ProbeStreamDownload(status, mode) == linkStatusOk;
+    if (!found)
+        found = ProbeDiagStatus(status, mode, reply.data(), length) == linkStatusOk;
+    if (!running.load()) {
+        FinishCollecting();
+        return linkStatusFail;
+    }
+
+    if (!found) {
+        if (phoneMode.load() == modeNone &&
+            (SwitchModemToDiag(linkModemLow) == linkStatusOk ||
+             SwitchModemToDiag(linkModemHigh) == linkStatusOk)) {
+            length = static_cast<int16_t>(reply.size());
+            found = ProbeDiagStatus(status, mode, reply.data(), length) == linkStatusOk;
+        }
+        if (!found)
+            found = ProbeDownload(status, mode) == linkStatusOk ||
+                    ProbeStreamDownload(status, mode) == linkStatusOk;
+    }
+    if (!running.load()) {
+        FinishCollecting();
+        return linkStatusFail;
+    }
+    if (!found) {
+        status = phoneStatusNone;
+        mode = modeNone;
+    }
+
+    if (status != phoneStatus.load() || mode != phoneMode.load()) {
+        bool store = true;
+        if (status == phoneStatusReady && (mode == modeDiagnostic || mode == modeDiagnosticOffline) &&
+            ReadBasicInfo() != linkStatusOk) {
+            Trace("Failed to collect the basic phone information\n");
+            store = false;  // the next poll tries again
+        }
+        if (store) {
+            phoneStatus.store(status);
+            phoneMode.store(mode);
+            NotifyPhoneState(status, mode);
+            TracePhoneState(status, mode);
+            const size_t statusLength =
+                static_cast<size_t>(std::clamp<int16_t>(length, 0, static_cast<int16_t>(reply.size())));
+            auto record = MakeNotificationRecord(cmdTypeStatus, reply.data(), statusLength);
+            record->detail = static_cast<uint32_t>(status);
+            record->reserved = -1;
+            record->modeValue = mode;
+            NotifyRecord(std::move(record));
+        }
+    }
+    FinishCollecting();
+    return linkStatusOk;
+}
+
+void CDiagPort::NotifyPhoneState(int32_t, int32_t)
+{
+    // Hook for a listener of status and mode changes; none is attached in this system.
+}
+
+void CDiagPort::TracePhoneState(int32_t status, int32_t mode)
+{
+    if (status == phoneStatusNone)
+        Trace("Phone Status: phoneStatusNone");
+    else if (status == phoneStatusReady)
+        Trace("Phone Status: phoneStatusReady");
+    else
+        Trace("Phone Status: %d", status);
+    switch (mode) {
+    case modeDiagnostic: Trace(", Mode: modeDiagnostic\n"); break;
+    case modeDiagnosticOffline: Trace(", Mode: modeDiagnosticOffline\n"); break;
+    case modeDownload: Trace(", Mode: modeDownload\n"); break;
+    case modeStreamDownload: Trace(", Mode: modeStreamDownload\n"); break;
+    default: Trace(", Mode: %d\n", mode); break;
+    }
+}

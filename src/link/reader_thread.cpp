@@ -1,0 +1,114 @@
+// The receive thread: the only reader of the port for framed traffic. It cuts the byte stream
+// into frames and routes each packet by the port setting in force: into the command whose
+// reply the writer awaits, to the notification hook, or nowhere.
+#include "link/diag_port.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "platform/tick.h"
+
+namespace {
+
+// Received packets of the whole process, for trace lines only.
+std::atomic<int> receivedPackets{0};
+
+bool IsUnsolicitedDiagCode(uint8_t code)
+{
+    return code == 0x10 || code == 0x1F || code == 0x60;
+}
+
+}  // namespace
+
+void CDiagPort::ReaderThread()
+{
+    CReceiveBuffer buffer;
+    while (running.load()) {
+        readCancelEvent.Reset();
+        if (!readEnableEvent.Wait(waitInfinite) || !running.load())
+            break;
+        {
+            std::lock_guard guard(readerStateLock);
+            if (!readEnableEvent.IsSet() || !running.load())
+                continue;
+            readerReading = true;
+        }
+        size_t freeSpace = 0;
+        uint8_t* into = buffer.PrepareRead(freeSpace);
+        const PortReadResult read =
+            portHandle.Read(into, freeSpace, timing.readConstantMs, readCancelEvent);
+        {
+            std::lock_guard guard(readerStateLock);
+            readerReading = false;
+            readerStateChanged.notify_all();
+        }
+        if (!running.load())
+            break;
+        if (read.result == PortIoResult::hungUp || read.result == PortIoResult::failed) {
+            // The other end is gone: wait for a cancel (a new setting, or close) or back off,
+            // so a dead port never makes this thread spin.
+            readCancelEvent.Wait(timing.hangUpBackoffMs);
+            continue;
+        }
+        if (read.result != PortIoResult::ok || read.bytes == 0)
+            continue;
+        buffer.Commit(read.bytes);
+        stats.bytesReceived.fetch_add(static_cast<int32_t>(read.bytes));
+        buffer.CutFrames([this](const uint8_t* packet, size_t length) {
+            TracePacket(packet, length);
+            RoutePacket(packet, length);
+        });
+    }
+}
+
+void CDiagPort::TracePacket(const uint8_t* packet, size_t length)
+{
+    const int count = receivedPackets.fetch_add(1) + 1;
+    Trace("\t\t\tR: %d: %d: %2d", count, static_cast<int>(TickCount()), packet[0]);
+    Trace("\t%d  size: %3d", static_cast<int>(currentBaud.load()), static_cast<int>(length));
+    if (packet[0] == 0x0C && length >= 34)
+        Trace("\tER:%d", packet[32] | (packet[33] << 8));
+    Trace("\n");
+}
+
+void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
+{
+    const uint8_t code = packet[0];
+    switch (currentLinkKind.load()) {
+    case linkDiagLow:
+    case linkDiagHigh:
+        if (awaitingReplyEvent.IsSet() && current.AcceptDiag(packet, length)) {
+            replyReceivedEvent.Set();
+        } else if (IsUnsolicitedDiagCode(code)) {
+            NotifyRecord(MakeNotificationRecord(cmdTypeDiag, packet, length));
+            lastActivity.store(TickCount());
+        } else if (!awaitingReplyEvent.IsSet()) {
+            Trace("DM Packet is dropped %d\n", code);
+        }
+        break;
+    case linkDownload:
+        if (awaitingReplyEvent.IsSet()) {
+            if (current.AcceptAny(packet, length))
+                replyReceivedEvent.Set();
+        } else {
+            Trace("Packet is dropped %d\n", code);
+        }
+        break;
+    case linkStreamDownload:
+        if (awaitingReplyEvent.IsSet() && code == 0x02 && current.AcceptAny(packet, length))
+            replyReceivedEvent.Set();
+        NotifyRecord(MakeNotificationRecord(cmdTypeStreamPacket, packet, length));
+        if (code == 0x02 && phoneMode.load() != modeStreamDownload) {
+            phoneMode.store(modeStreamDownload);
+            phoneStatus.store(phoneStatusReady);
+            auto status = MakeNotificationRecord(cmdTypeStatus, nullptr, 0);
+            status->detail = phoneStatusReady;
+            status->modeValue = modeStreamDownload;
+            NotifyRecord(std::move(status));
+        }
+        lastActivity.store(TickCount());
+        break;
+    default:
+        break;  // no framed setting: nothing is expected
+    }
+}

@@ -1,0 +1,19 @@
+// Completed commands by tag, waiting for their senders to take them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+
+#include "link/diag_command.h"
+#include "link/locks.h"
+
+class CReplyMap {
+public:
+    void Insert(uint32_t tag, DiagCommandPtr record);  // replaces a record under the same tag
+    DiagCommandPtr Take(uint32_t tag);                 // null when absent
+    size_t Count();
+
+private:
+    CCritSecLock lock;
+    std::map<uint32_t, DiagCommandPtr> records;
+};

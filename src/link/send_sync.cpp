@@ -1,0 +1,104 @@
+// The sender's half of a command: build the record, queue it, wait for the writer thread to
+// complete it, and take the reply out of the reply map.
+#include "link/diag_port.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "link/frame_codec.h"
+#include "platform/tick.h"
+
+LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
+                               uint32_t detail, uint32_t timeoutMs, int16_t* replyLength,
+                               uint8_t* replyBuffer)
+{
+    if (!running.load())
+        return linkStatusFail;
+    if (phoneStatus.load() != phoneStatusReady && type != cmdTypeProbe)
+        return linkStatusPhoneNotReady;
+    if (type != cmdTypeDiag && type != cmdTypeProbe)
+        return linkStatusFail;  // status and stream records are never sent
+    if (requestBytes == nullptr || length < 1 || length > frameMaxPayload || timeoutMs == 0)
+        return linkStatusFail;
+    if (type == cmdTypeProbe && !IsKnownKind(static_cast<int32_t>(detail)))
+        return linkStatusFail;
+
+    auto record = std::make_shared<CDiagCommand>(encFramed);
+    if (type == cmdTypeProbe)
+        record->linkKind = static_cast<int32_t>(detail);
+    else
+        record->linkKind = currentRate.load() == baudHigh ? linkDiagHigh : linkDiagLow;
+    record->tag = NextCommandTag();
+    const LinkStatus built = record->BuildFrame(requestBytes, length);
+    if (built != linkStatusOk)
+        return built;
+
+    if (type == cmdTypeProbe)
+        record->replyTimeout = timing.probeReplyMs;
+    else
+        record->replyTimeout = detail != 0 ? detail : timeoutMs;
+    if (!record->CreateCompletionEvent())
+        return linkStatusFail;
+    record->type = type;
+    record->detail = detail;
+    record->reserved = -1;
+    record->modeValue = 0;
+
+    const uint64_t waitMs = uint64_t{timeoutMs} + timing.senderSlackMs;
+    return SubmitCommand(record, type == cmdTypeProbe,
+                         static_cast<uint32_t>(std::min<uint64_t>(waitMs, waitInfinite - 1)),
+                         replyLength, replyBuffer);
+}
+
+LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
+                                    int16_t* replyLength, uint8_t* replyBuffer)
+{
+    if (!running.load() || !record || !record->completionEvent)
+        return linkStatusFail;
+    if (record->replyTimeout >= timing.singleAttemptMs)
+        record->attempts = 1;
+    const uint32_t tag = record->tag;
+    CSyncEvent& completion = *record->completionEvent;
+    if (atFront)
+        queue.PushFront(record);
+    else
+        queue.PushBack(record);
+
+    const uint32_t started = TickCount();
+    const int woken = WaitForAny({&completion, &writerEndedEvent}, waitMs);
+    bool completed = woken == 0;
+    if (!completed || !running.load()) {
+        // Setting the completion event first marks the command abandoned; if the writer
+        // set it first, the command did complete and its reply is waiting in the map.
+        if (completion.SetIfClear() || !running.load()) {
+            const int elapsed = static_cast<int>(TickElapsed(started, TickCount()));
+            if (woken == waitTimedOut)
+                Trace("\n\t[Cmd Tag: %d TIMEDOUT, Time Elasped: %d ms]\n", static_cast<int>(tag),
+                      elapsed);
+            else
+                Trace("\n\t[Cmd Tag: %d ABORTED, Time Elasped: %d ms]\n", static_cast<int>(tag),
+                      elapsed);
+            return linkStatusTimeout;
+        }
+    }
+
+    CExclusiveLock guard(portLock);
+    const DiagCommandPtr done = replies.Take(tag);
+    if (!done)
+        return linkStatusFail;
+    if (replyLength != nullptr && replyBuffer != nullptr) {
+        const size_t capacity = *replyLength > 0 ? static_cast<size_t>(*replyLength) : 0;
+        std::memset(replyBuffer, 0, capacity);
+        if (capacity < done->reply.size())
+            return linkStatusReplyTooLong;
+        *replyLength = static_cast<int16_t>(done->reply.size());
+        std::copy(done->reply.begin(), done->reply.end(), replyBuffer);
+    }
+    return linkStatusOk;
+}
+
+LinkStatus CDiagPort::NotifyRecord(DiagCommandPtr record)
+{
+    record.reset();
+    return linkStatusOk;
+}

@@ -1,0 +1,198 @@
+// The writer thread: performs queued commands one at a time, so at most one command is on the
+// wire. Each attempt writes the frame and waits for the receive thread to match the reply (or,
+// for raw modem text, reads the answer itself); the result goes back through the reply map.
+#include "link/diag_port.h"
+
+#include <algorithm>
+#include <array>
+#include <mutex>
+#include <thread>
+
+#include "platform/tick.h"
+
+void CDiagPort::WriterThread()
+{
+    while (running.load()) {
+        if (!cmdQueuedEvent.Wait(waitInfinite) || !running.load())
+            break;
+        for (;;) {
+            {
+                // While detection runs only probes go out; it sets cmdQueuedEvent when done.
+                std::lock_guard guard(statusLock);
+                if (collectingInfo && !queue.FrontIsProbe())
+                    break;
+            }
+            DiagCommandPtr record = queue.PopFront();
+            if (!record)
+                break;
+            if (record->completionEvent && record->completionEvent->IsSet()) {
+                Trace("SendSync cmd %d has abandoned.\n", static_cast<int>(record->tag));
+                continue;
+            }
+            if (!PerformCommand(record))
+                break;  // the link is closing: the sender sees this thread end
+        }
+    }
+    writerEndedEvent.Set();
+}
+
+bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
+{
+    {
+        std::lock_guard guard(cmdLock);
+        cmdInProgress = true;
+    }
+    const uint32_t attempts = record->type == cmdTypeProbe ? 3 : std::max<uint32_t>(record->attempts, 1);
+    stats.CountCommand(*record);
+
+    bool success = false;
+    for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
+        LinkStatus status = linkStatusFail;
+        if (record->encoding == encFramed) {
+            status = WriteCommand(record);
+            if (status == linkStatusOk)
+                status = WaitForDMReply(record);
+        } else {
+            status = ExchangeRaw(record);
+        }
+        if (!running.load())
+            return false;
+        success = status == linkStatusOk;
+    }
+    CompleteCommand(record, success);
+
+    std::lock_guard guard(cmdLock);
+    cmdInProgress = false;
+    return true;
+}
+
+LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
+{
+    if (ApplyPortSettings(*record) != linkStatusOk)
+        return linkStatusFail;
+    const auto& frame = record->frame;
+    Trace("%d: %3d: %c: %2d %2d", static_cast<int>(TickCount()), static_cast<int>(record->tag),
+          record->type == cmdTypeProbe ? 'P' : 'S', frame.empty() ? 0 : frame[0],
+          frame.size() < 2 ? 0 : frame[1]);
+    Trace(" %6d size: %3d --> ", static_cast<int>(currentBaud.load()),
+          static_cast<int>(record->FrameLength()));
+    Trace(" QueueCount=%d", static_cast<int>(queue.Count()));
+    Trace("\n");
+
+    PurgeTx();
+    // A late reply to an earlier attempt must not answer this one.
+    replyReceivedEvent.Reset();
+    current.Set(record);
+    awaitingReplyEvent.Set();
+
+    const size_t written =
+        portHandle.Write(frame.data(), frame.size(), timing.writeTimeoutMs, closingEvent);
+    stats.bytesSent.fetch_add(static_cast<int32_t>(written));
+    if (written < frame.size()) {
+        awaitingReplyEvent.Reset();
+        current.Take();
+        Trace("Write to Port Failed: wrote %d total %d\n", static_cast<int>(written),
+              static_cast<int>(frame.size()));
+        return linkStatusShortWrite;
+    }
+    return linkStatusOk;
+}
+
+LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
+{
+    const uint32_t started = TickCount();
+    bool replied = false;
+    for (;;) {
+        const uint32_t elapsed = TickElapsed(started, TickCount());
+        const uint32_t left = elapsed >= record->replyTimeout ? 0 : record->replyTimeout - elapsed;
+        const bool woken = left > 0 && replyReceivedEvent.Wait(left);
+        if (!running.load())
+            return linkStatusFail;
+        if (!woken)
+            break;
+        // A wake-up left over from an earlier attempt carries no reply: keep waiting.
+        if (current.HasReply()) {
+            replied = true;
+            break;
+        }
+    }
+    awaitingReplyEvent.Reset();
+    current.Take();
+    if (replied)
+        return record->ReplyLength() != 0 ? linkStatusOk : linkStatusFail;
+    Trace("WaitForDMReply FAILED to receive a reply %d\n", static_cast<int>(record->tag));
+    return linkStatusFail;
+}
+
+LinkStatus CDiagPort::ExchangeRaw(const DiagCommandPtr& record)
+{
+    if (ApplyPortSettings(*record) != linkStatusOk)
+        return linkStatusFail;
+    portHandle.PurgeAll();
+    const auto& frame = record->frame;
+    Trace("%3d: %c: %2d", static_cast<int>(record->tag), 'D', frame.size() < 2 ? 0 : frame[1]);
+    Trace(" %6d size: %3d --> ", static_cast<int>(currentBaud.load()),
+          static_cast<int>(record->FrameLength()));
+
+    const uint32_t started = TickCount();
+    PurgeTx();
+    if (portHandle.Write(frame.data(), frame.size(), timing.writeTimeoutMs, closingEvent) <
+        frame.size())
+        return linkStatusShortWrite;
+
+    // Collect everything the phone sends until it falls silent for the raw read constant.
+    std::array<uint8_t, 2048> answer{};
+    size_t received = 0;
+    while (received < answer.size()) {
+        const PortReadResult read = portHandle.Read(answer.data() + received,
+                                                    answer.size() - received,
+                                                    timing.modemReplyMs, closingEvent);
+        if (read.result != PortIoResult::ok || read.bytes == 0)
+            break;
+        received += read.bytes;
+    }
+    Trace("[%3d ms][%3d ms]", static_cast<int>(TickElapsed(started, TickCount())),
+          static_cast<int>(record->replyTimeout));
+    if (received == 0) {
+        Trace("\tR: %s\n", "B");
+        return linkStatusFail;
+    }
+    Trace("\t%d  size: %3d\n", static_cast<int>(currentBaud.load()), static_cast<int>(received));
+    record->reply.assign(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(received));
+    return linkStatusOk;
+}
+
+void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
+{
+    record->detail = 0;
+    CSyncEvent* completion = record->completionEvent.get();
+    const int tag = static_cast<int>(record->tag);
+    if (success) {
+        while (!portLock.TryLock())
+            std::this_thread::yield();
+        lastActivity.store(TickCount());
+        portLock.Unlock();
+        // Insert before signalling so the sender finds the reply; if the sender abandoned
+        // the command meanwhile, take it back out: nobody will collect it.
+        replies.Insert(record->tag, record);
+        if (completion == nullptr || !completion->SetIfClear()) {
+            replies.Take(record->tag);
+            Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
+            PurgeTx();
+        }
+        return;
+    }
+    if (completion != nullptr && completion->IsSet()) {
+        Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
+        PurgeTx();
+        return;
+    }
+    if (record->type != cmdTypeProbe) {
+        // The phone may be gone: the polling thread re-checks it at once.
+        statusRequestEvent.Set();
+        std::this_thread::yield();
+    }
+    if (completion != nullptr && !completion->SetIfClear())
+        Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
+    PurgeTx();
+}

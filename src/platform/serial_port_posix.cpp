@@ -1,0 +1,216 @@
+// The serial port on termios. The descriptor is non-blocking and every wait is a poll() that
+// also watches an event's descriptor, so closing the link never waits on the hardware.
+#include "platform/serial_port.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "platform/port_names.h"
+#include "platform/virtual_ports.h"
+
+namespace {
+
+bool BaudConstant(uint32_t baud, speed_t& speed)
+{
+    switch (baud) {
+    case 19200: speed = B19200; return true;
+    case 38400: speed = B38400; return true;
+    case 115200: speed = B115200; return true;
+    default: return false;
+    }
+}
+
+// Milliseconds left until deadline for poll(): -1 for no deadline, 0 once it has passed.
+int MillisecondsLeft(std::chrono::steady_clock::time_point deadline, bool infinite)
+{
+    if (infinite)
+        return -1;
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now()).count();
+    return left <= 0 ? 0 : static_cast<int>(left);
+}
+
+// Raw 8N1 without flow control: no byte is translated, dropped or taken as a signal.
+void MakeRaw(termios& settings)
+{
+    cfmakeraw(&settings);
+    settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY | INPCK | ISTRIP | IGNPAR);
+    settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS | HUPCL);
+    settings.c_cflag |= CS8 | CLOCAL | CREAD;
+    settings.c_cc[VMIN] = 0;
+    settings.c_cc[VTIME] = 0;
+}
+
+}  // namespace
+
+CSerialPort::~CSerialPort()
+{
+    Close();
+}
+
+bool CSerialPort::Open(const std::string& name, uint32_t baud)
+{
+    Close();
+    if (auto lease = AcquireVirtualPort(name)) {
+        devicePath = lease->devicePath;
+        virtualPortKeepAlive = lease->keepAlive;
+    } else {
+        devicePath = ResolvePortName(name);
+    }
+    speed_t speed = B0;
+    if (devicePath.empty() || !BaudConstant(baud, speed)) {
+        lastError = "no such port";
+        Close();
+        return false;
+    }
+
+    fd = open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        lastError = std::strerror(errno);
+        Close();
+        return false;
+    }
+    termios settings{};
+    if (!isatty(fd) || tcgetattr(fd, &settings) != 0) {
+        lastError = "not a terminal";
+        Close();
+        return false;
+    }
+    // TIOCEXCL keeps other programs from opening the terminal; flock also stops a second
+    // open from this process and from privileged programs, which TIOCEXCL lets through.
+    if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        lastError = "port in use";
+        Close();
+        return false;
+    }
+    tcflush(fd, TCIOFLUSH);
+    MakeRaw(settings);
+    cfsetispeed(&settings, speed);
+    cfsetospeed(&settings, speed);
+    if (tcsetattr(fd, TCSANOW, &settings) != 0) {
+        lastError = std::strerror(errno);
+        Close();
+        return false;
+    }
+    // Pseudo-terminals have no modem lines and refuse this; real ports raise DTR and RTS.
+    int lines = TIOCM_DTR | TIOCM_RTS;
+    ioctl(fd, TIOCMBIS, &lines);
+    lastError.clear();
+    return true;
+}
+
+void CSerialPort::Close()
+{
+    if (fd >= 0) {
+        ioctl(fd, TIOCNXCL);
+        close(fd);
+        fd = -1;
+    }
+    virtualPortKeepAlive.reset();
+}
+
+bool CSerialPort::SetBaud(uint32_t baud)
+{
+    speed_t speed = B0;
+    termios settings{};
+    if (fd < 0 || !BaudConstant(baud, speed) || tcgetattr(fd, &settings) != 0)
+        return false;
+    cfsetispeed(&settings, speed);
+    cfsetospeed(&settings, speed);
+    // TCSANOW, never TCSADRAIN: a peer that stopped reading must not block the rate switch.
+    return tcsetattr(fd, TCSANOW, &settings) == 0;
+}
+
+void CSerialPort::PurgeTx()
+{
+    if (fd >= 0)
+        tcflush(fd, TCOFLUSH);
+}
+
+void CSerialPort::PurgeRx()
+{
+    if (fd >= 0)
+        tcflush(fd, TCIFLUSH);
+}
+
+void CSerialPort::PurgeAll()
+{
+    if (fd >= 0)
+        tcflush(fd, TCIOFLUSH);
+}
+
+PortReadResult CSerialPort::Read(uint8_t* buffer, size_t capacity, uint32_t firstByteTimeoutMs,
+                                 const CSyncEvent& cancel)
+{
+    if (fd < 0 || buffer == nullptr || capacity == 0)
+        return {PortIoResult::failed, 0};
+    const bool infinite = firstByteTimeoutMs == waitInfinite;
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(firstByteTimeoutMs);
+    for (;;) {
+        if (cancel.IsSet())
+            return {PortIoResult::cancelled, 0};
+        pollfd fds[2] = {{fd, POLLIN, 0}, {cancel.PollHandle(), POLLIN, 0}};
+        const int ready = poll(fds, 2, MillisecondsLeft(deadline, infinite));
+        if (ready < 0) {
+            if (errno == EINTR)
+                continue;
+            return {PortIoResult::failed, 0};
+        }
+        if (fds[1].revents & POLLIN)
+            return {PortIoResult::cancelled, 0};
+        if (ready == 0)
+            return {PortIoResult::timedOut, 0};
+        if (fds[0].revents & POLLNVAL)
+            return {PortIoResult::failed, 0};
+        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+            const ssize_t n = read(fd, buffer, capacity);
+            if (n > 0)
+                return {PortIoResult::ok, static_cast<size_t>(n)};
+            if (n < 0 && (errno == EAGAIN || errno == EINTR))
+                continue;
+            // End of file or EIO: the device or the other end of a pseudo-terminal is gone.
+            if (n == 0 || errno == EIO)
+                return {PortIoResult::hungUp, 0};
+            return {PortIoResult::failed, 0};
+        }
+    }
+}
+
+size_t CSerialPort::Write(const uint8_t* bytes, size_t length, uint32_t timeoutMs,
+                          const CSyncEvent& cancel)
+{
+    if (fd < 0 || bytes == nullptr)
+        return 0;
+    const bool infinite = timeoutMs == waitInfinite;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    size_t written = 0;
+    while (written < length && !cancel.IsSet()) {
+        const ssize_t n = write(fd, bytes + written, length - written);
+        if (n > 0) {
+            written += static_cast<size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            break;
+        const int waitMs = MillisecondsLeft(deadline, infinite);
+        if (waitMs == 0)
+            break;
+        pollfd fds[2] = {{fd, POLLOUT, 0}, {cancel.PollHandle(), POLLIN, 0}};
+        if (poll(fds, 2, waitMs) < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))
+            break;
+    }
+    return written;
+}

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "integration/link/pty_peer.h"
+#include "platform/serial_port.h"
+#include "platform/virtual_ports.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+void WriteMaster(CPtyPair& pty, const Bytes& bytes)
+{
+    ASSERT_EQ(write(pty.MasterFd(), bytes.data(), bytes.size()),
+              static_cast<ssize_t>(bytes.size()));
+}
+
+TEST(SerialPort, OpensRaw8N1WithoutFlowControlAtTheGivenRate)
+{
+    CPtyPair pty;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400)) << port.LastError();
+    termios settings{};
+    ASSERT_EQ(tcgetattr(pty.MasterFd(), &settings), 0);
+    EXPECT_EQ(cfgetospeed(&settings), B38400);
+    EXPECT_EQ(cfgetispeed(&settings), B38400);
+    EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
+    EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
+    EXPECT_EQ(settings.c_oflag & OPOST, 0u);
+
+    ASSERT_TRUE(port.SetBaud(115200));
+    EXPECT_EQ(pty.Baud(), 115200u);
+    ASSERT_TRUE(port.SetBaud(19200));
+    EXPECT_EQ(pty.Baud(), 19200u);
+    EXPECT_FALSE(port.SetBaud(9600));
+    EXPECT_EQ(pty.Baud(), 19200u);
+}
+
+TEST(SerialPort, RefusesMissingPortsOrdinaryFilesAndASecondOpen)
+{
+    CPtyPair pty;
+    CSerialPort first;
+    ASSERT_TRUE(first.Open(pty.SlavePath(), 38400));
+    CSerialPort second;
+    EXPECT_FALSE(second.Open(pty.SlavePath(), 38400));
+    EXPECT_FALSE(second.IsOpen());
+
+    char dir[] = "/tmp/vant-serial-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string file = std::string(dir) + "/plain";
+    { std::FILE* f = std::fopen(file.c_str(), "w"); ASSERT_NE(f, nullptr); std::fputs("data", f); std::fclose(f); }
+    EXPECT_FALSE(second.Open(file, 38400));
+    EXPECT_FALSE(second.Open(std::string(dir) + "/missing", 38400));
+    EXPECT_FALSE(second.Open("", 38400));
+    std::filesystem::remove_all(dir);
+
+    first.Close();
+    EXPECT_TRUE(second.Open(pty.SlavePath(), 38400)) << "closing must release the port";
+}
+
+TEST(SerialPort, ReadWaitsForTheFirstByteThenReturnsWhatIsBuffered)
+{
+    CPtyPair pty;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
+    CSyncEvent cancel(EventReset::manual);
+    uint8_t buffer[64] = {};
+
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(buffer, sizeof buffer, 60, cancel).result, PortIoResult::timedOut);
+    EXPECT_GE(Clock::now() - start, 60ms);
+
+    std::thread writer([&] { WriteMaster(pty, {1, 2, 3, 4, 5}); });
+    size_t got = 0;
+    while (got < 5) {
+        const PortReadResult read = port.Read(buffer + got, sizeof buffer - got, 2000, cancel);
+        ASSERT_EQ(read.result, PortIoResult::ok);
+        got += read.bytes;
+    }
+    writer.join();
+    EXPECT_EQ(Bytes(buffer, buffer + 5), (Bytes{1, 2, 3, 4, 5}));
+}
+
+TEST(SerialPort, CancelEndsAPendingReadAtOnce)
+{
+    CPtyPair pty;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
+    CSyncEvent cancel(EventReset::manual);
+    uint8_t buffer[16];
+    PortReadResult read;
+    const auto start = Clock::now();
+    std::thread reader([&] { read = port.Read(buffer, sizeof buffer, 30000, cancel); });
+    cancel.Set();
+    reader.join();
+    EXPECT_EQ(read.result, PortIoResult::cancelled);
+    EXPECT_LT(Clock::now() - start, 1s);
+}
+
+TEST(SerialPort, WritesArriveWhole)
+{
+    CPtyPair pty;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
+    CSyncEvent cancel(EventReset::manual);
+    Bytes frame(300);
+    for (size_t i = 0; i < frame.size(); ++i)
+        frame[i] = static_cast<uint8_t>(i);
+    ASSERT_EQ(port.Write(frame.data(), frame.size(), 1000, cancel), frame.size());
+    Bytes seen;
+    ASSERT_TRUE(WaitUntil([&] {
+        uint8_t chunk[512];
+        const ssize_t n = read(pty.MasterFd(), chunk, sizeof chunk);
+        if (n > 0)
+            seen.insert(seen.end(), chunk, chunk + n);
+        return seen.size() >= frame.size();
+    }, 2s));
+    EXPECT_EQ(seen, frame);
+}
+
+TEST(SerialPort, HangUpIsReportedAtOnceAndWritesFail)
+{
+    CPtyPair pty;
+    CSerialPort port;
+    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
+    CSyncEvent cancel(EventReset::manual);
+    pty.CloseMaster();
+    uint8_t buffer[16];
+    const auto start = Clock::now();
+    EXPECT_EQ(port.Read(buffer, sizeof buffer, 30000, cancel).result, PortIoResult::hungUp);
+    EXPECT_LT(Clock::now() - start, 1s);
+    const uint8_t byte = 0x0C;
+    EXPECT_EQ(port.Write(&byte, 1, 1000, cancel), 0u);
+}
+
+TEST(SerialPort, VirtualPortIsOpenedThroughItsLeaseAndKeptAliveUntilClose)
+{
+    CPtyPair pty;
+    static std::weak_ptr<int> watch;
+    RegisterVirtualPortProvider([path = pty.SlavePath()](const std::string& name)
+                                -> std::optional<VirtualPortLease> {
+        if (name != "VTEST")
+            return std::nullopt;
+        auto server = std::make_shared<int>(1);
+        watch = server;
+        return VirtualPortLease{path, server};
+    });
+    CSerialPort port;
+    ASSERT_TRUE(port.Open("VTEST", 38400));
+    EXPECT_EQ(port.DevicePath(), pty.SlavePath());
+    EXPECT_FALSE(watch.expired());
+    port.Close();
+    EXPECT_TRUE(watch.expired());
+}
+
+}  // namespace

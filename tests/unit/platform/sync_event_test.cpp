@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <poll.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "platform/sync_event.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+bool Readable(const CSyncEvent& event)
+{
+    pollfd fd{event.PollHandle(), POLLIN, 0};
+    return poll(&fd, 1, 0) == 1;
+}
+
+TEST(SyncEvent, AutoResetReleasesOneWaitAndManualStaysSet)
+{
+    CSyncEvent automatic(EventReset::automatic);
+    CSyncEvent manual(EventReset::manual, true);
+    automatic.Set();
+    automatic.Set();  // sets coalesce
+    EXPECT_TRUE(automatic.Wait(0));
+    EXPECT_FALSE(automatic.Wait(0));
+    EXPECT_TRUE(manual.Wait(0));
+    EXPECT_TRUE(manual.Wait(0));
+    manual.Reset();
+    EXPECT_FALSE(manual.Wait(0));
+}
+
+TEST(SyncEvent, HandleIsReadableExactlyWhileSet)
+{
+    CSyncEvent manual(EventReset::manual);
+    CSyncEvent automatic(EventReset::automatic);
+    EXPECT_FALSE(Readable(manual));
+    manual.Set();
+    automatic.Set();
+    EXPECT_TRUE(Readable(manual));
+    EXPECT_TRUE(Readable(automatic));
+    manual.Reset();
+    ASSERT_TRUE(automatic.Wait(0));
+    EXPECT_FALSE(Readable(manual));
+    EXPECT_FALSE(Readable(automatic));
+}
+
+TEST(SyncEvent, WaitTimesOutAfterItsTime)
+{
+    CSyncEvent event(EventReset::manual);
+    const auto start = Clock::now();
+    EXPECT_FALSE(event.Wait(50));
+    const auto waited = Clock::now() - start;
+    EXPECT_GE(waited, std::chrono::milliseconds(50));
+    EXPECT_LT(waited, std::chrono::milliseconds(1000));
+}
+
+TEST(SyncEvent, SetFromAnotherThreadWakesAWaiterAtOnce)
+{
+    CSyncEvent event(EventReset::automatic);
+    std::atomic<bool> woken{false};
+    std::thread waiter([&] { woken = event.Wait(waitInfinite); });
+    event.Set();
+    waiter.join();
+    EXPECT_TRUE(woken);
+    EXPECT_FALSE(event.IsSet());
+}
+
+TEST(SyncEvent, WaitForAnyReportsTheFirstSetEventAndConsumesOnlyIt)
+{
+    CSyncEvent first(EventReset::automatic);
+    CSyncEvent second(EventReset::automatic);
+    CSyncEvent third(EventReset::manual);
+    EXPECT_EQ(WaitForAny({&first, &second, &third}, 10), waitTimedOut);
+    second.Set();
+    third.Set();
+    EXPECT_EQ(WaitForAny({&first, &second, &third}, 0), 1);
+    EXPECT_FALSE(second.IsSet());
+    EXPECT_TRUE(third.IsSet());
+    EXPECT_EQ(WaitForAny({&first, &second, &third}, 0), 2);
+}
+
+TEST(SyncEvent, SetIfClearHasExactlyOneWinnerAmongRacingThreads)
+{
+    for (int round = 0; round < 200; ++round) {
+        CSyncEvent event(EventReset::manual);
+        std::atomic<int> winners{0};
+        std::vector<std::thread> racers;
+        for (int i = 0; i < 4; ++i)
+            racers.emplace_back([&] {
+                if (event.SetIfClear())
+                    ++winners;
+            });
+        for (auto& racer : racers)
+            racer.join();
+        ASSERT_EQ(winners.load(), 1);
+    }
+}
+
+TEST(SyncEvent, AutoResetWakesOnlyOneOfTwoWaitersPerSet)
+{
+    CSyncEvent event(EventReset::automatic);
+    std::atomic<int> woken{0};
+    auto wait = [&] {
+        if (event.Wait(300))
+            ++woken;
+    };
+    std::thread a(wait);
+    std::thread b(wait);
+    event.Set();
+    a.join();
+    b.join();
+    EXPECT_EQ(woken.load(), 1);
+}
+
+}  // namespace
