@@ -1,8 +1,10 @@
 # The window front end: its plain rules (unit) and its widgets under QTest on the offscreen
-# platform (gui). Screenshots go to $VANT_SCREENSHOT_DIR, else build/screenshots.
+# platform (gui). Screenshots go to $VANT_SCREENSHOT_DIR, else build/screenshots. A build without
+# the window front end (VANT_GUI=OFF) has none of these.
 if(NOT TARGET vant_ui)
-  return()  # a build without the window front end has nothing to test here
+  return()
 endif()
+
 vant_add_test(unit_ui
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/node_paths_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_time_test.cpp
