@@ -1,0 +1,299 @@
+#include "efs/efs_operations.h"
+
+#include <limits>
+#include <span>
+
+#include "console/report/reporter.h"
+#include "efs/efs_paths.h"
+#include "efs/efs_replies.h"
+#include "efs/efs_transfers.h"
+#include "link/diag_port.h"
+
+namespace {
+
+using Reply = std::vector<uint8_t>;
+
+// Sends one request and keeps the reply bytes. False when the request's own length rule
+// disagrees with its bytes or when the link reports any failure.
+bool Exchange(CDiagPort& port, const EfsRequest& request, uint32_t timeoutMs, Reply& reply)
+{
+    const size_t length = EfsRequestLength(request);
+    reply.assign(efsReplyCapacity, 0);
+    if (length == 0 || length != request.size())
+        return false;
+    int16_t replyLength = static_cast<int16_t>(efsReplyCapacity);
+    const LinkStatus status =
+        port.SendSync(static_cast<uint32_t>(length), request.data(), cmdTypeDiag, 0, timeoutMs,
+                      &replyLength, reply.data());
+    if (status != linkStatusOk || replyLength < 0 ||
+        static_cast<size_t>(replyLength) > efsReplyCapacity) {
+        reply.clear();
+        return false;
+    }
+    reply.resize(static_cast<size_t>(replyLength));
+    return true;
+}
+
+bool CheckPort(const CDiagPort* port)
+{
+    if (port != nullptr)
+        return true;
+    ReportAppMessage(msgInvalidPortHandle);
+    return false;
+}
+
+bool NameOperation(CDiagPort* port, EfsSubcommand subcommand, const std::string& path)
+{
+    if (!CheckPort(port) || path.empty())
+        return false;
+    const auto request = BuildEfsNameRequest(subcommand, path);
+    Reply reply;
+    return request && Exchange(*port, *request, efsNameTimeoutMs, reply) && IsGoodEfsReply(reply);
+}
+
+enum class IterationOutcome { complete, incomplete, tooManyEntries };
+
+IterationOutcome Iterate(CDiagPort& port, EfsSubcommand subcommand, const std::string& directory,
+                         EfsNameList& names)
+{
+    CEfsIteration iteration(subcommand, directory);
+    Reply reply;
+    for (;;) {
+        const auto request = iteration.Request();
+        if (!request || !Exchange(port, *request, efsIterateStepTimeoutMs, reply))
+            return IterationOutcome::incomplete;
+        switch (iteration.Accept(reply)) {
+        case EfsStep::stepContinue:
+            continue;
+        case EfsStep::stepDone:
+            names = iteration.TakeNames();
+            return IterationOutcome::complete;
+        case EfsStep::stepFailed:
+            return iteration.TooManyEntries() ? IterationOutcome::tooManyEntries
+                                              : IterationOutcome::incomplete;
+        }
+    }
+}
+
+// The single-request listing. Names carry their directory, bare only for the root, so every
+// stored name is a usable path whichever listing produced it.
+bool ListInOneRequest(CDiagPort& port, EfsSubcommand subcommand, const std::string& directory,
+                      EfsNameList& names)
+{
+    const auto request = BuildEfsNameRequest(subcommand, directory);
+    Reply reply;
+    if (!request || !Exchange(port, *request, efsListTimeoutMs, reply))
+        return false;
+    auto listed = ReadEfsListingReply(reply);
+    if (!listed)
+        return false;
+    for (auto& name : *listed) {
+        if (!IsUsableEntryName(name))
+            continue;
+        names.push_back(directory.empty() ? std::move(name) : JoinDevicePath(directory, name));
+    }
+    return true;
+}
+
+bool List(CDiagPort* port, EfsSubcommand iterate, EfsSubcommand single,
+          const std::string& directory, EfsNameList* names, uint32_t* count)
+{
+    if (count)
+        *count = 0;
+    if (!CheckPort(port))
+        return false;
+    if (names == nullptr) {
+        ReportAppMessage(msgNullArgument);
+        return false;
+    }
+    names->clear();
+    if (directory.size() > efsMaxNameBytes)
+        return false;
+    bool listed = false;
+    switch (Iterate(*port, iterate, directory, *names)) {
+    case IterationOutcome::complete:
+        listed = true;
+        break;
+    case IterationOutcome::incomplete:
+        // Handsets without the iteration subcommands answer the one-request listing instead.
+        names->clear();
+        listed = ListInOneRequest(*port, single, directory, *names);
+        break;
+    case IterationOutcome::tooManyEntries:
+        break;
+    }
+    if (!listed) {
+        names->clear();
+        return false;
+    }
+    if (count)
+        *count = static_cast<uint32_t>(names->size());
+    return true;
+}
+
+bool QuerySpace(CDiagPort* port, uint32_t* bytes, bool wantFree)
+{
+    if (bytes)
+        *bytes = 0;
+    if (!CheckPort(port))
+        return false;
+    if (bytes == nullptr) {
+        ReportAppMessage(msgNullArgument);
+        return false;
+    }
+    if (port->GetPhoneStatus() != phoneStatusReady)
+        return false;
+    Reply reply;
+    if (!Exchange(*port, BuildEfsSpaceRequest(), efsSpaceTimeoutMs, reply))
+        return false;
+    const auto fields = ReadEfsSpaceReply(reply);
+    if (!fields)
+        return false;
+    *bytes = wantFree ? fields->freeBytes : fields->usedBytes;
+    return true;
+}
+
+}  // namespace
+
+bool EfsMakeDir(CDiagPort* port, const std::string& path)
+{
+    return NameOperation(port, efsMkDir, path);
+}
+
+bool EfsRemoveDir(CDiagPort* port, const std::string& path)
+{
+    return NameOperation(port, efsRmDir, path);
+}
+
+bool EfsRemoveFile(CDiagPort* port, const std::string& path)
+{
+    return NameOperation(port, efsRemoveFile, path);
+}
+
+bool EfsListFiles(CDiagPort* port, const std::string& directory, EfsNameList* names,
+                  uint32_t* count)
+{
+    return List(port, efsIterateFiles, efsListFiles, directory, names, count);
+}
+
+bool EfsListDirs(CDiagPort* port, const std::string& directory, EfsNameList* names,
+                 uint32_t* count)
+{
+    return List(port, efsIterateDirs, efsListDirs, directory, names, count);
+}
+
+bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
+                    uint32_t* modificationTime, uint32_t* size)
+{
+    if (!CheckPort(port) || path.empty())
+        return false;
+    const auto request = BuildEfsNameRequest(efsGetAttributes, path);
+    Reply reply;
+    if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
+        return false;
+    const auto fields = ReadEfsAttributesReply(reply);
+    if (!fields)
+        return false;
+    if (attributes)
+        *attributes = fields->attributes;
+    if (modificationTime)
+        *modificationTime = fields->modificationTime;
+    if (size)
+        *size = fields->size;
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::string& path,
+                                                uint32_t* size, const EfsProgress& progress)
+{
+    if (size)
+        *size = 0;
+    if (!CheckPort(port) || path.empty())
+        return std::nullopt;
+    CEfsFileRead read(path);
+    Reply reply;
+    for (;;) {
+        const auto request = read.Request();
+        const uint32_t timeoutMs = read.Started() ? efsReadNextTimeoutMs : efsReadFirstTimeoutMs;
+        if (!request || !Exchange(*port, *request, timeoutMs, reply))
+            return std::nullopt;
+        const EfsStep step = read.Accept(reply);
+        if (step == EfsStep::stepFailed)
+            return std::nullopt;
+        if (progress)
+            progress(read.BytesDone(), read.TotalLength());
+        if (step == EfsStep::stepDone)
+            break;
+    }
+    if (size)
+        *size = read.TotalLength();
+    return read.TakeData();
+}
+
+bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
+                  const EfsFileAttributes& attributes, const uint8_t* data, size_t length,
+                  const EfsProgress& progress)
+{
+    if (!CheckPort(port))
+        return false;
+    // An empty file may come without a buffer; only data that is announced must be there.
+    if (data == nullptr && length != 0) {
+        ReportAppMessage(msgNullArgument);
+        return false;
+    }
+    if (path.empty() || length > std::numeric_limits<uint32_t>::max())
+        return false;
+    const std::span<const uint8_t> bytes =
+        length == 0 ? std::span<const uint8_t>() : std::span<const uint8_t>(data, length);
+    CEfsFileWrite write(path, mode, attributes, bytes);
+    Reply reply;
+    for (;;) {
+        const auto request = write.Request();
+        if (!request || !Exchange(*port, *request, efsWriteBlockTimeoutMs, reply))
+            return false;
+        const EfsStep step = write.Accept(reply);
+        if (step == EfsStep::stepFailed)
+            return false;
+        if (progress)
+            progress(write.BytesDone(), write.TotalLength());
+        if (step == EfsStep::stepDone)
+            return true;
+    }
+}
+
+bool EfsGetFreeSpace(CDiagPort* port, uint32_t* bytes)
+{
+    return QuerySpace(port, bytes, true);
+}
+
+bool EfsGetUsedSpace(CDiagPort* port, uint32_t* bytes)
+{
+    return QuerySpace(port, bytes, false);
+}
+
+AppMessage EfsProbe(CDiagPort* port)
+{
+    if (port == nullptr)
+        return msgInvalidPortHandle;
+    const auto request = BuildEfsNameRequest(efsListDirs, DeviceRootPath);
+    Reply reply;
+    if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
+        return msgEfsNotSupported;
+    const auto status = EfsReplyStatus(reply);
+    if (!status)
+        return msgEfsNotSupported;
+    return *status == efsStatusSuccess ? msgSuccess : msgEfsUnrecognised;
+}
+
+AppMessage EfsCheck(CDiagPort* port)
+{
+    if (port == nullptr)
+        return msgInvalidPortHandle;
+    DeviceRootPath.clear();
+    AppMessage result = EfsProbe(port);
+    if (result != msgSuccess && result != msgInvalidPortHandle) {
+        DeviceRootPath.clear();
+        result = EfsProbe(port);
+    }
+    return result;
+}

@@ -1,0 +1,77 @@
+// One call per file-system action on the handset. Each takes the port handle first, sends its
+// requests one at a time through CDiagPort::SendSync and blocks until the answer or the time-out.
+// Only a null port handle and a null argument are reported here; device-side failures come back
+// as false (or no buffer) and the caller reports them.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "console/report/app_messages.h"
+#include "efs/efs_packets.h"
+
+class CDiagPort;
+
+// A listing's names: the device paths the iteration reports, or for the single-request
+// fallback the directory + "/" + name (bare names for the root). No fixed cap.
+using EfsNameList = std::vector<std::string>;
+
+// Called after every block of a file transfer with the bytes done so far and the total.
+using EfsProgress = std::function<void(uint64_t done, uint64_t total)>;
+
+// Results of the EFS presence test besides success and the null handle.
+constexpr AppMessage msgEfsNotSupported = 24;
+constexpr AppMessage msgEfsUnrecognised = 25;
+
+// Per-request reply time-outs in milliseconds.
+constexpr uint32_t efsNameTimeoutMs = 2000;
+constexpr uint32_t efsIterateStepTimeoutMs = 200;
+constexpr uint32_t efsListTimeoutMs = 2000;
+constexpr uint32_t efsReadFirstTimeoutMs = 4000;
+constexpr uint32_t efsReadNextTimeoutMs = 8000;
+constexpr uint32_t efsWriteBlockTimeoutMs = 4000;
+constexpr uint32_t efsSpaceTimeoutMs = 2000;
+
+// Make a directory, remove an empty directory, remove a file. An empty path fails at once.
+bool EfsMakeDir(CDiagPort* port, const std::string& path);
+bool EfsRemoveDir(CDiagPort* port, const std::string& path);
+bool EfsRemoveFile(CDiagPort* port, const std::string& path);
+
+// List a directory's files or subdirectories: the iteration first, and when it does not
+// complete, one single-request listing. count (may be null) receives names->size().
+bool EfsListFiles(CDiagPort* port, const std::string& directory, EfsNameList* names,
+                  uint32_t* count = nullptr);
+bool EfsListDirs(CDiagPort* port, const std::string& directory, EfsNameList* names,
+                 uint32_t* count = nullptr);
+
+// Attribute record, modification time (seconds since 6 January 1980) and size of a file. The
+// outputs (each may be null) are written only on success.
+bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
+                    uint32_t* modificationTime, uint32_t* size);
+
+// The whole file, or std::nullopt. A 0-byte file is an empty buffer. size (may be null) gets
+// the file's length on success and 0 otherwise.
+std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::string& path,
+                                                uint32_t* size = nullptr,
+                                                const EfsProgress& progress = {});
+
+// Creates or overwrites a file in 256-byte blocks. data may be null only when length is 0. A
+// failed block ends the write; the handset may keep what it already stored.
+bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
+                  const EfsFileAttributes& attributes, const uint8_t* data, size_t length,
+                  const EfsProgress& progress = {});
+
+// Free and used bytes of the handset's file system; both fail without a message while the
+// phone is not Ready.
+bool EfsGetFreeSpace(CDiagPort* port, uint32_t* bytes);
+bool EfsGetUsedSpace(CDiagPort* port, uint32_t* bytes);
+
+// Whether the handset answers EFS requests: 0, 11 (null handle), 24 (no EFS) or 25 (an EFS
+// that refuses to list its root). Reports nothing.
+AppMessage EfsProbe(CDiagPort* port);
+// Resets DeviceRootPath and probes, once more when the first probe fails.
+AppMessage EfsCheck(CDiagPort* port);
