@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "ui/command_ids.h"
+#include "ui/menu_rules.h"
 
 namespace {
 
@@ -67,6 +68,48 @@ const std::vector<CMenuItem>& MainMenu()
         Popup("&Help", {Item(cmdAppAbout, "&About ORLEY...")}),
     };
     return menu;
+}
+
+const std::vector<CMenuItem>& TreeContextMenu()
+{
+    static const std::vector<CMenuItem> menu = {
+        Popup("New", {Item(cmdNewFile, "&File..."), Item(cmdNewDirectory, "&Directory..."),
+                      Item(cmdModuleNew, "&Module...")}),
+        Item(cmdDelete, "&Delete"),
+        Popup("View", {Item(cmdViewLargeIcons, "Lar&ge Icons"),
+                       Item(cmdViewSmallIcons, "S&mall Icons"), Item(cmdViewList, "&LIst"),
+                       Item(cmdViewDetails, "&Details"), Item(cmdActualSize, "&Actual Size"),
+                       Item(cmdAllocatedSize, "A&llocated Size")}),
+    };
+    return menu;
+}
+
+const std::vector<CMenuItem>& ListContextMenuItems(int menuId)
+{
+    static const std::vector<CMenuItem> noRows = {
+        Popup("New", {Item(cmdNewFile, "&File..."), Item(cmdNewDirectory, "&Directory..."),
+                      Item(cmdModuleNew, "&Module...")}),
+        Popup("View", {Item(cmdViewLargeIcons, "Lar&ge Icons"),
+                       Item(cmdViewSmallIcons, "S&mall Icons"), Item(cmdViewList, "&List"),
+                       Item(cmdViewDetails, "&Details"), Item(cmdActualSize, "&Actual Size"),
+                       Item(cmdAllocatedSize, "A&llocated Size")}),
+    };
+    static const std::vector<CMenuItem> oneFile = {
+        Item(cmdCopyFromDevice, "&Copy from Device..."), Item(cmdDelete, "&Delete")};
+    static const std::vector<CMenuItem> oneFolder = {
+        Popup("New", {Item(cmdNewFile, "&File..."), Item(cmdNewDirectory, "&Directory...")}),
+        Item(cmdDelete, "&Delete")};
+    static const std::vector<CMenuItem> severalRows = {Item(cmdDelete, "&Delete")};
+    switch (menuId) {
+    case listMenuNoRows:
+        return noRows;
+    case listMenuOneFileRow:
+        return oneFile;
+    case listMenuOneFolderRow:
+        return oneFolder;
+    default:
+        return severalRows;
+    }
 }
 
 const std::vector<int>& ToolbarCommands()

@@ -19,6 +19,10 @@ struct CMenuItem {
 // The main menu's top-level pop-ups in order: "&File", "&Module", "&View", "&Device", "&Help".
 const std::vector<CMenuItem>& MainMenu();
 
+// The tree's context menu, and the list's for each kind of selection (see ListContextMenuFor).
+const std::vector<CMenuItem>& TreeContextMenu();
+const std::vector<CMenuItem>& ListContextMenuItems(int menuId);
+
 // The toolbar's buttons in order; 0 is a separator.
 const std::vector<int>& ToolbarCommands();
 

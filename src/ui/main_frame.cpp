@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -254,6 +255,36 @@ bool CMainFrame::event(QEvent* event)
         return true;
     }
     return QMainWindow::event(event);
+}
+
+QMenu* CMainFrame::CreateContextMenu(const std::vector<CMenuItem>& items,
+                                     bool topNodeOrNoneSelected)
+{
+    activateWindow();
+    const CFrameState state = CurrentState();
+    std::function<void(QMenu*, const std::vector<CMenuItem>&)> fill =
+        [&](QMenu* menu, const std::vector<CMenuItem>& entries) {
+            for (const CMenuItem& item : entries) {
+                if (item.IsSeparator()) {
+                    menu->addSeparator();
+                } else if (!item.submenu.empty()) {
+                    fill(menu->addMenu(QString::fromUtf8(item.text)), item.submenu);
+                } else {
+                    const int id = item.id;
+                    QAction* action = menu->addAction(QString::fromUtf8(item.text));
+                    action->setObjectName(QString::number(id));
+                    const CCommandState command =
+                        ContextCommandState(id, topNodeOrNoneSelected, state);
+                    action->setEnabled(command.enabled);
+                    action->setCheckable(id == cmdActualSize || id == cmdAllocatedSize);
+                    action->setChecked(command.checked);
+                    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+                }
+            }
+        };
+    auto* menu = new QMenu(this);
+    fill(menu, items);
+    return menu;
 }
 
 void CMainFrame::UpdateConnectionStatus(int freeKb, int totalKb)

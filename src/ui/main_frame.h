@@ -6,11 +6,13 @@
 #include <QMainWindow>
 #include <map>
 
+#include "ui/command_table.h"
 #include "ui/menu_rules.h"
 
 class CLeftView;
 class CTarlo32View;
 class QLabel;
+class QMenu;
 class QSplitter;
 class QToolBar;
 
@@ -43,6 +45,10 @@ public:
     // The action of a command (shared by the menu, toolbar and accelerators), or nullptr.
     QAction* Action(int commandId) const;
     QLabel* StatusPaneLabel(int pane) const;
+
+    // A context menu of items whose commands run as the main menu's do, enabled by the context
+    // rules. The caller owns the menu and shows it where the mouse is.
+    QMenu* CreateContextMenu(const std::vector<CMenuItem>& items, bool topNodeOrNoneSelected);
 
     // Sets the connection pane from the EFS figures (see ConnectionStatusText).
     void UpdateConnectionStatus(int freeKb, int totalKb);

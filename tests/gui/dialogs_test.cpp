@@ -265,12 +265,6 @@ TEST(WaitWindow, IsPaintedBeforeTheBlockingCallStarts)
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST(WaitWindow, StartsWithItsTemplateText)
-{
-    CWaitDialog dialog;
-    EXPECT_EQ(dialog.Text(), "Copying files to Device. Please wait .........");
-}
-
 TEST(WindowReporters, MessagesAreWarningBoxesCaptionedWithTheTitle)
 {
     InstallWindowReporters();

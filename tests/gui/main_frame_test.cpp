@@ -121,15 +121,6 @@ TEST_F(MainFrameTest, PromptsShowInTheMessagePaneAndReadyReturns)
     EXPECT_EQ(message->text(), "Ready");
 }
 
-TEST_F(MainFrameTest, AcceleratorsAreBound)
-{
-    EXPECT_TRUE(frame->Action(cmdNextPane)->shortcuts().contains(QKeySequence("F6")));
-    EXPECT_TRUE(frame->Action(cmdPrevPane)->shortcuts().contains(QKeySequence("Shift+F6")));
-    EXPECT_TRUE(frame->Action(cmdEditCopy)->shortcuts().contains(QKeySequence("Ctrl+Ins")));
-    EXPECT_TRUE(frame->Action(cmdEditPaste)->shortcuts().contains(QKeySequence("Shift+Ins")));
-    EXPECT_TRUE(frame->Action(cmdEditUndo)->shortcuts().contains(QKeySequence("Ctrl+Z")));
-}
-
 TEST_F(MainFrameTest, F6MovesBetweenTheTwoPanes)
 {
     frame->show();
@@ -198,16 +189,6 @@ TEST_F(MainFrameTest, ConnectionPaneShowsTheLinkState)
     EfsStatsAvailable = false;
     frame->UpdateConnectionStatus(1, 1);
     EXPECT_EQ(frame->StatusPaneLabel(statusPaneConnection)->text(), "Connected");
-}
-
-TEST_F(MainFrameTest, ToolbarCanBeHiddenAndShown)
-{
-    frame->show();
-    frame->Action(cmdViewToolbar)->trigger();
-    EXPECT_FALSE(frame->ToolBar()->isVisible());
-    frame->Action(cmdViewToolbar)->trigger();
-    EXPECT_TRUE(frame->ToolBar()->isVisible());
-    EXPECT_TRUE(frame->Action(cmdViewToolbar)->isChecked());
 }
 
 TEST_F(MainFrameTest, CommandsFollowTheListSelection)
@@ -307,6 +288,37 @@ TEST_F(MainFrameTest, ListRowsShowSizesTypesAndStayInTheirOrder)
     EXPECT_EQ(List()->Text(0, columnName), "sub");
     EXPECT_EQ(List()->Text(1, columnName), "a.mif");
     EXPECT_EQ(List()->Text(2, columnName), "b.txt");
+}
+
+TEST_F(MainFrameTest, ContextMenusFollowTheirRules)
+{
+    QSignalSpy requests(frame.get(), &CMainFrame::CommandRequested);
+    std::unique_ptr<QMenu> tree(frame->CreateContextMenu(TreeContextMenu(), false));
+    EXPECT_EQ(Entries(tree.get()), (QStringList{"New>", "&Delete", "View>"}));
+    QMenu* newMenu = tree->actions()[0]->menu();
+    EXPECT_EQ(Entries(newMenu), (QStringList{"&File...", "&Directory...", "&Module..."}));
+    EXPECT_FALSE(newMenu->actions()[2]->isEnabled());  // a node below the top is selected
+    QMenu* view = tree->actions()[2]->menu();
+    EXPECT_EQ(Entries(view), (QStringList{"Lar&ge Icons", "S&mall Icons", "&LIst", "&Details",
+                                          "&Actual Size", "A&llocated Size"}));
+    EXPECT_TRUE(view->actions()[4]->isChecked());
+    newMenu->actions()[0]->trigger();
+    ASSERT_EQ(requests.count(), 1);
+    EXPECT_EQ(requests[0][0].toInt(), cmdNewFile);
+
+    EfsStatsAvailable = false;
+    std::unique_ptr<QMenu> atTop(
+        frame->CreateContextMenu(ListContextMenuItems(listMenuNoRows), true));
+    EXPECT_TRUE(atTop->actions()[0]->menu()->actions()[2]->isEnabled());
+    EXPECT_FALSE(atTop->actions()[1]->menu()->actions()[4]->isEnabled());
+    EXPECT_EQ(atTop->actions()[1]->menu()->actions()[2]->text(), "&List");
+
+    std::unique_ptr<QMenu> oneFile(frame->CreateContextMenu(
+        ListContextMenuItems(ListContextMenuFor({ItemKind::file})), false));
+    EXPECT_EQ(Entries(oneFile.get()), (QStringList{"&Copy from Device...", "&Delete"}));
+    std::unique_ptr<QMenu> folder(frame->CreateContextMenu(
+        ListContextMenuItems(ListContextMenuFor({ItemKind::module})), false));
+    EXPECT_EQ(Entries(folder.get()), (QStringList{"New>", "&Delete"}));
 }
 
 TEST_F(MainFrameTest, TreeNodesAreFoundByTheirPathsWithoutRegardToCase)

@@ -128,14 +128,6 @@ TEST(ContextMenus, NewModuleOnlyAtTheTopAndSizesOnlyWithStatistics)
     EXPECT_TRUE(ContextCommandState(cmdNewFile, false, state).enabled);
 }
 
-TEST(ItemKinds, TypeTextsReadBackWithoutRegardToCase)
-{
-    EXPECT_EQ(ItemKindFromText("File"), ItemKind::file);
-    EXPECT_EQ(ItemKindFromText("DIRECTORY"), ItemKind::directory);
-    EXPECT_EQ(ItemKindFromText("module"), ItemKind::module);
-    EXPECT_EQ(ItemKindFromText("Folder"), std::nullopt);
-}
-
 TEST(CommandTable, EveryMenuCommandIsUniqueAndEveryToolbarButtonIsInTheMenus)
 {
     std::set<int> menuIds;
