@@ -41,21 +41,6 @@ TEST(EfsNameField, RefusesNamesTheLengthByteCannotCarryOrTheHandsetWouldCut)
     EXPECT_FALSE(BuildEfsReadFirstRequest(std::string(255, 'x')));
 }
 
-TEST(EfsRequests, FixedExamples)
-{
-    EXPECT_EQ(BuildEfsSpaceRequest(), (Bytes{0x59, 0x0C}));
-    EXPECT_EQ(*BuildEfsNameRequest(efsListDirs, ""), (Bytes{0x59, 0x02, 0x01, 0x00}));
-    EXPECT_EQ(*BuildEfsNameRequest(efsMkDir, "/d"), (Bytes{0x59, 0x00, 0x03, '/', 'd', 0x00}));
-    EXPECT_EQ(*BuildEfsIterateRequest(efsIterateFiles, 0, ""),
-              (Bytes{0x59, 0x0B, 0, 0, 0, 0, 0x01, 0x00}));
-    EXPECT_EQ(*BuildEfsIterateRequest(efsIterateDirs, 0x01020304, "a"),
-              (Bytes{0x59, 0x0A, 0x04, 0x03, 0x02, 0x01, 0x02, 'a', 0x00}));
-    EXPECT_EQ(*BuildEfsReadFirstRequest("f"), (Bytes{0x59, 0x04, 0x00, 0x02, 'f', 0x00}));
-    EXPECT_EQ(BuildEfsReadNextRequest(7), (Bytes{0x59, 0x04, 0x07}));
-    EXPECT_FALSE(BuildEfsNameRequest(efsReadFile, "f")) << "not a name-only request";
-    EXPECT_FALSE(BuildEfsIterateRequest(efsListDirs, 0, "")) << "not an iteration";
-}
-
 TEST(EfsRequests, WriteBlocksCarryHeaderThenLengthAndData)
 {
     const Bytes data{0xDE, 0xAD};
@@ -76,13 +61,6 @@ TEST(EfsRequests, WriteBlocksCarryHeaderThenLengthAndData)
     EXPECT_FALSE(BuildEfsWriteNextBlock(1, false, over));
     EXPECT_FALSE(BuildEfsWriteNextBlock(1, false, {})) << "later blocks hold 1 to 256 bytes";
     EXPECT_FALSE(BuildEfsWriteNextBlock(0, false, data)) << "sequence 0 only opens a file";
-}
-
-TEST(EfsRequests, SequenceRunsTo255ThenRestartsAt1)
-{
-    EXPECT_EQ(NextEfsSequence(0), 1);
-    EXPECT_EQ(NextEfsSequence(254), 255);
-    EXPECT_EQ(NextEfsSequence(255), 1);
 }
 
 TEST(EfsRequestLength, AgreesWithEveryBuilder)

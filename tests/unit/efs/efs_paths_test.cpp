@@ -45,14 +45,6 @@ TEST(DevicePaths, JoinCollapsesRepeatedSlashes)
     EXPECT_EQ(JoinDevicePath("/", ""), "/");
 }
 
-TEST(DevicePaths, ParentDirectory)
-{
-    RootPathGuard root("");
-    EXPECT_EQ(DeviceParentDirectory("/dir/file"), "/dir");
-    EXPECT_EQ(DeviceParentDirectory("/file"), "");
-    EXPECT_EQ(DeviceParentDirectory("file"), "");
-}
-
 TEST(DevicePaths, UsableEntryNames)
 {
     for (const char* good : {"a", "/a", "a/b", "/dir/file.mod", "a/", "..a", ".hidden", "a..b"})

@@ -18,22 +18,6 @@ uint32_t IterationSequence(const EfsRequest& request)
                                  (request[5] << 24));
 }
 
-// Runs a write to its end against a handset that accepts every block; returns the requests.
-std::vector<EfsRequest> WriteAll(const Bytes& data)
-{
-    CEfsFileWrite write("/f", 1, efsDefaultFileAttributes, data);
-    std::vector<EfsRequest> requests;
-    for (;;) {
-        const auto request = write.Request();
-        if (!request)
-            break;
-        requests.push_back(*request);
-        if (write.Accept(StatusReply(5, 0)) != EfsStep::stepContinue)
-            break;
-    }
-    return requests;
-}
-
 }  // namespace
 
 TEST(EfsIteration, AsksEachIndexUntilStatus28)
@@ -88,32 +72,6 @@ TEST(EfsIteration, FailsBeyondTheEntryBoundEvenWhenNothingIsStored)
     EXPECT_TRUE(iteration.TooManyEntries());
 }
 
-TEST(EfsFileRead, ContinuationSequenceWrapsFrom255To1)
-{
-    const size_t blocks = 300;
-    CEfsFileRead read("/big");
-    ASSERT_EQ(*read.Request(), (Bytes{0x59, 4, 0, 5, '/', 'b', 'i', 'g', 0}));
-    ASSERT_EQ(read.Accept(ReadFirstReply(true, blocks * 256, Pattern(256, 0))),
-              EfsStep::stepContinue);
-    std::vector<uint8_t> sequences;
-    for (size_t block = 1; block < blocks; ++block) {
-        const auto request = read.Request();
-        ASSERT_TRUE(request);
-        ASSERT_EQ(request->size(), 3u);
-        sequences.push_back((*request)[2]);
-        const EfsStep step =
-            read.Accept(ReadNextReply(block + 1 < blocks, Pattern(256, uint8_t(block))));
-        ASSERT_EQ(step, block + 1 < blocks ? EfsStep::stepContinue : EfsStep::stepDone);
-    }
-    EXPECT_EQ(sequences[0], 1);
-    EXPECT_EQ(sequences[254], 255);
-    EXPECT_EQ(sequences[255], 1);
-    EXPECT_EQ(sequences.back(), 44);
-    const Bytes data = read.TakeData();
-    ASSERT_EQ(data.size(), blocks * 256);
-    EXPECT_EQ(Bytes(data.begin() + 256, data.begin() + 512), Pattern(256, 1));
-}
-
 TEST(EfsFileRead, ZeroLengthFileIsOneEmptyBlock)
 {
     CEfsFileRead read("/empty");
@@ -159,39 +117,6 @@ TEST(EfsFileRead, HugeAnnouncedTotalIsNotAllocatedUpFront)
               EfsStep::stepContinue);
     EXPECT_EQ(read.BytesDone(), 16u);
     EXPECT_LT(read.TakeData().capacity(), 1u << 20);
-}
-
-TEST(EfsFileWrite, BlockCountsMoreFlagsAndSequences)
-{
-    const auto zero = WriteAll({});
-    ASSERT_EQ(zero.size(), 1u);
-    // seq 0, more 0, mode 1, total 0, attributes, name "/f", block length 0.
-    EXPECT_EQ(zero[0], (Bytes{0x59, 5, 0, 0, 1, 0, 0, 0, 0, 0xFF, 0, 1, 0, 3, '/', 'f', 0, 0, 0}));
-
-    const auto one = WriteAll(Pattern(256, 0));
-    ASSERT_EQ(one.size(), 1u);
-    EXPECT_EQ(one[0][3], 0) << "256 bytes fit one block";
-
-    const auto two = WriteAll(Pattern(257, 0));
-    ASSERT_EQ(two.size(), 2u);
-    EXPECT_EQ(two[0][3], 1);
-    EXPECT_EQ(two[1], (Bytes{0x59, 5, 1, 0, 1, 0, Pattern(257, 0)[256]}));
-
-    const Bytes big = Pattern(300 * 256, 5);
-    const auto blocks = WriteAll(big);
-    ASSERT_EQ(blocks.size(), 300u);
-    Bytes reassembled;
-    for (size_t i = 0; i < blocks.size(); ++i) {
-        const auto& request = blocks[i];
-        const uint8_t expectedSeq = i == 0 ? 0 : static_cast<uint8_t>((i - 1) % 255 + 1);
-        EXPECT_EQ(request[2], expectedSeq) << "block " << i;
-        EXPECT_EQ(request[3], i + 1 < blocks.size() ? 1 : 0) << "block " << i;
-        EXPECT_EQ(EfsRequestLength(request), request.size());
-        const size_t dataOffset = i == 0 ? 16 + 3 : 6;
-        reassembled.insert(reassembled.end(), request.begin() + long(dataOffset), request.end());
-    }
-    EXPECT_EQ(blocks[299][2], 44);
-    EXPECT_EQ(reassembled, big);
 }
 
 TEST(EfsFileWrite, StopsAtTheFirstRefusedBlock)
