@@ -125,7 +125,8 @@ CNewModuleDialog::CNewModuleDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(MakeLabel("Note: Before selecting module directory on hard disk, please "
                                 "make sure to copy all module files to that directory.",
                                 nullptr, this));
-    layout->addWidget(MakeLabel("Select Module &Directory from Hard Disk:", moduleDirectory_, this));
+    layout->addWidget(
+        MakeLabel("Select Module &Directory from Hard Disk:", moduleDirectory_, this));
     layout->addLayout(Row(moduleDirectory_, browse_));
     layout->addWidget(MakeLabel("Specify Module &Name to Persist on Device:", moduleName_, this));
     layout->addWidget(moduleName_);

@@ -47,7 +47,8 @@ CCopyFromPhoneDialog::CCopyFromPhoneDialog(QWidget* parent) : QDialog(parent)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeLabel("Specify Device &File to Copy:", deviceFile_, this));
     layout->addWidget(deviceFile_);
-    layout->addWidget(MakeLabel("Select Destination &Directory from Hard Disk:", destination_, this));
+    layout->addWidget(
+        MakeLabel("Select Destination &Directory from Hard Disk:", destination_, this));
     auto* row = new QHBoxLayout;
     row->addWidget(destination_, 1);
     row->addWidget(browse_);

@@ -226,7 +226,8 @@ void CMainFrame::BuildStatusBar()
     const QFontMetrics metrics(bar->font());
     const int margin = 2 * style()->pixelMetric(QStyle::PM_DefaultFrameWidth) + 8;
 
-    panes_[statusPaneMessage] = MakePane(QString::fromLatin1(idlePromptText), messagePaneWidth, bar);
+    panes_[statusPaneMessage] =
+        MakePane(QString::fromLatin1(idlePromptText), messagePaneWidth, bar);
     panes_[statusPaneMessage]->setFrameStyle(QFrame::NoFrame);
     panes_[statusPaneConnection] =
         MakePane(connectionPaneSizer, metrics.horizontalAdvance(connectionPaneSizer) + margin, bar);
@@ -311,9 +312,12 @@ CFrameState CMainFrame::CurrentState() const
 void CMainFrame::UpdateCommandStates()
 {
     const CFrameState state = CurrentState();
+    // The bar items follow the bars, which can also be hidden from the toolbar's own menu.
+    actions_[cmdViewToolbar]->setChecked(!toolBar_->isHidden());
+    actions_[cmdViewStatusBar]->setChecked(!statusBar()->isHidden());
     for (const auto& [id, action] : actions_) {
         if (id == cmdViewToolbar || id == cmdViewStatusBar)
-            continue;  // these follow the bars' visibility
+            continue;
         const CCommandState command = MainCommandState(id, state);
         action->setEnabled(command.enabled);
         if (action->isCheckable())
@@ -340,12 +344,10 @@ void CMainFrame::OnCommand(int commandId)
                 list->ArrangeIcons();
             break;
         case cmdViewToolbar:
-            toolBar_->setVisible(!toolBar_->isVisible());
-            actions_[cmdViewToolbar]->setChecked(toolBar_->isVisible());
+            toolBar_->setHidden(!toolBar_->isHidden());
             break;
         case cmdViewStatusBar:
-            statusBar()->setVisible(!statusBar()->isVisible());
-            actions_[cmdViewStatusBar]->setChecked(statusBar()->isVisible());
+            statusBar()->setHidden(!statusBar()->isHidden());
             break;
         case cmdNextPane:
         case cmdPrevPane:

@@ -23,3 +23,7 @@ vant_add_test(gui_ui
   LIBS vant_ui Qt6::Test LABELS "gui")
 target_compile_definitions(gui_ui PRIVATE
   VANT_DEFAULT_SCREENSHOT_DIR="${PROJECT_SOURCE_DIR}/build/screenshots")
+
+vant_add_test(integration_ui_console_branch
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_branch_test.cpp
+  LABELS "integration")
