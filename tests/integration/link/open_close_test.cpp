@@ -205,6 +205,7 @@ TEST(LinkClose, AHungUpPeerNeitherSpinsNorKeepsTheStatusReady)
 {
     LinkUnderTest t;
     ASSERT_TRUE(t.OpenReady());
+    t.peer.reset();  // the handset goes first, then its end of the line
     t.pty.CloseMaster();
     ASSERT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusNone; }, 10s));
 

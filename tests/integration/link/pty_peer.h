@@ -29,6 +29,7 @@ public:
     const std::string& SlavePath() const { return slavePath; }
     // The line rate the link has set on the terminal, in baud (0 when unknown).
     uint32_t Baud() const;
+    // Hangs up the handset's end; stop any peer on it first.
     void CloseMaster();
 
 private:

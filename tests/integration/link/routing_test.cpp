@@ -55,8 +55,8 @@ protected:
         ASSERT_TRUE(t.OpenReady());
     }
 
+    RawAnswerPeer answers;  // outlives the peer thread inside t
     LinkUnderTest t;
-    RawAnswerPeer answers;
 };
 
 TEST_F(Routing, AFrameBeforeTheReplyInTheSameReadIsRoutedFirst)

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
+#include <sstream>
 #include <chrono>
 #include <thread>
 
@@ -205,6 +207,51 @@ TEST(SendSync, SenderGivesUpAtTimeOutPlusSlackWithTheAbandonedTraces)
     EXPECT_EQ(t.traces.Count(" TIMEDOUT, Time Elasped: "), 2u);
     // The link goes on working.
     EXPECT_TRUE(WaitUntil([&] { return t.Send({0x59, 0x05}, 2000) == linkStatusOk; }, 5s));
+}
+
+}  // namespace
+
+namespace {
+
+// The tag of every request line ("<tick>: <tag>: <P|S>: ...") in a trace text, in order.
+std::vector<int> RequestTags(const std::string& trace)
+{
+    std::vector<int> tags;
+    std::istringstream lines(trace);
+    std::string line;
+    while (std::getline(lines, line)) {
+        int tick = 0;
+        int tag = 0;
+        char letter = 0;
+        if (std::sscanf(line.c_str(), "%d: %d: %c:", &tick, &tag, &letter) == 3 &&
+            (letter == 'P' || letter == 'S'))
+            tags.push_back(tag);
+    }
+    return tags;
+}
+
+TEST(SendSync, TagsIncreaseByOneAcrossLinks)
+{
+    LinkTiming quiet = FastTiming();
+    quiet.pollPeriodMs = 600000;
+    LinkUnderTest first(quiet);
+    LinkUnderTest second(quiet);
+    ASSERT_EQ(first.Open(), linkStatusOk);
+    ASSERT_EQ(second.Open(), linkStatusOk);
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(first.Send({0x0C}, 2000, nullptr, cmdTypeProbe, linkDiagLow), linkStatusOk);
+        ASSERT_EQ(second.Send({0x0C}, 2000, nullptr, cmdTypeProbe, linkDiagLow), linkStatusOk);
+    }
+    const std::vector<int> a = RequestTags(first.traces.Text());
+    const std::vector<int> b = RequestTags(second.traces.Text());
+    ASSERT_EQ(a.size(), 3u);
+    ASSERT_EQ(b.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(b[i], a[i] + 1);
+        if (i > 0) {
+            EXPECT_EQ(a[i], b[i - 1] + 1);
+        }
+    }
 }
 
 }  // namespace

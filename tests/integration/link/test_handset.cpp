@@ -1,5 +1,7 @@
 #include "test_handset.h"
 
+#include <algorithm>
+
 CScriptedPeer::Handler CTestHandset::Handler()
 {
     return [this](const PeerRequest& request) { return Answer(request); };
@@ -32,8 +34,8 @@ Bytes CTestHandset::Answer(const PeerRequest& request)
         return {};
     switch (code) {
     case 0x0C: {
-        Bytes reply(statusLength.load(), 0);
-        reply[0] = 0x0C;
+        Bytes reply(std::max<size_t>(statusLength.load(), 1), 0);
+        reply.front() = 0x0C;
         if (reply.size() >= 34) {
             reply[32] = static_cast<uint8_t>(modeWord.load() & 0xFF);
             reply[33] = static_cast<uint8_t>(modeWord.load() >> 8);
