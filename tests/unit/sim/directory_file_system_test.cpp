@@ -38,8 +38,11 @@ protected:
     static void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
     static std::string ReadText(const fs::path& path)
     {
-        std::ifstream in(path);
-        return {std::istreambuf_iterator<char>(in), {}};
+        std::ifstream in(path, std::ios::binary);
+        std::string content(4096, '\0');
+        in.read(content.data(), static_cast<std::streamsize>(content.size()));
+        content.resize(static_cast<size_t>(in.gcount()));
+        return content;
     }
 
     Bytes Ask(const Bytes& request) { return efs->Handle(request, behaviour); }

@@ -253,7 +253,8 @@ TEST_F(EfsResponderTest, BrokenWriteKeepsTheOldFile)
     EXPECT_EQ(Ask(WriteNext(3, Pattern(88), false))[2], sim::efsStatusFileNotOpen);
     // A block length beyond the packet.
     Bytes lying = WriteFirst("notes.txt", 4, {1, 2, 3, 4}, false);
-    lying.resize(lying.size() - 2);
+    lying.pop_back();
+    lying.pop_back();
     EXPECT_EQ(Ask(lying)[2], sim::efsStatusParameterError);
     EXPECT_EQ(Stored("notes.txt"), old);
 }
