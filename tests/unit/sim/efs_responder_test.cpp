@@ -141,6 +141,15 @@ TEST_F(EfsResponderTest, SingleRequestListingCarriesTheNameBlock)
     EXPECT_EQ(Ask(NameRequest(sim::efsListFiles, "missing")), (Bytes{0x59, 0x03, sim::efsStatusDirMissing}));
 }
 
+TEST_F(EfsResponderTest, ListingTooLargeForOnePacketFailsInsteadOfBeingCut)
+{
+    ASSERT_EQ(fs->MakeDir({"many"}), 0);
+    for (int i = 0; i < 60; ++i)
+        ASSERT_EQ(fs->WriteFile({"many", std::string(40, 'a') + std::to_string(i)}, {}, {}), 0);
+    EXPECT_EQ(Ask(NameRequest(sim::efsListFiles, "many")), (Bytes{0x59, 0x03, sim::efsStatusMoreRecords}));
+    EXPECT_EQ(Iterate(sim::efsIterateFiles, "many").size(), 60u) << "iteration has no such limit";
+}
+
 TEST_F(EfsResponderTest, ReadDeliversBlocksWithTotalAndMoreFlag)
 {
     uint32_t announced = 0;
