@@ -53,8 +53,12 @@ LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, Com
 LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
                                     int16_t* replyLength, uint8_t* replyBuffer)
 {
-    if (!running.load() || !record || !record->completionEvent)
+    if (!record || !record->completionEvent)
         return linkStatusFail;
+    // A closed link has no writer to complete the command: the same result as a close
+    // that ends the wait.
+    if (!running.load())
+        return linkStatusTimeout;
     if (record->replyTimeout >= timing.singleAttemptMs)
         record->attempts = 1;
     const uint32_t tag = record->tag;

@@ -59,7 +59,12 @@ TEST(Detection, AHandsetAt115200OnlyIsFoundOnTheFirstPoll)
 
 TEST(Detection, WithoutAHandsetEachPollTriesEveryProbeInOrderAndStatusStaysNone)
 {
-    LinkUnderTest t;
+    // The peer notes the rate when it has read a request; slower attempts leave it time to
+    // do so before the next probe switches the rate, even on a loaded machine.
+    LinkTiming timing = FastTiming();
+    timing.probeReplyMs = 300;
+    timing.modemReplyMs = 150;
+    LinkUnderTest t(timing);
     t.handset.silent = true;
     ASSERT_EQ(t.Open(), linkStatusOk);
     ASSERT_TRUE(t.peer->WaitForRequests(21, 20s));

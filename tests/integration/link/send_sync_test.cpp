@@ -106,6 +106,26 @@ TEST(SendSync, RefusesWhenNotReadyOrClosedAndBadArgumentsWithoutQueuing)
                                nullptr), linkStatusOk);
 }
 
+TEST(SendSync, SubmittingToAClosedLinkTimesOutAtOnce)
+{
+    LinkTiming quiet = FastTiming();
+    quiet.pollPeriodMs = 600000;
+    LinkUnderTest t(quiet);
+    auto record = std::make_shared<CDiagCommand>(encFramed);
+    const uint8_t request = 0x0C;
+    ASSERT_EQ(record->BuildFrame(&request, 1), linkStatusOk);
+    ASSERT_TRUE(record->CreateCompletionEvent());
+    EXPECT_EQ(t.link->SubmitCommand(record, false, 1000, nullptr, nullptr), linkStatusTimeout);
+    ASSERT_EQ(t.Open(), linkStatusOk);
+    ASSERT_EQ(t.link->ClosePort(), linkStatusOk);
+    const auto start = Clock::now();
+    EXPECT_EQ(t.link->SubmitCommand(record, false, 1000, nullptr, nullptr), linkStatusTimeout);
+    EXPECT_LT(Clock::now() - start, 500ms);
+    EXPECT_EQ(t.link->SendSync(1, &request, cmdTypeProbe, linkDiagLow, 100, nullptr, nullptr),
+              linkStatusFail);
+    EXPECT_EQ(t.peer->RequestCount(), 0u);
+}
+
 TEST(SendSync, ShortRequestsGetThreeAttemptsAndLongOnesOne)
 {
     LinkUnderTest t;
