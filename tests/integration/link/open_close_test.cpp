@@ -24,6 +24,14 @@ LinkTiming QuietTiming()
     return timing;
 }
 
+size_t ThreadCount()
+{
+    size_t count = 0;
+    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
 class DebugCapture {
 public:
     DebugCapture()
@@ -84,8 +92,10 @@ TEST(LinkOpen, EmptyMissingAndNonTerminalNamesFailWithoutThreads)
         CTraceRecorder traces;
         link.SetTraceListener(traces.Listener());
         ASSERT_EQ(link.CreateEvents(), linkStatusOk);
+        const size_t threadsBefore = ThreadCount();
         EXPECT_EQ(link.OpenPort(name), linkStatusFail) << name;
         EXPECT_FALSE(link.IsRunning());
+        EXPECT_EQ(ThreadCount(), threadsBefore);
         std::string portName = "unchanged";
         ASSERT_EQ(link.GetPortName(&portName), linkStatusOk);
         if (name.empty()) {

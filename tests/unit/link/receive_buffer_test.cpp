@@ -45,16 +45,6 @@ public:
     CReceiveBuffer buffer;
 };
 
-TEST(ReceiveBuffer, TwoFramesInOneReadAreBothCutInOrder)
-{
-    Cutter cutter;
-    const auto packets = cutter.Feed(Concat({Frame({0x59, 0x01}), Frame({0x0C, 0x02, 0x03})}));
-    ASSERT_EQ(packets.size(), 2u);
-    EXPECT_EQ(packets[0], (Bytes{0x59, 0x01}));
-    EXPECT_EQ(packets[1], (Bytes{0x0C, 0x02, 0x03}));
-    EXPECT_EQ(cutter.buffer.Unparsed(), 0u);
-}
-
 TEST(ReceiveBuffer, AFrameSplitAcrossReadsIsCutOnceItsFlagArrives)
 {
     Cutter cutter;

@@ -100,20 +100,4 @@ TEST(SyncEvent, SetIfClearHasExactlyOneWinnerAmongRacingThreads)
     }
 }
 
-TEST(SyncEvent, AutoResetWakesOnlyOneOfTwoWaitersPerSet)
-{
-    CSyncEvent event(EventReset::automatic);
-    std::atomic<int> woken{0};
-    auto wait = [&] {
-        if (event.Wait(300))
-            ++woken;
-    };
-    std::thread a(wait);
-    std::thread b(wait);
-    event.Set();
-    a.join();
-    b.join();
-    EXPECT_EQ(woken.load(), 1);
-}
-
 }  // namespace
