@@ -73,6 +73,9 @@ TEST(SendSync, AReplyLongerThanTheCapacityFailsAndLeavesTheBufferZeroed)
     EXPECT_EQ(reply, Bytes(4, 0));
     ASSERT_EQ(t.Send({0x59, 1, 2, 3}, 2000, &reply, cmdTypeDiag, 0, 4), linkStatusOk);
     EXPECT_EQ(reply, (Bytes{0x59, 1, 2, 3}));
+    // A negative capacity holds nothing: nothing is written to the buffer.
+    EXPECT_EQ(t.Send({0x59, 1}, 2000, &reply, cmdTypeDiag, 0, -1), linkStatusReplyTooLong);
+    EXPECT_EQ(reply, Bytes{0xAA});
 }
 
 TEST(SendSync, RefusesWhenNotReadyOrClosedAndBadArgumentsWithoutQueuing)
