@@ -1,10 +1,33 @@
 #include "ui/device_tree_ctrl.h"
 
+#include <QApplication>
+#include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
 
+#include "console/report/reporter.h"
+#include "efs/efs_operations.h"
+#include "efs/efs_paths.h"
+#include "efs/efs_tree.h"
+#include "efs/pc_sizes.h"
+#include "link/diag_port.h"
+#include "modules/pc_search.h"
+#include "ui/connection_status.h"
+#include "ui/copy_to_device_dialogs.h"
+#include "ui/device_command_dialogs.h"
+#include "ui/device_time.h"
+#include "ui/list_view.h"
+#include "ui/main_frame.h"
 #include "ui/pictures.h"
+#include "ui/size_display_mode.h"
 
 namespace {
+
+constexpr AppMessage msgNoListPane = 12;
+constexpr AppMessage msgCannotReadEfs = 37;
+constexpr int connectionWatchMs = 500;
 
 // The unread child that gives a directory its expand button until it is listed.
 void AddPlaceholder(QTreeWidgetItem* node)
@@ -22,6 +45,27 @@ QTreeWidgetItem* MakeDirectoryItem(const QString& label)
     return item;
 }
 
+// The local files a drag carries, or nothing when it carries anything else.
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+class CWaitCursor {
+public:
+    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
 }  // namespace
 
 CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
@@ -33,6 +77,29 @@ CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragEnabled(false);
     setSortingEnabled(false);
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(connectionWatchMs);
+    connect(timer_, &QTimer::timeout, this, &CDeviceTreeCtrl::OnTimer);
+    connect(this, &QTreeWidget::itemExpanded, this, &CDeviceTreeCtrl::OnItemExpandedOrCollapsed);
+    connect(this, &QTreeWidget::itemCollapsed, this, &CDeviceTreeCtrl::OnItemExpandedOrCollapsed);
+    connect(this, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
+}
+
+// Out of line: the link and the dialogs are complete types here.
+CDeviceTreeCtrl::~CDeviceTreeCtrl() = default;
+
+void CDeviceTreeCtrl::SetFrame(CMainFrame* frame)
+{
+    frame_ = frame;
+}
+
+CTarlo32View* CDeviceTreeCtrl::ListView() const
+{
+    return frame_ ? frame_->GetListView() : nullptr;
 }
 
 QTreeWidgetItem* CDeviceTreeCtrl::TopNode() const
@@ -63,6 +130,11 @@ std::string CDeviceTreeCtrl::NodePath(const QTreeWidgetItem& node,
     return GetNodePath(node, rootPath);
 }
 
+std::string CDeviceTreeCtrl::NodePath(const QTreeWidgetItem& node) const
+{
+    return GetNodePath(node, rootPath_);
+}
+
 QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath,
                                              const std::string& rootPath) const
 {
@@ -70,4 +142,243 @@ QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath,
     if (!top)
         return nullptr;
     return const_cast<QTreeWidgetItem*>(FindNodeByPath(*top, dialogPath, rootPath));
+}
+
+QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath) const
+{
+    return NodeByPath(dialogPath, DeviceRootPath);
+}
+
+bool CDeviceTreeCtrl::Populate()
+{
+    QTreeWidgetItem* top = ResetToTopNode();
+    SetDropHighlight(top);
+    rootPath_ = DeviceRootPath;
+    if (!timer_->isActive())
+        timer_->start();
+    moduleCache_.stale = true;
+    // The size items follow the statistics of this connection.
+    if (frame_)
+        frame_->UpdateCommandStates();
+    return true;
+}
+
+void CDeviceTreeCtrl::ExpandAndSelectTop()
+{
+    QTreeWidgetItem* top = TopNode();
+    if (!top)
+        return;
+    top->setExpanded(true);
+    setCurrentItem(top);
+}
+
+void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path,
+                                  RefreshMode mode, bool clearChildren)
+{
+    std::string directory = path;
+    bool rootListed = false;
+    if (node == nullptr || directory.empty()) {
+        directory = DeviceRootPath;
+        rootListed = true;
+    }
+    if (clearChildren && node != nullptr)
+        qDeleteAll(node->takeChildren());
+    if (node != nullptr && node == TopNode())
+        listShowsRoot_ = true;
+    else if (!rootListed)
+        listShowsRoot_ = false;
+
+    CTarlo32View* list = ListView();
+    if (list == nullptr) {
+        ReportAppMessage(msgNoListPane);
+        return;
+    }
+    const bool toTree = mode != RefreshMode::listOnly && node != nullptr;
+    const bool toList = mode != RefreshMode::treeOnly;
+    if (toList)
+        list->DeleteAllItems();
+
+    EfsNameList names;
+    if (!EfsListDirs(link_.get(), directory, &names)) {
+        ReportAppMessage(msgCannotReadEfs);
+    } else {
+        for (const std::string& name : names) {
+            const QString label = QString::fromStdString(LastPathComponent(name));
+            if (toTree)
+                AddDirectoryNode(node, label);
+            if (toList)
+                AddDirectoryRows(list, directory, name);
+        }
+    }
+    // Subdirectory rows always come before file rows; the module list relies on that order.
+    if (toList)
+        AddFileRows(list, directory);
+}
+
+void CDeviceTreeCtrl::AddDirectoryRows(CTarlo32View* list, const std::string&,
+                                       const std::string& name)
+{
+    std::int64_t size = -1;
+    if (EfsStatsAvailable) {
+        const uint64_t bytes = SizeDisplayMode == sizeModeActual
+                                   ? DeviceTreeSize(link_.get(), name)
+                                   : DeviceTreeAllocatedSize(link_.get(), name);
+        size = static_cast<std::int64_t>(bytes);
+    }
+    list->AddItem(QString::fromStdString(LastPathComponent(name)), size, ItemKind::directory,
+                  QString());
+}
+
+int CDeviceTreeCtrl::AddFileRows(CTarlo32View* list, const std::string& path)
+{
+    EfsNameList names;
+    if (!EfsListFiles(link_.get(), path, &names)) {
+        ReportAppMessage(msgCannotReadEfs);
+        return -1;
+    }
+    for (const std::string& name : names) {
+        std::int64_t size = -1;
+        QString modified;
+        if (EfsStatsAvailable) {
+            uint32_t seconds = 0;
+            uint32_t bytes = 0;
+            // A file whose information cannot be read shows neither size nor date.
+            if (EfsGetFileInfo(link_.get(), name, nullptr, &seconds, &bytes)) {
+                size = SizeDisplayMode == sizeModeAllocated
+                           ? static_cast<std::int64_t>(EfsAllocatedSize(bytes))
+                           : static_cast<std::int64_t>(bytes);
+                modified = QString::fromStdString(FormatDeviceTime(seconds));
+            }
+        }
+        const std::string shown = LastPathComponent(name);
+        // The root shows only module information files besides its directories.
+        if (listShowsRoot_ && CutAtExtension(shown, ".mif").size() == shown.size())
+            continue;
+        list->AddItem(QString::fromStdString(shown), size, ItemKind::file, modified);
+    }
+    return static_cast<int>(names.size());
+}
+
+void CDeviceTreeCtrl::OnItemExpandedOrCollapsed(QTreeWidgetItem* node)
+{
+    if (node == nullptr || !link_)
+        return;
+    CCommandInProgress busy;
+    RefreshNode(node, NodePath(*node), RefreshMode::treeOnly, true);
+}
+
+void CDeviceTreeCtrl::OnCurrentItemChanged(QTreeWidgetItem* current)
+{
+    if (current == nullptr || current->text(0).isEmpty())
+        return;
+    SetDropHighlight(current);
+    CCommandInProgress busy;
+    CWaitCursor hourglass;
+    RefreshNode(current, NodePath(*current), RefreshMode::listOnly, false);
+}
+
+QTreeWidgetItem* CDeviceTreeCtrl::SubdirectoryNode(const QString& name)
+{
+    QTreeWidgetItem* selected = currentItem();
+    if (selected == nullptr)
+        return nullptr;
+    selected->setExpanded(true);
+    const std::string path = DialogFormOf(NodePath(*selected)) + name.toStdString() + "/";
+    return NodeByPath(path);
+}
+
+void CDeviceTreeCtrl::OpenSubdirectory(const QString& name)
+{
+    if (QTreeWidgetItem* node = SubdirectoryNode(name))
+        setCurrentItem(node);
+}
+
+QTreeWidgetItem* CDeviceTreeCtrl::DropHighlightedNode() const
+{
+    return dropHighlight_.isValid() ? itemFromIndex(dropHighlight_) : nullptr;
+}
+
+void CDeviceTreeCtrl::SetDropHighlight(QTreeWidgetItem* node)
+{
+    if (QTreeWidgetItem* old = DropHighlightedNode())
+        old->setBackground(0, QBrush());
+    dropHighlight_ = QPersistentModelIndex();
+    if (node == nullptr)
+        return;
+    // Keeps the node visible as the target while the focus is elsewhere or a drag hovers.
+    node->setBackground(0, palette().brush(QPalette::Inactive, QPalette::Highlight));
+    dropHighlight_ = QPersistentModelIndex(indexFromItem(node));
+}
+
+void CDeviceTreeCtrl::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (LocalFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void CDeviceTreeCtrl::dragMoveEvent(QDragMoveEvent* event)
+{
+    QTreeWidgetItem* node = itemAt(event->position().toPoint());
+    if (node == nullptr || node->text(0).isEmpty() || LocalFiles(event->mimeData()).isEmpty()) {
+        event->ignore();
+        return;
+    }
+    SetDropHighlight(node);
+    event->acceptProposedAction();
+}
+
+void CDeviceTreeCtrl::dragLeaveEvent(QDragLeaveEvent* event)
+{
+    SetDropHighlight(currentItem());
+    event->accept();
+}
+
+void CDeviceTreeCtrl::dropEvent(QDropEvent* event)
+{
+    QTreeWidgetItem* node = itemAt(event->position().toPoint());
+    const QStringList paths = LocalFiles(event->mimeData());
+    // Only a drop on a node counts; anywhere else in the pane it does nothing.
+    if (node == nullptr || node->text(0).isEmpty() || paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    SetDropHighlight(node);
+    event->acceptProposedAction();
+    DropItems(paths, node);
+}
+
+void CDeviceTreeCtrl::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Delete)
+        OnDeleteDirectory(true);
+    QTreeWidget::keyPressEvent(event);
+}
+
+void CDeviceTreeCtrl::contextMenuEvent(QContextMenuEvent* event)
+{
+    ShowTreeContextMenu(event->globalPos());
+}
+
+CNewFileDialog* CDeviceTreeCtrl::NewFileDialog()
+{
+    if (!newFileDialog_)
+        newFileDialog_ = std::make_unique<CNewFileDialog>(this);
+    return newFileDialog_.get();
+}
+
+CNewModuleDialog* CDeviceTreeCtrl::NewModuleDialog()
+{
+    if (!newModuleDialog_)
+        newModuleDialog_ = std::make_unique<CNewModuleDialog>(this);
+    return newModuleDialog_.get();
+}
+
+CCopyFromPhoneDialog* CDeviceTreeCtrl::CopyFromPhoneDialog()
+{
+    if (!copyFromPhoneDialog_)
+        copyFromPhoneDialog_ = std::make_unique<CCopyFromPhoneDialog>(this);
+    return copyFromPhoneDialog_.get();
 }

@@ -1,10 +1,31 @@
-// The tree of the device's directories. Items carry only their label; a node's device path is
-// rebuilt from the labels up to the top node "/" (see node_paths.h).
+// The tree of the device's directories, and the owner of the window's link and of every device
+// command. Items carry only their label; a node's device path is rebuilt from the labels up to
+// the top node "/" (see node_paths.h). Directories are read lazily: every node starts with an
+// unread placeholder child, and every expansion or collapse re-reads its subdirectories.
+//
+// The member functions are spread over files by job: the tree and its refreshes here
+// (device_tree_ctrl.cpp), the connection (tree_connection.cpp), copies to the device
+// (tree_copy_commands.cpp) and the other device commands (tree_device_commands.cpp).
 #pragma once
 
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTreeWidget>
+#include <memory>
+#include <string>
 
+#include "console/report/app_messages.h"
+#include "ui/item_kind.h"
+#include "ui/module_cache.h"
 #include "ui/node_paths.h"
+
+class CDiagPort;
+class CMainFrame;
+class CTarlo32View;
+class CNewFileDialog;
+class CNewModuleDialog;
+class CCopyFromPhoneDialog;
+class QTimer;
 
 // Lets the path rules walk the tree widget's items.
 template <>
@@ -21,10 +42,17 @@ struct NodeAccess<QTreeWidgetItem> {
     }
 };
 
+// What a refresh lists a directory into.
+enum class RefreshMode : int { treeOnly = 0, listOnly = 1, treeAndList = 2 };
+
 class CDeviceTreeCtrl : public QTreeWidget {
     Q_OBJECT
 public:
     explicit CDeviceTreeCtrl(QWidget* parent = nullptr);
+    ~CDeviceTreeCtrl() override;
+
+    // The frame whose list view, status bar and menus the tree works with.
+    void SetFrame(CMainFrame* frame);
 
     // The top node "/" (the device root), or nullptr while the tree is empty.
     QTreeWidgetItem* TopNode() const;
@@ -36,5 +64,104 @@ public:
     QTreeWidgetItem* AddDirectoryNode(QTreeWidgetItem* parent, const QString& label);
 
     std::string NodePath(const QTreeWidgetItem& node, const std::string& rootPath) const;
+    std::string NodePath(const QTreeWidgetItem& node) const;  // under the tree's root path
     QTreeWidgetItem* NodeByPath(const std::string& dialogPath, const std::string& rootPath) const;
+    QTreeWidgetItem* NodeByPath(const std::string& dialogPath) const;
+
+    // --- The tree and the list -----------------------------------------------------------
+    // Rebuilds the tree as the top node alone, starts the connection watch and marks the module
+    // list stale. The caller then expands and selects the top node (ExpandAndSelectTop).
+    bool Populate();
+    void ExpandAndSelectTop();
+    // Lists one directory into the tree, the list or both.
+    void RefreshNode(QTreeWidgetItem* node, const std::string& path, RefreshMode mode,
+                     bool clearChildren);
+    // Expands the selected node and selects its child directory name (refilling the list).
+    void OpenSubdirectory(const QString& name);
+    // The node a list row names: the selected node's child directory called name.
+    QTreeWidgetItem* SubdirectoryNode(const QString& name);
+    bool ListShowsRoot() const { return listShowsRoot_; }
+    QTreeWidgetItem* DropHighlightedNode() const;
+
+    // --- Connection -------------------------------------------------------------------------
+    CDiagPort* Link() const { return link_.get(); }
+    // Replaces the link by a new one on portName and checks the handset: 0, 21, 22, 24 or 25.
+    // Remembers the port only after a connection that fully succeeded.
+    AppMessage ConnectToPort(const std::string& portName);
+    // Start-up's connect command: the port dialog, the connection, then the tree filled.
+    void ConnectAtStart();
+    void OnDeviceConnect();  // Device > Connect
+    void OnTimer();          // the 500 ms connection watch
+    QTimer* ConnectionTimer() const { return timer_; }
+
+    // --- Commands -----------------------------------------------------------------------------
+    void OnCommand(int commandId);
+    void OnSizeModeChanged(int sizeMode);
+    void OnModuleList();
+    void OnNewFile();
+    void OnNewDirectory();
+    void OnNewModule();
+    void OnDeleteDirectory(bool fromDeleteKey);
+    void OnDeleteRows();
+    void OnDeleteModule();
+    void OnCopyFromDevice();
+    void OnReset();
+    void OnOffline();
+    // Copies dropped PC paths to the directory of target, one after the other.
+    void DropItems(const QStringList& pcPaths, QTreeWidgetItem* target);
+    // A drop on the list: into the selected node, or into the one selected directory row.
+    void DropOnList(const QStringList& pcPaths);
+    // The list's double-click: a single Directory or Module row opens its directory.
+    void OnListRowActivated();
+    void ShowTreeContextMenu(const QPoint& globalPosition);
+    void ShowListContextMenu(const QPoint& globalPosition);
+
+    const CModuleCache& ModuleCache() const { return moduleCache_; }
+
+    // The dialogs that keep what was typed into them for the life of the tree.
+    CNewFileDialog* NewFileDialog();
+    CNewModuleDialog* NewModuleDialog();
+    CCopyFromPhoneDialog* CopyFromPhoneDialog();
+
+signals:
+    // A connection attempt by ConnectToPort has ended with result (0: connected).
+    void ConnectionAttempted(const QString& portName, int result);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    CTarlo32View* ListView() const;
+    void SetDropHighlight(QTreeWidgetItem* node);
+    void OnItemExpandedOrCollapsed(QTreeWidgetItem* node);
+    void OnCurrentItemChanged(QTreeWidgetItem* current);
+    void AddDirectoryRows(CTarlo32View* list, const std::string& directory,
+                          const std::string& name);
+    int AddFileRows(CTarlo32View* list, const std::string& path);
+    void RunConnectCommand();
+    void PopulateBehindWaitWindow();
+    void ShowConnectionState();
+    void CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target);
+    QString PresetDevicePath();
+    bool PresetFromSelection(QString& path);
+    void RebuildModuleCache();
+    bool DeleteEntry(const QString& name, ItemKind kind);
+    void RefreshTop();
+
+    QPointer<CMainFrame> frame_;
+    std::unique_ptr<CDiagPort> link_;
+    QTimer* timer_;
+    std::string rootPath_;
+    bool listShowsRoot_ = false;
+    bool listContextMenuOpen_ = false;
+    QPersistentModelIndex dropHighlight_;
+    CModuleCache moduleCache_;
+    std::unique_ptr<CNewFileDialog> newFileDialog_;
+    std::unique_ptr<CNewModuleDialog> newModuleDialog_;
+    std::unique_ptr<CCopyFromPhoneDialog> copyFromPhoneDialog_;
 };

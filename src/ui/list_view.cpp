@@ -1,6 +1,11 @@
 #include "ui/list_view.h"
 
+#include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QListView>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -24,6 +29,19 @@ const CColumnSpec columns[columnCount] = {
     {"Type", Qt::AlignLeft, 100},
     {"Modified", Qt::AlignLeft, 120},
 };
+
+// The local files a drag carries.
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
 
 }  // namespace
 
@@ -78,6 +96,16 @@ CTarlo32View::CTarlo32View(QWidget* parent) : QWidget(parent)
 
     connect(iconView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &CTarlo32View::SelectionChanged);
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
+                                    static_cast<QAbstractItemView*>(detailsView_)}) {
+        connect(view, &QAbstractItemView::activated, this, &CTarlo32View::RowActivated);
+        view->setDragDropMode(QAbstractItemView::DropOnly);
+        view->setAcceptDrops(true);
+        view->viewport()->setAcceptDrops(true);
+        view->setContextMenuPolicy(Qt::DefaultContextMenu);
+        view->installEventFilter(this);
+        view->viewport()->installEventFilter(this);
+    }
     SetMode(ViewMode::details);
 }
 
@@ -172,4 +200,42 @@ void CTarlo32View::ArrangeIcons()
 {
     if (mode_ == ViewMode::largeIcons || mode_ == ViewMode::smallIcons)
         iconView_->doItemsLayout();
+}
+
+bool CTarlo32View::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::DragEnter:
+    case QEvent::DragMove: {
+        auto* drag = static_cast<QDragMoveEvent*>(event);
+        if (LocalFiles(drag->mimeData()).isEmpty())
+            drag->ignore();
+        else
+            drag->acceptProposedAction();
+        return true;
+    }
+    case QEvent::Drop: {
+        auto* drop = static_cast<QDropEvent*>(event);
+        const QStringList paths = LocalFiles(drop->mimeData());
+        if (paths.isEmpty()) {
+            drop->ignore();
+            return true;
+        }
+        drop->acceptProposedAction();
+        emit FilesDropped(paths);
+        return true;
+    }
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+            emit DeleteKeyPressed();
+            return true;
+        }
+        break;
+    case QEvent::ContextMenu:
+        emit ContextMenuRequested(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
 }

@@ -47,6 +47,16 @@ public:
 
 signals:
     void SelectionChanged();
+    // A row was double-clicked (or Enter pressed on it).
+    void RowActivated();
+    // Local files or folders from the desktop were dropped on the list.
+    void FilesDropped(const QStringList& paths);
+    void DeleteKeyPressed();
+    void ContextMenuRequested(const QPoint& globalPosition);
+
+protected:
+    // Both views and their viewports report their drops, keys and menus through here.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     QStandardItemModel* model_;

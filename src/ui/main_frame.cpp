@@ -105,6 +105,16 @@ CMainFrame::CMainFrame(const CMainFrameOptions& options)
     resize(760, 520);
 
     connect(listView_, &CTarlo32View::SelectionChanged, this, &CMainFrame::UpdateCommandStates);
+    // The tree owns the link and does every device command; the list hands its events on.
+    CDeviceTreeCtrl* tree = leftView_->Tree();
+    tree->SetFrame(this);
+    connect(this, &CMainFrame::CommandRequested, tree, &CDeviceTreeCtrl::OnCommand);
+    connect(this, &CMainFrame::SizeDisplayModeChanged, tree, &CDeviceTreeCtrl::OnSizeModeChanged);
+    connect(listView_, &CTarlo32View::RowActivated, tree, &CDeviceTreeCtrl::OnListRowActivated);
+    connect(listView_, &CTarlo32View::FilesDropped, tree, &CDeviceTreeCtrl::DropOnList);
+    connect(listView_, &CTarlo32View::DeleteKeyPressed, tree, &CDeviceTreeCtrl::OnDeleteRows);
+    connect(listView_, &CTarlo32View::ContextMenuRequested, tree,
+            &CDeviceTreeCtrl::ShowListContextMenu);
     UpdateCommandStates();
 
     CSplashWindow::ShowSplashScreen(this);
@@ -327,6 +337,8 @@ void CMainFrame::UpdateCommandStates()
 
 void CMainFrame::OnCommand(int commandId)
 {
+    // The connection watch keeps out while any command runs (see CCommandInProgress).
+    CCommandInProgress busy;
     ViewMode mode;
     if (ViewModeOfCommand(commandId, mode)) {
         if (CTarlo32View* list = GetListView())

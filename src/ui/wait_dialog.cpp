@@ -2,8 +2,11 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QProgressBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
+#include "modules/transfer_progress.h"
 #include "ui/dialog_fields.h"
 
 CWaitDialog::CWaitDialog()
@@ -12,8 +15,17 @@ CWaitDialog::CWaitDialog()
     setModal(false);
     text_ = new QLabel(QStringLiteral("Copying files to Device. Please wait ........."), this);
     text_->setObjectName(QStringLiteral("waitText"));
+    fileName_ = new QLabel(this);
+    fileName_->setObjectName(QStringLiteral("waitFileName"));
+    fileName_->setTextFormat(Qt::PlainText);
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName(QStringLiteral("waitProgress"));
+    fileName_->hide();
+    progress_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
+    layout->addWidget(fileName_);
+    layout->addWidget(progress_);
     SetDialogUnitsSize(this, 232, 50);
 }
 
@@ -39,6 +51,27 @@ void CWaitDialog::ShowNow()
     text_->repaint();
 }
 
+QString CWaitDialog::ProgressFileName() const
+{
+    return fileName_->text();
+}
+
+void CWaitDialog::SetProgress(const QString& fileName, quint64 done, quint64 total)
+{
+    const bool firstReport = progress_->isHidden();
+    fileName_->setText(fileName);
+    // The bar counts in permille, so totals beyond the bar's int range show as well.
+    progress_->setRange(0, 1000);
+    progress_->setValue(total == 0 ? 1000 : static_cast<int>(std::min<quint64>(done, total) * 1000 / total));
+    if (firstReport) {
+        fileName_->show();
+        progress_->show();
+        adjustSize();
+    }
+    fileName_->repaint();
+    progress_->repaint();
+}
+
 CWaitScope::CWaitScope(AppMessage textCode)
 {
     if (const char* text = AppMessageText(textCode))
@@ -51,4 +84,18 @@ CWaitScope::~CWaitScope()
 {
     dialog_.hide();
     QApplication::restoreOverrideCursor();
+}
+
+CTransferWaitScope::CTransferWaitScope(AppMessage textCode) : wait_(textCode)
+{
+    CWaitDialog* dialog = &wait_.Dialog();
+    SetTransferProgressHandler([dialog](const std::string& fileName, uint64_t done,
+                                        uint64_t total) {
+        dialog->SetProgress(QString::fromStdString(fileName), done, total);
+    });
+}
+
+CTransferWaitScope::~CTransferWaitScope()
+{
+    SetTransferProgressHandler({});
 }

@@ -7,6 +7,7 @@
 #include "console/report/app_messages.h"
 
 class QLabel;
+class QProgressBar;
 
 class CWaitDialog : public QDialog {
     Q_OBJECT
@@ -20,8 +21,16 @@ public:
     // loop from running.
     void ShowNow();
 
+    // Shows the transfer's progress under the text: the current file's name and a bar of bytes
+    // done of total. Painted at once, since the transfer keeps the event loop from running.
+    void SetProgress(const QString& fileName, quint64 done, quint64 total);
+    QProgressBar* ProgressBar() const { return progress_; }
+    QString ProgressFileName() const;
+
 private:
     QLabel* text_;
+    QLabel* fileName_;
+    QProgressBar* progress_;
 };
 
 // The wait window with the text of a message-table entry and the hourglass cursor, for the
@@ -37,4 +46,19 @@ public:
 
 private:
     CWaitDialog dialog_;
+};
+
+// A wait window for a file or directory transfer: besides the text it shows the progress the
+// transfer procedures report, for the lifetime of the object.
+class CTransferWaitScope {
+public:
+    explicit CTransferWaitScope(AppMessage textCode);
+    ~CTransferWaitScope();
+    CTransferWaitScope(const CTransferWaitScope&) = delete;
+    CTransferWaitScope& operator=(const CTransferWaitScope&) = delete;
+
+    CWaitDialog& Dialog() { return wait_.Dialog(); }
+
+private:
+    CWaitScope wait_;
 };

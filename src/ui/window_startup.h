@@ -6,8 +6,8 @@
 class CMainFrame;
 
 struct CWindowStartup {
-    // Runs the connect command at start (port dialog, connection, filling the tree). Empty while
-    // the window has no device layer to connect with: the window then starts unconnected.
+    // Runs the connect command at start (port dialog, connection, filling the tree); the
+    // program passes the tree's ConnectAtStart. Empty: the window starts unconnected.
     std::function<void(CMainFrame&)> connectAtStart;
 };
 

@@ -34,6 +34,9 @@ protected:
         EfsStatsAvailable = true;
         SizeDisplayMode = sizeModeActual;
         frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
+        // These tests look at the frame alone: device commands stop at its signal.
+        QObject::disconnect(frame.get(), &CMainFrame::CommandRequested,
+                            frame->GetLeftView()->Tree(), nullptr);
     }
     void TearDown() override
     {

@@ -1,0 +1,102 @@
+#include "ui/drop_placement.h"
+
+namespace {
+
+constexpr AppMessage msgMifOnlyAtRoot = 30;
+constexpr AppMessage msgOnlyMifAtRoot = 31;
+constexpr AppMessage msgModulesOnlyAtRoot = 32;
+constexpr AppMessage msgMoreThanOneMif = 45;
+constexpr AppMessage msgCannotCopyFile = 61;
+constexpr AppMessage msgCannotCopyMif = 62;
+constexpr AppMessage msgCannotCopyDirectory = 64;
+
+}  // namespace
+
+std::string DropTargetDirectory(const std::string& nodePath)
+{
+    if (!nodePath.empty() && nodePath.back() == '/')
+        return nodePath;
+    return nodePath + "/";
+}
+
+std::string PcBaseName(const std::string& pcPath)
+{
+    std::string path = pcPath;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool NamesMifFile(const std::string& path)
+{
+    return CutAtExtension(path, ".mif").size() != path.size();
+}
+
+CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCount,
+                   const std::string& mifName, const std::string& targetDirectory,
+                   bool targetIsTop)
+{
+    CDropPlan plan;
+    plan.devicePath = targetDirectory + PcBaseName(pcPath);
+    if (!isDirectory) {
+        const bool mif = HasExtension(plan.devicePath, ".mif");
+        if (targetIsTop && !mif) {
+            plan.refusal = msgOnlyMifAtRoot;
+        } else if (!targetIsTop && mif) {
+            plan.refusal = msgMifOnlyAtRoot;
+        } else {
+            plan.action = DropAction::copyFile;
+            plan.marksModulesStale = targetIsTop;
+            plan.failure = targetIsTop ? msgCannotCopyMif : msgCannotCopyFile;
+        }
+        return plan;
+    }
+    switch (mifCount) {
+    case mifCountNone:
+        plan.action = DropAction::copyDirectory;
+        plan.failure = msgCannotCopyDirectory;
+        break;
+    case mifCountOne:
+        if (!targetIsTop) {
+            plan.refusal = msgModulesOnlyAtRoot;
+            break;
+        }
+        plan.action = DropAction::loadModule;
+        plan.marksModulesStale = true;
+        // The module is named after its information file, without the extension.
+        plan.moduleName = mifName.substr(0, mifName.size() - std::string(".mif").size());
+        break;
+    case mifCountMany:
+        plan.refusal = msgMoreThanOneMif;
+        break;
+    }
+    return plan;
+}
+
+AppMessage CheckNewFilePlacement(const std::string& devicePath, bool containingNodeIsTop)
+{
+    const bool mif = NamesMifFile(devicePath);
+    if (containingNodeIsTop && !mif)
+        return msgOnlyMifAtRoot;
+    if (!containingNodeIsTop && mif)
+        return msgMifOnlyAtRoot;
+    return msgSuccess;
+}
+
+ListDropTarget ListDropTargetFor(const std::vector<ItemKind>& selectedRows)
+{
+    if (selectedRows.empty())
+        return ListDropTarget::selectedNode;
+    if (selectedRows.size() == 1 && selectedRows.front() != ItemKind::file)
+        return ListDropTarget::selectedRowDirectory;
+    return ListDropTarget::ignore;
+}
+
+std::string ContainingDirectory(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos || slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}

@@ -1,0 +1,276 @@
+// Everything that puts something on the device from the window: dropped files, folders and
+// module folders, and the New File, New Directory and New Module commands.
+#include <QDir>
+#include <filesystem>
+
+#include "console/report/reporter.h"
+#include "efs/efs_operations.h"
+#include "efs/efs_paths.h"
+#include "efs/efs_tree.h"
+#include "modules/module_load.h"
+#include "modules/pc_search.h"
+#include "ui/connection_status.h"
+#include "ui/copy_to_device_dialogs.h"
+#include "ui/device_tree_ctrl.h"
+#include "ui/drop_placement.h"
+#include "ui/list_view.h"
+#include "ui/wait_dialog.h"
+
+namespace {
+
+constexpr AppMessage msgModuleLoaded = 1;
+constexpr AppMessage msgUserStoppedLoad = 3;
+constexpr AppMessage msgNoListPane = 12;
+constexpr AppMessage msgDirectoryNotGiven = 15;
+constexpr AppMessage msgFileNamesNotGiven = 17;
+constexpr AppMessage msgModuleNamesNotGiven = 19;
+constexpr AppMessage msgCannotCopyModule = 65;
+constexpr AppMessage msgRetryMakeDirectory = 74;
+constexpr AppMessage msgRetryCopyFile = 75;
+constexpr AppMessage msgCopyingFiles = 83;
+constexpr AppMessage msgCreatingDirectory = 84;
+constexpr AppMessage msgHousekeeping = 89;
+
+bool InTable(AppMessage code)
+{
+    return code >= 0 && code < appMessageCount;
+}
+
+bool Ask(AppMessage question)
+{
+    const std::string text = AppMessageText(question);
+    return AskYesNo(text, text);
+}
+
+std::string Trimmed(const QString& text)
+{
+    return text.trimmed().toStdString();
+}
+
+// Switches reporting off for the lifetime of the object, then back to what it was.
+class CReportingOff {
+public:
+    CReportingOff() : was_(ReportEnabled) { ReportEnabled = false; }
+    ~CReportingOff() { ReportEnabled = was_; }
+    CReportingOff(const CReportingOff&) = delete;
+    CReportingOff& operator=(const CReportingOff&) = delete;
+
+private:
+    bool was_;
+};
+
+}  // namespace
+
+void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* target)
+{
+    if (target == nullptr || pcPaths.isEmpty())
+        return;
+    CCommandInProgress busy;
+    CTransferWaitScope wait(msgCopyingFiles);
+    // Every dropped item is copied: none is left out silently, however many there are.
+    const QPersistentModelIndex targetIndex(indexFromItem(target));
+    for (const QString& path : pcPaths) {
+        // A refresh may rebuild the tree around the target; stop if it went away.
+        QTreeWidgetItem* node = targetIndex.isValid() ? itemFromIndex(targetIndex) : nullptr;
+        if (node == nullptr)
+            break;
+        CopyDroppedItem(path.toStdString(), node);
+    }
+}
+
+void CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target)
+{
+    std::error_code error;
+    const bool isDirectory = std::filesystem::is_directory(pcPath, error);
+    std::string mifName;
+    const MifCount mifs = isDirectory ? CountMifFiles(pcPath, &mifName) : mifCountNone;
+    const bool atTop = target == TopNode();
+    const CDropPlan plan =
+        PlanDrop(pcPath, isDirectory, mifs, mifName, DropTargetDirectory(NodePath(*target)), atTop);
+    if (plan.marksModulesStale)
+        moduleCache_.stale = true;
+
+    switch (plan.action) {
+    case DropAction::refuse:
+        ReportAppMessage(plan.refusal);
+        return;  // nothing was sent, nothing to refresh
+    case DropAction::copyFile:
+        if (!CopyFileToDevice(link_.get(), pcPath, plan.devicePath)) {
+            ReportPathMessage(plan.failure, plan.devicePath);
+            return;
+        }
+        break;
+    case DropAction::copyDirectory: {
+        bool created = false;
+        if (!CopyDirectoryToDevice(link_.get(), pcPath, plan.devicePath, {}, &created)) {
+            ReportPathMessage(plan.failure, plan.devicePath);
+            // Only a directory this copy made is removed; one that was there before stays.
+            if (created) {
+                CWaitScope housekeeping(msgHousekeeping);
+                CReportingOff quiet;
+                RemoveDeviceTree(link_.get(), plan.devicePath);
+            }
+        }
+        break;
+    }
+    case DropAction::loadModule: {
+        const AppMessage result = LoadModule(link_.get(), pcPath, plan.moduleName);
+        if (result != msgModuleLoaded && result != msgUserStoppedLoad && InTable(result))
+            ReportAppMessage(result);
+        break;
+    }
+    }
+    RefreshNode(target, NodePath(*target), RefreshMode::treeAndList, true);
+}
+
+void CDeviceTreeCtrl::DropOnList(const QStringList& pcPaths)
+{
+    CTarlo32View* list = ListView();
+    if (list == nullptr)
+        return;
+    const std::vector<int> rows = list->SelectedRows();
+    QTreeWidgetItem* target = nullptr;
+    switch (ListDropTargetFor(list->SelectedRowKinds())) {
+    case ListDropTarget::selectedNode:
+        target = currentItem();
+        break;
+    case ListDropTarget::selectedRowDirectory:
+        target = SubdirectoryNode(list->Text(rows.front(), columnName));
+        break;
+    case ListDropTarget::ignore:
+        return;
+    }
+    DropItems(pcPaths, target);
+}
+
+bool CDeviceTreeCtrl::PresetFromSelection(QString& path)
+{
+    QTreeWidgetItem* selected = currentItem();
+    if (selected == nullptr)
+        return true;
+    path = QString::fromStdString(DialogFormOf(NodePath(*selected)));
+    CTarlo32View* list = ListView();
+    if (list == nullptr) {
+        ReportAppMessage(msgNoListPane);
+        return false;
+    }
+    const std::vector<ItemKind> kinds = list->SelectedRowKinds();
+    if (kinds.size() == 1 && kinds.front() != ItemKind::file)
+        path += list->Text(list->SelectedRows().front(), columnName) + QStringLiteral("/");
+    selected->setExpanded(true);
+    return true;
+}
+
+void CDeviceTreeCtrl::OnNewFile()
+{
+    CCommandInProgress busy;
+    CNewFileDialog* dialog = NewFileDialog();
+    QString preset = dialog->DevicePath();
+    if (!PresetFromSelection(preset))
+        return;
+    dialog->SetDevicePath(preset);
+    if (dialog->PcFile().isEmpty())
+        dialog->SetPcFile(QDir::currentPath());
+
+    for (;;) {
+        if (dialog->exec() != QDialog::Accepted)
+            return;
+        const std::string pcFile = dialog->PcFile().toStdString();
+        std::string devicePath = dialog->DevicePath().toStdString();
+        if (pcFile.empty() || devicePath.empty()) {
+            ReportAppMessage(msgFileNamesNotGiven);
+            continue;
+        }
+        if (devicePath.back() == '/')
+            devicePath += pcFile.substr(pcFile.rfind('/') + 1);
+
+        QTreeWidgetItem* node = NodeByPath(devicePath);
+        const bool atTop = node != nullptr && node == TopNode();
+        if (const AppMessage refusal = CheckNewFilePlacement(devicePath, atTop)) {
+            ReportAppMessage(refusal);
+            dialog->SetDevicePath(QString::fromStdString(devicePath));
+            continue;
+        }
+        if (atTop)
+            moduleCache_.stale = true;
+
+        {
+            CTransferWaitScope wait(msgCopyingFiles);
+            if (CopyFileToDevice(link_.get(), pcFile, ToDevicePath(devicePath, DeviceRootPath))) {
+                if (node != nullptr) {
+                    RefreshNode(node, ContainingDirectory(devicePath), RefreshMode::treeAndList,
+                                true);
+                    setCurrentItem(node);
+                }
+                return;
+            }
+        }
+        // The wait window is gone before the question comes up.
+        if (!Ask(msgRetryCopyFile))
+            return;
+        dialog->SetDevicePath(QString::fromStdString(devicePath));
+    }
+}
+
+void CDeviceTreeCtrl::OnNewDirectory()
+{
+    CCommandInProgress busy;
+    CNewDirectoryDialog dialog(this);
+    QString preset;
+    if (!PresetFromSelection(preset))
+        return;
+    dialog.SetDirectoryPath(preset);
+
+    for (;;) {
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        if (dialog.DirectoryPath().isEmpty()) {
+            ReportAppMessage(msgDirectoryNotGiven);
+            continue;
+        }
+        const std::string path = ToDevicePath(Trimmed(dialog.DirectoryPath()), DeviceRootPath);
+        if (!EfsMakeDir(link_.get(), path)) {
+            if (!Ask(msgRetryMakeDirectory))
+                return;
+            dialog.SetDirectoryPath(QString::fromStdString(path));
+            continue;
+        }
+        CWaitScope wait(msgCreatingDirectory);
+        if (QTreeWidgetItem* node = NodeByPath(path)) {
+            RefreshNode(node, ContainingDirectory(path), RefreshMode::treeAndList, true);
+            setCurrentItem(node);
+        }
+        return;
+    }
+}
+
+void CDeviceTreeCtrl::RefreshTop()
+{
+    if (QTreeWidgetItem* top = TopNode())
+        RefreshNode(top, DeviceRootPath, RefreshMode::treeAndList, true);
+}
+
+void CDeviceTreeCtrl::OnNewModule()
+{
+    CCommandInProgress busy;
+    CNewModuleDialog* dialog = NewModuleDialog();
+    if (dialog->ModuleDirectory().isEmpty())
+        dialog->SetModuleDirectory(QDir::currentPath());
+    if (dialog->exec() != QDialog::Accepted)
+        return;
+    const std::string directory = dialog->ModuleDirectory().toStdString();
+    const std::string name = dialog->ModuleName().toStdString();
+    if (directory.empty() || name.empty()) {
+        ReportAppMessage(msgModuleNamesNotGiven);
+        return;
+    }
+    moduleCache_.stale = true;
+    CTransferWaitScope wait(msgCopyingFiles);
+    const AppMessage result = LoadModule(link_.get(), directory, name);
+    if (result == msgUserStoppedLoad)
+        return;
+    if (result != msgModuleLoaded && InTable(result))
+        ReportAppMessage(result);
+    if (result == msgModuleLoaded || result == msgCannotCopyModule)
+        RefreshTop();
+}
