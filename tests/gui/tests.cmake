@@ -27,3 +27,11 @@ target_compile_definitions(gui_ui PRIVATE
 vant_add_test(integration_ui_console_branch
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_branch_test.cpp
   LABELS "integration")
+
+# The window against the virtual handset: connection, tree, list, copies and device commands.
+vant_add_test(gui_ui_device
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/device_tree_test.cpp
+  LIBS vant_ui vant_sim Qt6::Test LABELS "gui")
+target_compile_definitions(gui_ui_device PRIVATE
+  VANT_DEFAULT_SCREENSHOT_DIR="${PROJECT_SOURCE_DIR}/build/screenshots")
