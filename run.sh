@@ -38,7 +38,22 @@ release_build() { build build/release "" -DCMAKE_BUILD_TYPE=Release -DVANT_TESTS
 cmd_demo() {
   ensure_packages
   release_build
-  ./build/release/src/app/VANTFerrant COM1
+  local app=./build/release/src/app/VANTFerrant
+  # The virtual handset "SIM" holds a demo tree with one module (chess).
+  "$app" SIM -v
+  if [ -t 0 ]; then
+    echo
+    echo "Interactive session on the virtual handset: try v, s, g /chess/chess.mod /tmp, ?, q"
+    "$app" SIM -i
+  else
+    # No terminal to type at: show a scripted session instead.
+    local out
+    out=$(mktemp -d)
+    printf 'v\ns\ng /chess/chess.mod %s\n?\nq\n' "$out" | "$app" SIM -i
+    echo
+    ls -l "$out"
+    rm -rf "$out"
+  fi
 }
 
 cmd_test() {
