@@ -142,6 +142,11 @@ protected:
         for (const QString& path : pcPaths)
             urls << QUrl::fromLocalFile(path);
         data.setUrls(urls);
+        // The drag enters first: the application hands the drop to the widget that took it.
+        QDragEnterEvent enter(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Tree()->viewport(), &enter);
+        QDragMoveEvent move(point, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(Tree()->viewport(), &move);
         QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Tree()->viewport(), &drop);
     }
