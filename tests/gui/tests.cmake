@@ -11,6 +11,7 @@ vant_add_test(unit_ui
           ${CMAKE_CURRENT_LIST_DIR}/profile_file_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/serial_port_list_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/window_rules_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/placement_rules_test.cpp
   LIBS vant_ui LABELS "unit")
 
 vant_add_test(gui_ui
