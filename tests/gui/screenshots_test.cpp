@@ -4,6 +4,7 @@
 #include <QImage>
 
 #include "gui_helpers.h"
+#include "screenshot_helpers.h"
 #include "scratch_directory.h"
 #include "ui/main_frame.h"
 #include "ui/port_dialog.h"
@@ -11,25 +12,6 @@
 #include "ui/window_startup.h"
 
 namespace {
-
-std::filesystem::path ScreenshotDirectory()
-{
-    const char* chosen = std::getenv("VANT_SCREENSHOT_DIR");
-    std::filesystem::path directory = chosen && *chosen ? chosen : VANT_DEFAULT_SCREENSHOT_DIR;
-    std::filesystem::create_directories(directory);
-    return directory;
-}
-
-// Saves a picture of widget and reads it back.
-void Shoot(QWidget* widget, const char* name)
-{
-    const auto path = ScreenshotDirectory() / name;
-    const QPixmap picture = widget->grab();
-    ASSERT_FALSE(picture.isNull()) << name;
-    ASSERT_TRUE(picture.save(QString::fromStdString(path.string()), "PNG")) << path;
-    const QImage saved(QString::fromStdString(path.string()));
-    EXPECT_EQ(saved.size(), picture.size()) << path;
-}
 
 TEST(Screenshots, MainWindowUnconnectedPortDialogAndSplash)
 {

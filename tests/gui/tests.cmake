@@ -36,6 +36,7 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/device_list_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/copy_commands_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/connected_screenshots_test.cpp
   LIBS vant_ui vant_sim Qt6::Test LABELS "gui")
 target_compile_definitions(gui_ui_device PRIVATE
   VANT_DEFAULT_SCREENSHOT_DIR="${PROJECT_SOURCE_DIR}/build/screenshots")
