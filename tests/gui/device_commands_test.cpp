@@ -1,5 +1,6 @@
 // Deletions, copy from the device, reset and offline from the window, against the virtual
 // handset.
+#include <QMenu>
 #include <QTimer>
 
 #include "device_window_fixture.h"
@@ -77,6 +78,30 @@ TEST_F(DeviceCommandsTest, DeletingSelectedRowsAsksWithTheirNumber)
     answers = {false};
     Tree()->OnCommand(cmdDelete);
     EXPECT_EQ(questions.back(), "Are you sure you want to delete these 1 item(s)?");
+}
+
+TEST_F(DeviceCommandsTest, TheListContextMenuFollowsTheSelectionAndDeletesRows)
+{
+    Connect();
+    Tree()->setCurrentItem(Node("/sub/"));
+    SelectRows({RowOf("b.txt")});
+    QStringList offered;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (menu == nullptr)
+            return;
+        chooser.stop();
+        for (QAction* action : menu->actions())
+            offered << action->text();
+        menu->actions().back()->trigger();  // "&Delete", with the focus still in the tree
+        menu->close();
+    });
+    chooser.start(10);
+    answers = {false};
+    Tree()->ShowListContextMenu(Tree()->mapToGlobal(QPoint(10, 10)));
+    EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
+    EXPECT_EQ(questions, std::vector<std::string>{"Are you sure you want to delete these 1 item(s)?"});
 }
 
 TEST_F(DeviceCommandsTest, ModulesAreDeletedFromTheModuleListAndTheDialog)
