@@ -207,7 +207,7 @@ void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path
             if (toTree)
                 AddDirectoryNode(node, label);
             if (toList)
-                AddDirectoryRows(list, directory, name);
+                AddDirectoryRow(list, name);
         }
     }
     // Subdirectory rows always come before file rows; the module list relies on that order.
@@ -215,8 +215,7 @@ void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path
         AddFileRows(list, directory);
 }
 
-void CDeviceTreeCtrl::AddDirectoryRows(CTarlo32View* list, const std::string&,
-                                       const std::string& name)
+void CDeviceTreeCtrl::AddDirectoryRow(CTarlo32View* list, const std::string& name)
 {
     std::int64_t size = -1;
     if (EfsStatsAvailable) {

@@ -140,8 +140,7 @@ private:
     void SetDropHighlight(QTreeWidgetItem* node);
     void OnItemExpandedOrCollapsed(QTreeWidgetItem* node);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
-    void AddDirectoryRows(CTarlo32View* list, const std::string& directory,
-                          const std::string& name);
+    void AddDirectoryRow(CTarlo32View* list, const std::string& name);
     int AddFileRows(CTarlo32View* list, const std::string& path);
     void RunConnectCommand();
     void PopulateBehindWaitWindow();

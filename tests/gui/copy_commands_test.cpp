@@ -254,3 +254,32 @@ TEST_F(CopyCommandsTest, NewDirectoryChecksItsPathAndRefreshesTheContainingNode)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CopyCommandsTest, NewModuleLoadsTheFolderAndRefreshesTheTopNode)
+{
+    Connect();
+    const QString chess = ModuleFolder("chess");
+    WhenModal<CNewModuleDialog>([&](CNewModuleDialog* dialog) {
+        dialog->SetModuleDirectory(chess);
+        dialog->SetModuleName("chess");
+        dialog->accept();
+    });
+    Tree()->OnNewModule();
+    EXPECT_TRUE(messages.empty()) << messages.front();
+    EXPECT_EQ(ReadFile(device / "chess.mif"), "info");
+    EXPECT_NE(Node("/chess/"), nullptr);
+    EXPECT_TRUE(Tree()->ModuleCache().stale);
+
+    WhenModal<CNewModuleDialog>([&](CNewModuleDialog* dialog) {
+        EXPECT_EQ(dialog->ModuleDirectory(), chess);  // kept from the last use
+        dialog->SetModuleName("");
+        dialog->accept();
+    });
+    Tree()->OnNewModule();
+    EXPECT_EQ(messages, std::vector<std::string>{
+                            "Error - Either module directory or module name was not specified"});
+}
+
+}  // namespace

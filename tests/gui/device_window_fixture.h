@@ -176,7 +176,16 @@ protected:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-    size_t Requests() const { return host->RequestCount(); }
+    // The EFS requests the handset has heard. The link's own detection probes go out whenever
+    // it is idle, so they are left out.
+    size_t Requests() const
+    {
+        constexpr uint8_t efsCommand = 0x59;
+        size_t count = 0;
+        for (const sim::SimRequestRecord& record : host->RequestLog())
+            count += !record.payload.empty() && record.payload[0] == efsCommand;
+        return count;
+    }
 
     CScratchConfigHome config;
     CScratchDirectory scratch;
