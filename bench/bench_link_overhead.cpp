@@ -21,7 +21,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr int roundTrips = 2000;
-constexpr int idleSeconds = 3;
+constexpr int idleSeconds = 10;
 
 // Answers the status request as a diagnostic-mode handset and echoes everything else.
 Bytes Answer(const PeerRequest& request)
