@@ -98,7 +98,7 @@ CTarlo32View::CTarlo32View(QWidget* parent) : QWidget(parent)
             &CTarlo32View::SelectionChanged);
     for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
                                     static_cast<QAbstractItemView*>(detailsView_)}) {
-        connect(view, &QAbstractItemView::activated, this, &CTarlo32View::RowActivated);
+        connect(view, &QAbstractItemView::doubleClicked, this, &CTarlo32View::RowActivated);
         view->setDragDropMode(QAbstractItemView::DropOnly);
         view->setAcceptDrops(true);
         view->viewport()->setAcceptDrops(true);

@@ -47,7 +47,7 @@ public:
 
 signals:
     void SelectionChanged();
-    // A row was double-clicked (or Enter pressed on it).
+    // A row was double-clicked.
     void RowActivated();
     // Local files or folders from the desktop were dropped on the list.
     void FilesDropped(const QStringList& paths);
