@@ -4,12 +4,13 @@
 #   ./run.sh test    install, build with ASan+UBSan (and the threaded parts with TSan), run every test
 #   ./run.sh bench   build optimised benchmarks and print their ratios
 #   ./run.sh fuzz    build the libFuzzer targets with clang and run each for a bounded time
+#   ./run.sh package build a release tree in build/package and make the Debian package there
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          fonts-dejavu-core desktop-file-utils man-db)
+          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 ensure_packages() {
@@ -69,6 +70,47 @@ cmd_test() {
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
   build build/tsan vant_threads_tests -DCMAKE_BUILD_TYPE=Debug -DVANT_SANITIZE=thread -DVANT_GUI=OFF
   ctest --test-dir build/tsan --output-on-failure -j "$JOBS" -L threads
+
+  # The console alone, built without Qt, for servers and scripts.
+  build build/headless "" -DCMAKE_BUILD_TYPE=Release -DVANT_GUI=OFF -DVANT_TESTS=OFF
+  headless_check
+}
+
+# The headless program must load no Qt library and print the same usage as the full build.
+headless_check() {
+  local app=build/headless/src/app/VANTFerrant expected actual
+  if ldd "$app" | grep -q 'libQt6'; then
+    echo "headless check: $app loads Qt" >&2
+    return 1
+  fi
+  expected=$(build/asan/src/app/VANTFerrant COM1)
+  actual=$("$app" COM1)
+  if [ "$actual" != "$expected" ] || ! grep -q '^Usage:$' <<<"$actual"; then
+    echo "headless check: '$app COM1' does not print the usage" >&2
+    diff <(echo "$expected") <(echo "$actual") >&2 || true
+    return 1
+  fi
+  echo "headless check: no Qt loaded, usage printed"
+}
+
+cmd_package() {
+  ensure_packages
+  build build/package "" -DCMAKE_BUILD_TYPE=Release -DVANT_TESTS=OFF
+  rm -f build/package/*.deb
+  (cd build/package && cpack)
+  local deb root usage
+  deb=$(ls build/package/*.deb)
+  # The unpacked package must run on its own and print the usage.
+  root=$(mktemp -d)
+  dpkg -x "$deb" "$root"
+  usage=$("$root/usr/bin/VANTFerrant" COM1)
+  rm -rf "$root"
+  if ! grep -q '^Usage:$' <<<"$usage"; then
+    echo "package check: the unpacked VANTFerrant does not print the usage" >&2
+    return 1
+  fi
+  dpkg-deb --field "$deb" Package Version Depends
+  echo "Package: $deb"
 }
 
 cmd_bench() {
@@ -99,5 +141,6 @@ case "${1:-}" in
   test) cmd_test ;;
   bench) cmd_bench ;;
   fuzz) cmd_fuzz ;;
-  *) echo "usage: ./run.sh demo | test | bench | fuzz" >&2; exit 2 ;;
+  package) cmd_package ;;
+  *) echo "usage: ./run.sh demo | test | bench | fuzz | package" >&2; exit 2 ;;
 esac
