@@ -260,7 +260,7 @@ int CDeviceTreeCtrl::AddFileRows(CTarlo32View* list, const std::string& path)
 
 void CDeviceTreeCtrl::OnItemExpandedOrCollapsed(QTreeWidgetItem* node)
 {
-    if (node == nullptr || !link_)
+    if (node == nullptr)
         return;
     CCommandInProgress busy;
     RefreshNode(node, NodePath(*node), RefreshMode::treeOnly, true);
