@@ -52,6 +52,11 @@ public:
     const LinkTiming& Timing() const { return timing; }
     const CPortStats& Stats() const { return stats; }
     size_t QueuedCommands() { return queue.Count(); }
+    // Status probes the handset left unanswered, and answered, since the link opened. A reset
+    // shows as an unanswered probe followed by an answered one, even when the handset is back
+    // before a whole detection run has failed.
+    uint32_t StatusProbesUnanswered() const { return statusProbesUnanswered.load(); }
+    uint32_t StatusProbesAnswered() const { return statusProbesAnswered.load(); }
 
     // Sends one request and waits for its reply. length: 1 to 2046 request bytes; detail: the
     // LinkKind for probes, else a per-attempt time-out (0: timeoutMs); replyLength: in the
@@ -138,6 +143,8 @@ private:
     CCritSecLock cmdLock;
     bool cmdInProgress = false;
     std::atomic<uint32_t> currentRate{baudDiagLow};
+    std::atomic<uint32_t> statusProbesUnanswered{0};
+    std::atomic<uint32_t> statusProbesAnswered{0};
 
     CSerialPort portHandle;
     CSyncEvent readEnableEvent{EventReset::manual};

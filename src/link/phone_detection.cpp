@@ -53,8 +53,11 @@ LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* r
         result = SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
                           timing.probeCallMs, &capacity, reply);
         currentRate.store(RateOf(kind));
-        if (result == linkStatusOk)
+        if (result == linkStatusOk) {
+            statusProbesAnswered.fetch_add(1);
             break;
+        }
+        statusProbesUnanswered.fetch_add(1);
     }
     if (result != linkStatusOk || capacity != static_cast<int16_t>(statusReplyLength))
         return linkStatusFail;

@@ -59,18 +59,26 @@ AppMessage ResetPhone(CDiagPort* port)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
-    // A handset that accepted the reset is still reported in diagnostic mode until a poll
-    // notices it has gone; only a return after that absence means it has reset.
+    // The handset counts as reset once it has been seen gone (a status probe went unanswered,
+    // or the detected mode left diagnostic) and then back in diagnostic mode, answering a probe
+    // made after its absence. A handset that is still reported in diagnostic mode only because
+    // no poll has noticed it leave never counts as back.
+    const uint32_t silencesBefore = port->StatusProbesUnanswered();
     bool absent = !SendModeChange(*port, 2);
+    uint32_t answersAtAbsence = port->StatusProbesAnswered();
+    bool back = false;
     ConsoleWrite("Waiting for phone to come back online");
     for (uint32_t period = 0; period < port->Timing().resetWaitPeriods; ++period) {
         const bool diagnostic = port->GetPhoneMode() == modeDiagnostic;
-        if (!diagnostic)
+        if (!absent && (!diagnostic || port->StatusProbesUnanswered() != silencesBefore)) {
             absent = true;
-        else if (absent)
+            answersAtAbsence = port->StatusProbesAnswered();
+        } else if (absent && diagnostic && port->StatusProbesAnswered() != answersAtAbsence) {
+            back = true;
             break;
+        }
         WaitPeriod(*port);
     }
     ConsoleWrite("\n");
-    return absent && port->GetPhoneMode() == modeDiagnostic ? msgNowOnline : msgOnlineFailed;
+    return back ? msgNowOnline : msgOnlineFailed;
 }

@@ -257,6 +257,8 @@ std::vector<uint8_t> CEfsResponder::Read(const std::vector<uint8_t>& request, co
     if (sequence != 0) {
         if (!reading.active)
             return StatusReply(efsReadFile, efsStatusFileNotOpen);
+        if (sequence == reading.lastSequence && !reading.lastReply.empty())
+            return reading.lastReply;
         if (sequence != NextSequence(reading.lastSequence)) {
             reading.active = false;
             return StatusReply(efsReadFile, efsStatusParameterError);
@@ -306,6 +308,7 @@ std::vector<uint8_t> CEfsResponder::ReadBlock(uint8_t sequence, bool first, cons
     reply.insert(reply.end(), begin, begin + static_cast<long>(length));
     reading.offset = next;
     reading.lastSequence = sequence;
+    reading.lastReply = reply;
     return reply;
 }
 

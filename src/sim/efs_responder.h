@@ -23,6 +23,7 @@ private:
         std::vector<uint8_t> data;
         size_t offset = 0;  // first byte of the next block
         uint8_t lastSequence = 0;
+        std::vector<uint8_t> lastReply;  // sent again when its reply was lost and it is asked for again
     };
     struct WriteSession {
         bool active = false;
