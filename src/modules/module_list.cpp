@@ -44,6 +44,13 @@ std::string ShownPath(const std::string& path)
     return DeviceRootPath + "/" + StripDeviceRoot(path);
 }
 
+// Whether the directory can be listed, which an empty directory can and a missing one cannot.
+bool DeviceDirectoryExists(CDiagPort* port, const std::string& directory)
+{
+    EfsNameList names;
+    return EfsListDirs(port, directory, &names);
+}
+
 bool RemoveMif(CDiagPort* port, const std::string& mifPath)
 {
     if (EfsRemoveFile(port, mifPath))
@@ -114,14 +121,17 @@ AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)
 
     if (EfsStatsAvailable) {
         const uint32_t mifSize = DeviceFileSize(port, mifPath);
-        const uint64_t treeSize = DeviceTreeSize(port, directory);
+        // An empty module directory (left by an interrupted load) still counts as there, so it
+        // can be deleted and the module loaded again.
+        const bool directoryThere =
+            DeviceTreeSize(port, directory) != 0 || DeviceDirectoryExists(port, directory);
         if (mifSize != 0 && !RemoveMif(port, mifPath))
             result = msgCannotRemoveModule;
-        if (mifSize == 0 && treeSize == 0)
+        if (mifSize == 0 && !directoryThere)
             return msgUnknownModule;
         if (mifSize == 0)
             ReportPathMessage(msgMifNotFound, ShownPath(mifPath));
-        if (treeSize == 0) {
+        if (!directoryThere) {
             ReportPathMessage(msgModuleDirNotFound, ShownPath(directory));
             return result;
         }

@@ -188,6 +188,15 @@ TEST_F(ConsoleSession, DeleteRemovesTheModuleOrSaysWhatIsMissing)
     EXPECT_TRUE(DeviceIsBare());
 }
 
+TEST_F(ConsoleSession, DeleteRemovesAnEmptyModuleDirectoryLeftBehind)
+{
+    fs::create_directories(device_ / "chess");
+    EXPECT_EQ(WithoutDots(Run({"-d", "chess"}).output),
+              Connected() + Message("Error - Could not find module's mif file:\n/chess.mif") +
+                  Message("Delete VANT module from the device was successful"));
+    EXPECT_TRUE(DeviceIsBare());
+}
+
 TEST_F(ConsoleSession, FailedDeleteShowsOnlyItsDetails)
 {
     PutDeviceFile("chess.mif", "m");
