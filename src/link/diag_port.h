@@ -45,6 +45,8 @@ public:
     LinkStatus ClosePort();
 
     LinkStatus GetPortName(std::string* out);
+    // Why the last OpenPort could not open the port.
+    PortOpenFailure LastOpenFailure() const { return portHandle.LastFailure(); }
     int GetPhoneStatus() const { return phoneStatus.load(); }
     int GetPhoneMode() const { return phoneMode.load(); }
     uint32_t GetCurrentRate() const { return currentRate.load(); }

@@ -12,6 +12,9 @@
 
 enum class PortIoResult { ok, timedOut, cancelled, hungUp, failed };
 
+// Why the last Open failed, for hints a front end can give (e.g. the dialout group).
+enum class PortOpenFailure { none, noSuchPort, permissionDenied, inUse, notATerminal, settingsRefused };
+
 struct PortReadResult {
     PortIoResult result = PortIoResult::failed;
     size_t bytes = 0;
@@ -35,6 +38,7 @@ public:
     // The path actually opened (or tried by the last Open).
     const std::string& DevicePath() const { return devicePath; }
     const std::string& LastError() const { return lastError; }
+    PortOpenFailure LastFailure() const { return lastFailure; }
 
     // 19200, 38400 or 115200; any other rate is refused.
     bool SetBaud(uint32_t baud);
@@ -54,8 +58,13 @@ public:
     size_t Write(const uint8_t* bytes, size_t length, uint32_t timeoutMs, const CSyncEvent& cancel);
 
 private:
+    // Records why Open failed, closes the port and returns false.
+    bool Fail(PortOpenFailure failure, std::string reason);
+
     int fd = -1;
     std::string devicePath;
     std::string lastError;
+    PortOpenFailure lastFailure = PortOpenFailure::none;
+    bool exclusiveSet = false;  // this object set TIOCEXCL and must clear it on close
     std::shared_ptr<void> virtualPortKeepAlive;
 };

@@ -2,6 +2,8 @@
 // also watches an event's descriptor, so closing the link never waits on the hardware.
 #include "platform/serial_port.h"
 
+#include "platform/debug_sink.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
@@ -13,6 +15,7 @@
 #include <chrono>
 #include <cstring>
 
+#include "platform/debug_sink.h"
 #include "platform/port_names.h"
 #include "platform/virtual_ports.h"
 
@@ -56,6 +59,14 @@ CSerialPort::~CSerialPort()
     Close();
 }
 
+bool CSerialPort::Fail(PortOpenFailure failure, std::string reason)
+{
+    lastFailure = failure;
+    lastError = std::move(reason);
+    Close();
+    return false;
+}
+
 bool CSerialPort::Open(const std::string& name, uint32_t baud)
 {
     Close();
@@ -66,54 +77,56 @@ bool CSerialPort::Open(const std::string& name, uint32_t baud)
         devicePath = ResolvePortName(name);
     }
     speed_t speed = B0;
-    if (devicePath.empty() || !BaudConstant(baud, speed)) {
-        lastError = "no such port";
-        Close();
-        return false;
-    }
+    if (devicePath.empty() || !BaudConstant(baud, speed))
+        return Fail(PortOpenFailure::noSuchPort, "no such port");
 
     fd = open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        lastError = std::strerror(errno);
-        Close();
-        return false;
+        const int error = errno;
+        if (error == EACCES || error == EPERM) {
+            DebugOutput("Permission denied opening " + devicePath +
+                        ": serial ports belong to the dialout group (sudo usermod -aG dialout "
+                        "$USER, then log in again)\n");
+            return Fail(PortOpenFailure::permissionDenied, std::strerror(error));
+        }
+        if (error == EBUSY)
+            return Fail(PortOpenFailure::inUse, "port in use");
+        return Fail(PortOpenFailure::noSuchPort, std::strerror(error));
     }
     termios settings{};
-    if (!isatty(fd) || tcgetattr(fd, &settings) != 0) {
-        lastError = "not a terminal";
-        Close();
-        return false;
-    }
-    // TIOCEXCL keeps other programs from opening the terminal; flock also stops a second
-    // open from this process and from privileged programs, which TIOCEXCL lets through.
-    if (ioctl(fd, TIOCEXCL) != 0 || flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        lastError = "port in use";
-        Close();
-        return false;
-    }
+    if (!isatty(fd) || tcgetattr(fd, &settings) != 0)
+        return Fail(PortOpenFailure::notATerminal, "not a terminal");
+    // flock stops a second open from this process and from privileged programs, which TIOCEXCL
+    // lets through; TIOCEXCL then keeps other programs from opening the terminal at all. The
+    // lock comes first, so a port another program holds never has its TIOCEXCL cleared by us.
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return Fail(PortOpenFailure::inUse, "port in use");
+    if (ioctl(fd, TIOCEXCL) != 0)
+        return Fail(PortOpenFailure::inUse, "port in use");
+    exclusiveSet = true;
     tcflush(fd, TCIOFLUSH);
     MakeRaw(settings);
     cfsetispeed(&settings, speed);
     cfsetospeed(&settings, speed);
-    if (tcsetattr(fd, TCSANOW, &settings) != 0) {
-        lastError = std::strerror(errno);
-        Close();
-        return false;
-    }
+    if (tcsetattr(fd, TCSANOW, &settings) != 0)
+        return Fail(PortOpenFailure::settingsRefused, std::strerror(errno));
     // Pseudo-terminals have no modem lines and refuse this; real ports raise DTR and RTS.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(fd, TIOCMBIS, &lines);
     lastError.clear();
+    lastFailure = PortOpenFailure::none;
     return true;
 }
 
 void CSerialPort::Close()
 {
     if (fd >= 0) {
-        ioctl(fd, TIOCNXCL);
+        if (exclusiveSet)
+            ioctl(fd, TIOCNXCL);
         close(fd);
         fd = -1;
     }
+    exclusiveSet = false;
     virtualPortKeepAlive.reset();
 }
 

@@ -45,6 +45,9 @@ struct NodeAccess<QTreeWidgetItem> {
 // What a refresh lists a directory into.
 enum class RefreshMode : int { treeOnly = 0, listOnly = 1, treeAndList = 2 };
 
+// Shown after "could not open the port" when the port refused us for want of permission.
+extern const char* const permissionHintText;
+
 class CDeviceTreeCtrl : public QTreeWidget {
     Q_OBJECT
 public:
@@ -154,6 +157,7 @@ private:
 
     QPointer<CMainFrame> frame_;
     std::unique_ptr<CDiagPort> link_;
+    bool lastOpenDenied_ = false;  // the last connection failed for want of permission
     QTimer* timer_;
     std::string rootPath_;
     bool listShowsRoot_ = false;

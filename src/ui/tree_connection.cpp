@@ -29,14 +29,20 @@ bool PhoneReady(const CDiagPort* link)
 
 }  // namespace
 
+const char* const permissionHintText =
+    "You have no permission to use this serial port.\nSerial ports belong to the dialout "
+    "group: run \"sudo usermod -aG dialout $USER\", then log out and in again.";
+
 AppMessage CDeviceTreeCtrl::ConnectToPort(const std::string& portName)
 {
     // The old link goes first: from here on the window has no connection until this one works.
     link_.reset();
     AppMessage result = msgSuccess;
     auto link = std::make_unique<CDiagPort>();
+    lastOpenDenied_ = false;
     if (link->CreateEvents() != linkStatusOk || link->OpenPort(portName) != linkStatusOk) {
         result = msgCannotOpenPort;
+        lastOpenDenied_ = link->LastOpenFailure() == PortOpenFailure::permissionDenied;
     } else {
         const LinkTiming& timing = link->Timing();
         for (uint32_t sleeps = 0; link->GetPhoneStatus() != phoneStatusReady; ++sleeps) {
@@ -70,10 +76,13 @@ void CDeviceTreeCtrl::RunConnectCommand()
 {
     const AppMessage result = ConnectWithDialog(
         window(), [this](const std::string& portName) { return ConnectToPort(portName); });
-    if (result == msgSuccess)
+    if (result == msgSuccess) {
         PopulateBehindWaitWindow();
-    else
-        ReportAppMessage(result);
+        return;
+    }
+    ReportAppMessage(result);
+    if (lastOpenDenied_)
+        ReportText(permissionHintText);
 }
 
 void CDeviceTreeCtrl::ConnectAtStart()

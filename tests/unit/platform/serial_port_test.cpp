@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -11,6 +13,7 @@
 #include <thread>
 
 #include "integration/link/pty_peer.h"
+#include "platform/debug_sink.h"
 #include "platform/serial_port.h"
 #include "platform/virtual_ports.h"
 
@@ -164,6 +167,68 @@ TEST(SerialPort, VirtualPortIsOpenedThroughItsLeaseAndKeptAliveUntilClose)
     EXPECT_FALSE(watch.expired());
     port.Close();
     EXPECT_TRUE(watch.expired());
+}
+
+}  // namespace
+
+namespace {
+
+// errno of an open of path by an unprivileged user (nobody), or 0 when it succeeds.
+int OpenErrorAsNobody(const std::string& path)
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(255);
+        const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        _exit(fd >= 0 ? 0 : errno);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+}
+
+TEST(SerialPortAccess, AFailedSecondOpenLeavesTheFirstProgramsClaimInPlace)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to let another user try the port";
+    CPtyPair pty;
+    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0666), 0);
+    CSerialPort holder;
+    ASSERT_TRUE(holder.Open(pty.SlavePath(), 38400));
+    EXPECT_EQ(OpenErrorAsNobody(pty.SlavePath()), EBUSY);
+
+    CSerialPort intruder;  // root passes TIOCEXCL; the lock stops it
+    EXPECT_FALSE(intruder.Open(pty.SlavePath(), 38400));
+    EXPECT_EQ(intruder.LastFailure(), PortOpenFailure::inUse);
+    EXPECT_EQ(OpenErrorAsNobody(pty.SlavePath()), EBUSY) << "the failed open cleared the claim";
+
+    holder.Close();
+    EXPECT_EQ(OpenErrorAsNobody(pty.SlavePath()), 0);
+}
+
+TEST(SerialPortAccess, PermissionDeniedIsNamedAndHintsAtTheDialoutGroup)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "needs root to open the port as another user";
+    CPtyPair pty;
+    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0600), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::string lines;
+        SetDebugSink([&](const std::string& text) { lines += text; });
+        if (setgid(65534) != 0 || setuid(65534) != 0)
+            _exit(2);
+        CSerialPort port;
+        const bool opened = port.Open(pty.SlavePath(), 38400);
+        const bool named = port.LastFailure() == PortOpenFailure::permissionDenied;
+        const bool hinted = lines.find("dialout") != std::string::npos &&
+                            lines.find(pty.SlavePath()) != std::string::npos;
+        _exit(!opened && named && hinted ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 }
 
 }  // namespace
