@@ -85,7 +85,7 @@ QLabel* MakePane(const QString& text, int width, QStatusBar* bar)
 CMainFrame::CMainFrame(const CMainFrameOptions& options)
 {
     setObjectName(QStringLiteral("mainFrame"));
-    setWindowIcon(ProgramIcon());
+    setWindowIcon(ApplicationIcon());
 
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setObjectName(QStringLiteral("splitter"));

@@ -264,3 +264,8 @@ QPixmap SplashPicture()
                      QStringLiteral("Handset file system manager"));
     return pixmap;
 }
+
+QIcon ApplicationIcon()
+{
+    return QIcon::fromTheme("vantferrant", ProgramIcon());
+}

@@ -10,6 +10,8 @@ QIcon ClosedFolderIcon();
 QIcon OpenFolderIcon();
 QIcon FileIcon();
 QIcon ProgramIcon();
+// The installed "vantferrant" theme icon when there is one, else ProgramIcon().
+QIcon ApplicationIcon();
 
 constexpr int splashWidth = 518;
 constexpr int splashHeight = 315;

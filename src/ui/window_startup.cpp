@@ -46,7 +46,9 @@ CMainFrame* StartMainWindow(const CWindowStartup& startup, int splashPauseMs)
 int RunWindowMode(int argc, char** argv, const CWindowStartup& startup)
 {
     QApplication application(argc, argv);
-    QApplication::setWindowIcon(ProgramIcon());
+    // The desktop file name lets the desktop pair the window with its menu entry and icon.
+    QApplication::setWindowIcon(ApplicationIcon());
+    QGuiApplication::setDesktopFileName("vantferrant");
     if (!StartMainWindow(startup, productSplashPauseMs))
         return 0;
     return QApplication::exec();
