@@ -213,7 +213,7 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     };
     if (!EfsWriteFile(port, deviceFile, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
                       data.size(), progress)) {
-        ReportPathMessage(msgCannotCopyFile, "/" + StripDeviceRoot(deviceFile));
+        ReportPathMessage(msgCannotCopyFile, std::string("/").append(StripDeviceRoot(deviceFile)));
         return false;
     }
     if (EfsStatsAvailable && DeviceFileSize(port, deviceFile) != data.size()) {

@@ -258,7 +258,8 @@ EfsStatusCode CDirectoryFileSystem::WriteFile(const DevicePath& path, const std:
         return efsStatusIllegalOperation;
 
     // Write beside the target and rename over it, so a failed write never leaves a torn file.
-    std::string temporary = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+    const std::string hiddenName = std::string(".").append(target.filename().string()).append(".XXXXXX");
+    std::string temporary = (target.parent_path() / hiddenName).string();
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return efsStatusDeviceFailure;

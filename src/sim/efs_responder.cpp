@@ -17,14 +17,6 @@ std::vector<uint8_t> StatusReply(uint8_t subcommand, EfsStatusCode status)
     return {dmEfs, subcommand, status};
 }
 
-std::vector<uint8_t> BadCommandReply(const std::vector<uint8_t>& request)
-{
-    std::vector<uint8_t> reply{dmBadCommand};
-    const size_t echoed = std::min(request.size(), maxReplyPayload - 1);
-    reply.insert(reply.end(), request.begin(), request.begin() + static_cast<long>(echoed));
-    return reply;
-}
-
 uint32_t Clamp32(uint64_t value)
 {
     return value > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(value);
@@ -112,7 +104,7 @@ std::vector<uint8_t> CEfsResponder::Dispatch(const std::vector<uint8_t>& request
     case efsIterateDirs:
     case efsIterateFiles:
         if (behaviour.noIteration)
-            return BadCommandReply(request);
+            return DmErrorReply(dmBadCommand, request);
         return Iterate(request, behaviour);
     case efsSpace:
         return Space(behaviour);

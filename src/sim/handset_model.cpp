@@ -33,14 +33,6 @@ std::vector<uint8_t> BasicInfo()
 
 }  // namespace
 
-std::vector<uint8_t> DmErrorReply(uint8_t code, const std::vector<uint8_t>& request)
-{
-    std::vector<uint8_t> reply{code};
-    const size_t echoed = std::min(request.size(), maxReplyPayload - 1);
-    reply.insert(reply.end(), request.begin(), request.begin() + static_cast<long>(echoed));
-    return reply;
-}
-
 CHandsetModel::CHandsetModel(std::unique_ptr<CSimFileSystem> fs, SimBehaviour initial)
     : fileSystem(std::move(fs)), behaviour(std::move(initial)), efs(*fileSystem)
 {

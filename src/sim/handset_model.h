@@ -60,7 +60,5 @@ private:
     std::optional<SimClock::time_point> absentUntil;  // set by a reset
 };
 
-// An error reply: code followed by the request that caused it.
-std::vector<uint8_t> DmErrorReply(uint8_t code, const std::vector<uint8_t>& request);
 
 }  // namespace sim

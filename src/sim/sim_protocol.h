@@ -86,6 +86,17 @@ inline void PutLe32(std::vector<uint8_t>& out, uint32_t value)
 }
 
 // Callers check that offset + 2 (or + 4) bytes lie within the packet.
+// An error reply: code followed by the request that caused it (cut to fit one packet).
+inline std::vector<uint8_t> DmErrorReply(uint8_t code, const std::vector<uint8_t>& request)
+{
+    const size_t echoed = request.size() < maxReplyPayload ? request.size() : maxReplyPayload - 1;
+    std::vector<uint8_t> reply(1 + echoed);
+    reply[0] = code;
+    for (size_t i = 0; i < echoed; ++i)
+        reply[1 + i] = request[i];
+    return reply;
+}
+
 inline uint16_t GetLe16(const uint8_t* bytes)
 {
     return static_cast<uint16_t>(bytes[0] | (bytes[1] << 8));
