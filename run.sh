@@ -74,6 +74,15 @@ cmd_test() {
   # The console alone, built without Qt, for servers and scripts.
   build build/headless "" -DCMAKE_BUILD_TYPE=Release -DVANT_GUI=OFF -DVANT_TESTS=OFF
   headless_check
+
+  # A short smoke run of every fuzz target; ./run.sh fuzz runs them for longer.
+  local log=build/fuzz-smoke.log
+  if ! fuzz_run 5 >"$log" 2>&1; then
+    cat "$log"
+    echo "fuzz smoke run: a target found a fault" >&2
+    return 1
+  fi
+  grep -E '^== |stat::number_of_executed_units' "$log"
 }
 
 # The headless program must load no Qt library and print the same usage as the full build.
@@ -122,18 +131,24 @@ cmd_bench() {
 
 cmd_fuzz() {
   ensure_packages
-  local seconds=${FUZZ_SECONDS:-60}
+  fuzz_run "${FUZZ_SECONDS:-60}"
+}
+
+# fuzz_run SECONDS: builds every fuzz target with clang and runs each for SECONDS; fails when
+# any target finds a fault.
+fuzz_run() {
+  local seconds=$1 f name failed=0
   CXX=clang++ build build/fuzz "" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVANT_FUZZ=ON \
-    -DVANT_TESTS=OFF -DVANT_GUI=OFF
-  local f name
+    -DVANT_TESTS=OFF -DVANT_GUI=OFF || return 1
   for f in build/fuzz/tests/fuzz/fuzz_*; do
     [ -x "$f" ] || continue
     name=$(basename "$f")
     mkdir -p "build/fuzz/corpus/$name"
     echo "== $name ($seconds s)"
     "$f" -max_total_time="$seconds" -print_final_stats=1 \
-      "build/fuzz/corpus/$name" "tests/fuzz/seeds/${name#fuzz_}"
+      "build/fuzz/corpus/$name" "tests/fuzz/seeds/${name#fuzz_}" || failed=1
   done
+  return "$failed"
 }
 
 case "${1:-}" in
