@@ -193,6 +193,9 @@ bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline) const
 void CHandsetHost::Run()
 {
     std::array<uint8_t, 4096> buffer{};
+    // With throttling on, requests also arrive at the line rate: bytes are handled no sooner
+    // than a real line could have carried them after the ones before.
+    SimClock::time_point lineFreeAt = SimClock::now();
     while (!stopping) {
         pollfd fds[2] = {{masterFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
         const int result = ::poll(fds, 2, -1);
@@ -206,6 +209,12 @@ void CHandsetHost::Run()
         if ((fds[0].revents & POLLIN) != 0) {
             const ssize_t n = ::read(masterFd, buffer.data(), buffer.size());
             if (n > 0) {
+                if (const uint32_t baud = Behaviour().throttle ? LineRate() : 0; baud != 0) {
+                    lineFreeAt = std::max(lineFreeAt, SimClock::now()) +
+                                 std::chrono::microseconds(static_cast<int64_t>(n) * 10 * 1000000 / baud);
+                    if (StopRequestedBy(lineFreeAt))
+                        break;
+                }
                 Process(buffer.data(), static_cast<size_t>(n));
                 continue;
             }

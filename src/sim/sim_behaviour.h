@@ -38,7 +38,7 @@ struct SimBehaviour {
     bool silent = false;  // hears everything, answers nothing
     bool noise = false;   // junk bytes and a corrupted copy go before every reply
     unsigned loseEveryNthReply = 0;  // 0: none lost
-    bool throttle = false;           // replies leave at the line rate, 10 bits a byte
+    bool throttle = false;           // requests and replies move at the line rate, 10 bits a byte
     std::chrono::milliseconds replyDelay{0};
 };
 
