@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <regex>
 #include <thread>
 
 #include "link_fixture.h"
@@ -32,25 +31,15 @@ size_t ThreadCount()
     return count;
 }
 
-class DebugCapture {
-public:
-    DebugCapture()
-    {
-        SetDebugSink([this](const std::string& text) {
-            std::lock_guard guard(lock);
-            captured += text;
-        });
-    }
-    ~DebugCapture() { SetDebugSink(nullptr); }
-    std::string Text()
-    {
-        std::lock_guard guard(lock);
-        return captured;
-    }
-
-private:
+struct DebugCapture {
     std::mutex lock;
     std::string captured;
+    DebugCapture()
+    {
+        SetDebugSink([this](const std::string& text) { std::lock_guard g(lock); captured += text; });
+    }
+    ~DebugCapture() { SetDebugSink(nullptr); }
+    std::string Text() { std::lock_guard g(lock); return captured; }
 };
 
 TEST(LinkOpen, Sets38400Raw8N1WithoutFlowControlAndReadsNothingBeforeTheFirstCommand)
@@ -129,31 +118,6 @@ TEST(LinkOpen, ASecondOpenOfTheSamePortFailsUntilTheFirstLinkIsGone)
     CDiagPort third(QuietTiming());
     ASSERT_EQ(third.CreateEvents(), linkStatusOk);
     EXPECT_EQ(third.OpenPort(pty.SlavePath()), linkStatusOk);
-}
-
-TEST(LinkOpen, OpenWithoutCreateEventsFailsAndPortNameChecksItsOutPointer)
-{
-    CPtyPair pty;
-    CDiagPort link(QuietTiming());
-    EXPECT_EQ(link.OpenPort(pty.SlavePath()), linkStatusFail);
-    EXPECT_EQ(link.GetPortName(nullptr), linkStatusNullPointer);
-    ASSERT_EQ(link.CreateEvents(), linkStatusOk);
-    ASSERT_EQ(link.OpenPort(pty.SlavePath()), linkStatusOk);
-    std::string name;
-    ASSERT_EQ(link.GetPortName(&name), linkStatusOk);
-    EXPECT_EQ(name, pty.SlavePath());
-}
-
-TEST(LinkOpen, NoTraceFileIsCreatedWhileTracingIsOff)
-{
-    static_assert(!tracingEnabled, "the product ships with tracing off");
-    const auto exeDir = std::filesystem::read_symlink("/proc/self/exe").parent_path();
-    LinkUnderTest t;
-    ASSERT_TRUE(t.OpenReady());
-    ASSERT_EQ(t.Send({0x59, 0x0C}, 2000), linkStatusOk);
-    t.link.reset();
-    for (const auto& entry : std::filesystem::directory_iterator(exeDir))
-        EXPECT_EQ(entry.path().filename().string().rfind("PortTrace_", 0), std::string::npos);
 }
 
 TEST(LinkClose, DestroyingStopsEveryThreadPromptlyWithAReadPendingAndACommandOnTheWire)

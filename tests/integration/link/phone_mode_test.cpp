@@ -9,91 +9,72 @@
 
 namespace {
 
-using namespace std::chrono_literals;
+LinkTiming Timing(uint32_t periodMs)
+{
+    LinkTiming timing = FastTiming();
+    timing.modeWaitPeriodMs = periodMs;
+    return timing;
+}
 
-class PhoneModeChange : public ::testing::Test {
-protected:
-    void SetUp() override { OutputMode = outputModeConsole; }
-    void TearDown() override { OutputMode = outputModeConsole; }
-
-    static LinkTiming Timing(uint32_t periodMs)
-    {
-        LinkTiming timing = FastTiming();
-        timing.modeWaitPeriodMs = periodMs;
-        return timing;
-    }
+struct ModeCase {
+    const char* what;
+    bool offline;             // SetPhoneOffline, else ResetPhone
+    uint32_t periodMs;
+    bool ignoreModeChanges;
+    int resetSilentRequests;
+    int code;
+    size_t minDots, maxDots;  // dots printed after the waiting text
 };
 
-TEST_F(PhoneModeChange, OfflineSucceedsAsSoonAsAPollSeesTheOfflineWord)
+TEST(PhoneModeChange, OfflineAndResetWaitForTheHandsetAndReportTheirCodes)
 {
-    LinkUnderTest t(Timing(100));
-    ASSERT_TRUE(t.OpenReady());
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SetPhoneOffline(t.link.get()), 70);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(t.link->GetPhoneMode(), modeDiagnosticOffline);
-    ASSERT_EQ(out.rfind("Waiting for phone to go offline", 0), 0u) << out;
-    const size_t dots = out.size() - std::string("Waiting for phone to go offline\n").size();
-    EXPECT_EQ(out, "Waiting for phone to go offline" + std::string(dots, '.') + "\n");
-    EXPECT_LT(dots, 30u);
+    const ModeCase cases[] = {
+        {"offline as soon as a poll sees the offline word", true, 100, false, 0, 70, 0, 29},
+        {"offline fails after thirty periods", true, 10, true, 0, 68, 30, 30},
+        {"reset online only after the handset was gone", false, 100, false, 6, 71, 1, 59},
+        {"reset never leaving diagnostic mode is no success", false, 5, true, 0, 69, 60, 60},
+    };
+    OutputMode = outputModeConsole;
+    for (const ModeCase& c : cases) {
+        LinkUnderTest t(Timing(c.periodMs));
+        t.handset.ignoreModeChanges = c.ignoreModeChanges;
+        t.handset.resetSilentRequests = c.resetSilentRequests;
+        ASSERT_TRUE(t.OpenReady()) << c.what;
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(c.offline ? SetPhoneOffline(t.link.get()) : ResetPhone(t.link.get()), c.code)
+            << c.what;
+        const std::string out = testing::internal::GetCapturedStdout();
+        const std::string text = c.offline ? "Waiting for phone to go offline"
+                                           : "Waiting for phone to come back online";
+        ASSERT_GE(out.size(), text.size() + 1) << c.what;
+        const size_t dots = out.size() - text.size() - 1;
+        EXPECT_EQ(out, text + std::string(dots, '.') + "\n") << c.what;
+        EXPECT_GE(dots, c.minDots) << c.what;
+        EXPECT_LE(dots, c.maxDots) << c.what;
+        if (c.code == 70 || c.code == 71) {
+            EXPECT_EQ(t.link->GetPhoneMode(), c.offline ? modeDiagnosticOffline : modeDiagnostic);
+        }
+    }
 }
 
-TEST_F(PhoneModeChange, OfflineFailsAfterThirtyPeriodsWhenTheModeNeverChanges)
-{
-    LinkUnderTest t(Timing(10));
-    t.handset.ignoreModeChanges = true;
-    ASSERT_TRUE(t.OpenReady());
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(SetPhoneOffline(t.link.get()), 68);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Waiting for phone to go offline" + std::string(30, '.') + "\n");
-}
-
-TEST_F(PhoneModeChange, RefusedRequestsAndNullPortsPrintNothing)
+TEST(PhoneModeChange, RefusedRequestsNullPortsAndWindowModePrintNothing)
 {
     LinkUnderTest t(Timing(10));
     ASSERT_EQ(t.Open(), linkStatusOk);  // not Ready: the request is refused
+    OutputMode = outputModeConsole;
     testing::internal::CaptureStdout();
     EXPECT_EQ(SetPhoneOffline(t.link.get()), 68);
     EXPECT_EQ(SetPhoneOffline(nullptr), 11);
     EXPECT_EQ(ResetPhone(nullptr), 11);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-}
 
-TEST_F(PhoneModeChange, ResetReportsOnlineOnlyAfterTheHandsetWasGoneAndCameBack)
-{
-    LinkUnderTest t(Timing(100));
-    t.handset.resetSilentRequests = 6;
-    ASSERT_TRUE(t.OpenReady());
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(ResetPhone(t.link.get()), 71);
-    const std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(t.link->GetPhoneMode(), modeDiagnostic);
-    ASSERT_EQ(out.rfind("Waiting for phone to come back online", 0), 0u);
-    const size_t dots = out.size() - std::string("Waiting for phone to come back online\n").size();
-    EXPECT_GT(dots, 0u) << "the handset was absent for at least one period";
-    EXPECT_LT(dots, 60u);
-}
-
-TEST_F(PhoneModeChange, ResetThatNeverLeavesDiagnosticModeIsNotReportedAsOnline)
-{
-    LinkUnderTest t(Timing(5));
-    t.handset.ignoreModeChanges = true;
-    ASSERT_TRUE(t.OpenReady());
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(ResetPhone(t.link.get()), 69);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "Waiting for phone to come back online" + std::string(60, '.') + "\n");
-}
-
-TEST_F(PhoneModeChange, OutsideConsoleModeNothingIsPrinted)
-{
-    LinkUnderTest t(Timing(50));
-    ASSERT_TRUE(t.OpenReady());
+    ASSERT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusReady; },
+                          std::chrono::seconds(20)));
     OutputMode = outputModeMessageBox;
     testing::internal::CaptureStdout();
     EXPECT_EQ(SetPhoneOffline(t.link.get()), 70);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    OutputMode = outputModeConsole;
 }
 
 }  // namespace

@@ -59,42 +59,34 @@ protected:
     LinkUnderTest t;
 };
 
-TEST_F(Routing, AFrameBeforeTheReplyInTheSameReadIsRoutedFirst)
+TEST_F(Routing, RepliesSurviveNeighboursSplitsNoiseAndCorruptFrames)
 {
-    answers.Script({Concat({Frame({0x10, 0x01}), Frame({0x59, 0x0C, 0x01})})});
-    Bytes reply;
-    ASSERT_EQ(t.Send({0x59, 0x0C}, 1000, &reply), linkStatusOk);
-    EXPECT_EQ(reply, (Bytes{0x59, 0x0C, 0x01}));
-}
-
-TEST_F(Routing, AReplySplitAcrossReadsIsRoutedOnceItsFlagArrives)
-{
-    const Bytes frame = Frame({0x59, 0x01, 0x02, 0x03, 0x04});
-    answers.Script({Bytes(frame.begin(), frame.begin() + 3), Bytes(frame.begin() + 3, frame.end())});
-    Bytes reply;
-    ASSERT_EQ(t.Send({0x59, 0x01}, 1000, &reply), linkStatusOk);
-    EXPECT_EQ(reply, (Bytes{0x59, 0x01, 0x02, 0x03, 0x04}));
-}
-
-TEST_F(Routing, FlagsNoiseAndCorruptFramesAreDroppedBeforeTheRealReply)
-{
+    const Bytes split = Frame({0x59, 0x01, 0x02, 0x03, 0x04});
     Bytes corrupt = Frame({0x59, 0x01, 0x66});
     corrupt[2] ^= 0x40;
-    answers.Script({Concat({Bytes{0x7E, 0x7E}, Bytes(3000, 0x41), Bytes{0x7E}, corrupt,
-                            Frame({0x59, 0x01, 0x77})})});
-    Bytes reply;
-    ASSERT_EQ(t.Send({0x59, 0x01}, 1000, &reply), linkStatusOk);
-    EXPECT_EQ(reply, (Bytes{0x59, 0x01, 0x77}));
-}
-
-TEST_F(Routing, NoiseWithoutFlagsIsDiscardedAfter2048Bytes)
-{
-    // 3000 flagless bytes over two reads, then the reply: the noise is thrown away whole
-    // rather than prefixed to the reply.
-    answers.Script({Bytes(1500, 0x41), Bytes(1500, 0x42), Frame({0x59, 0x01, 0x55})});
-    Bytes reply;
-    ASSERT_EQ(t.Send({0x59, 0x01}, 1000, &reply), linkStatusOk);
-    EXPECT_EQ(reply, (Bytes{0x59, 0x01, 0x55}));
+    struct Case {
+        const char* what;
+        std::vector<Bytes> chunks;  // one read each
+        Bytes reply;
+    };
+    const std::vector<Case> cases = {
+        {"another frame first in the same read",
+         {Concat({Frame({0x10, 0x01}), Frame({0x59, 0x01, 0x11})})}, {0x59, 0x01, 0x11}},
+        {"split across reads", {Bytes(split.begin(), split.begin() + 3), Bytes(split.begin() + 3, split.end())},
+         {0x59, 0x01, 0x02, 0x03, 0x04}},
+        {"7E 7E, noise, a corrupt frame",
+         {Concat({Bytes{0x7E, 0x7E}, Bytes(3000, 0x41), Bytes{0x7E}, corrupt, Frame({0x59, 0x01, 0x77})})},
+         {0x59, 0x01, 0x77}},
+        // 3000 flagless bytes over two reads are thrown away whole, not prefixed to the reply.
+        {"noise without flags", {Bytes(1500, 0x41), Bytes(1500, 0x42), Frame({0x59, 0x01, 0x55})},
+         {0x59, 0x01, 0x55}},
+    };
+    for (const Case& c : cases) {
+        answers.Script(c.chunks);
+        Bytes reply;
+        ASSERT_EQ(t.Send({0x59, 0x01}, 1000, &reply), linkStatusOk) << c.what;
+        EXPECT_EQ(reply, c.reply) << c.what;
+    }
 }
 
 TEST(RoutingByKind, UnsolicitedDiagnosticPacketsGoToTheHookOrAreTracedAsDropped)

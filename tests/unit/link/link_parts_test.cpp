@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <regex>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -28,45 +26,6 @@ TEST(DiagReplyMatching, ByFirstByteOrBySecondAfterAnErrorCode)
     EXPECT_FALSE(DiagReplyMatches(0x59, error19, sizeof error19));
     EXPECT_FALSE(DiagReplyMatches(0x59, errorAlone, sizeof errorAlone));
     EXPECT_FALSE(DiagReplyMatches(0x59, efs, 0));
-}
-
-TEST(CurrentCommand, SetClearsAnEarlierReplyAndTakeEmptiesTheSlot)
-{
-    CCurrentCommand slot;
-    auto record = std::make_shared<CDiagCommand>(encFramed);
-    const uint8_t request = 0x0C;
-    ASSERT_EQ(record->BuildFrame(&request, 1), linkStatusOk);
-    const uint8_t reply[] = {0x0C, 0x01};
-    EXPECT_FALSE(slot.AcceptDiag(reply, sizeof reply));
-    slot.Set(record);
-    EXPECT_TRUE(slot.AcceptDiag(reply, sizeof reply));
-    EXPECT_TRUE(slot.HasReply());
-    slot.Set(record);  // next attempt
-    EXPECT_FALSE(slot.HasReply());
-    EXPECT_EQ(slot.Take(), record);
-    EXPECT_FALSE(slot.AcceptAny(reply, sizeof reply));
-    EXPECT_EQ(slot.Take(), nullptr);
-}
-
-TEST(DiagCommand, FramesDiagnosticRequestsWithoutAndDownloadOnesWithAnOpeningFlag)
-{
-    const uint8_t payload[] = {0x0C};
-    CDiagCommand diag(encFramed);
-    diag.linkKind = linkDiagLow;
-    ASSERT_EQ(diag.BuildFrame(payload, 1), linkStatusOk);
-    EXPECT_EQ(diag.frame, (std::vector<uint8_t>{0x0C, 0x14, 0x3A, 0x7E}));
-    CDiagCommand download(encFramed);
-    download.linkKind = linkDownload;
-    const uint8_t probe[] = {0x06};
-    ASSERT_EQ(download.BuildFrame(probe, 1), linkStatusOk);
-    EXPECT_EQ(download.frame, (std::vector<uint8_t>{0x7E, 0x06, 0x4E, 0x95, 0x7E}));
-    CDiagCommand raw(encRaw);
-    ASSERT_EQ(raw.BuildFrame(reinterpret_cast<const uint8_t*>("AT\r"), 3), linkStatusOk);
-    EXPECT_EQ(raw.frame, (std::vector<uint8_t>{'A', 'T', '\r'}));
-    std::vector<uint8_t> tooLong(2047, 0x59);
-    EXPECT_EQ(diag.BuildFrame(tooLong.data(), 2047), linkStatusFail);
-    EXPECT_EQ(diag.BuildFrame(nullptr, 1), linkStatusFail);
-    EXPECT_EQ(diag.BuildFrame(payload, 0), linkStatusFail);
 }
 
 TEST(StatsDump, ExactHeaderLinesAndSixteenCodesToALine)
@@ -97,29 +56,6 @@ TEST(StatsDump, ExactHeaderLinesAndSixteenCodesToALine)
     for (int i = 0; i < 15; ++i)
         line16 += "  89";
     EXPECT_NE(dump.find(line16 + "\n032: 89\n\nEnd dump...\n\n"), std::string::npos) << dump;
-}
-
-TEST(PortStats, CountsByKindAndRecordsOnlyDiagnosticFirstCodes)
-{
-    CPortStats stats;
-    auto make = [](PayloadEncoding encoding, int32_t type, int32_t kind, uint8_t code) {
-        auto record = std::make_shared<CDiagCommand>(encoding);
-        record->type = type;
-        record->linkKind = kind;
-        record->BuildFrame(&code, 1);
-        return record;
-    };
-    stats.CountCommand(*make(encFramed, cmdTypeProbe, linkDiagLow, 0x0C));
-    stats.CountCommand(*make(encFramed, cmdTypeDiag, linkDiagHigh, 0x59));
-    stats.CountCommand(*make(encFramed, cmdTypeProbe, linkDownload, 0x06));
-    stats.CountCommand(*make(encRaw, cmdTypeProbe, linkModemLow, 'A'));
-    EXPECT_EQ(stats.pollingPackets.load(), 2);
-    EXPECT_EQ(stats.diagPackets.load(), 1);
-    EXPECT_EQ(stats.downloadPackets.load(), 0);
-    EXPECT_EQ(stats.atCommands.load(), 1);
-    ASSERT_EQ(stats.firstCount, 2);
-    EXPECT_EQ(stats.firstCodes[0], 0x0C);
-    EXPECT_EQ(stats.firstCodes[1], 0x59);
 }
 
 TEST(RWSpinLock, ExclusiveIsRecursiveAndExcludesOtherThreads)
