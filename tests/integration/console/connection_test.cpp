@@ -30,6 +30,17 @@ TEST_F(ConsoleSession, WrongOperandCountsPrintUsageAfterConnecting)
     }
 }
 
+TEST(ConsoleConnection, UsageWithoutOpeningThePortForBareOneLetterOrOversizedArguments)
+{
+    for (const auto& args : {std::vector<std::string>{"COM1"}, {"/nonexistent/port", "x"},
+                             std::vector<std::string>(32, "x"), {"COM1", "-v", std::string(128, 'a')}}) {
+        const auto result = RunProcess(VANTFERRANT_EXE, args);
+        EXPECT_EQ(result.output, bannerText + UsageText()) << args.size();
+        EXPECT_EQ(result.errors, "");
+        EXPECT_EQ(result.exitStatus, 0);
+    }
+}
+
 TEST(ConsoleConnection, MissingPortReportsWithoutDots)
 {
     const auto result = RunProcess(VANTFERRANT_EXE, {"/dev/vant-no-such-port", "-v"});

@@ -1,6 +1,3 @@
-vant_add_test(integration_console_usage
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/usage_test.cpp
-  LABELS "integration")
 vant_add_test(integration_console_session
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/connection_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/modules_test.cpp
