@@ -39,14 +39,6 @@ protected:
     CPtyClient client;
 };
 
-Bytes ReadFirstRequest(const std::string& path)
-{
-    Bytes out{0x59, 0x04, 0x00, static_cast<uint8_t>(path.size() + 1)};
-    out.insert(out.end(), path.begin(), path.end());
-    out.push_back(0);
-    return out;
-}
-
 TEST_F(HandsetHostTest, AFrameWrittenToTheSlaveGetsItsReplyAndIsLogged)
 {
     Start();
@@ -105,76 +97,6 @@ TEST_F(HandsetHostTest, RateSwitchMovesTheHandsetTo115200)
     reply = client.ReadFrame(replyWait);
     ASSERT_TRUE(reply.has_value());
     EXPECT_EQ(reply->size(), 48u);
-}
-
-TEST_F(HandsetHostTest, SilentAndLostRepliesLeaveRequestsUnanswered)
-{
-    Start();
-    host->UpdateBehaviour([](sim::SimBehaviour& b) { b.silent = true; });
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    EXPECT_EQ(Heard(1).fate, sim::SimReplyFate::unanswered);
-    host->UpdateBehaviour([](sim::SimBehaviour& b) {
-        b.silent = false;
-        b.loseEveryNthReply = 2;
-    });
-
-    // Replies 1 and 3 arrive, reply 2 is lost: the first frame after request 3 is its own.
-    ASSERT_TRUE(client.WriteFrame({0x00}));
-    auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->at(0), 0x00);
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    EXPECT_EQ(Heard(3).fate, sim::SimReplyFate::lost);
-    ASSERT_TRUE(client.WriteFrame({0x59, 0x0C}));
-    reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->at(0), 0x59);
-    EXPECT_EQ(Heard(4).fate, sim::SimReplyFate::answered);
-}
-
-TEST_F(HandsetHostTest, NoiseComesBeforeTheReplyAndTheReplyStillDecodes)
-{
-    Start();
-    host->UpdateBehaviour([](sim::SimBehaviour& b) { b.noise = true; });
-    Bytes expected(48, 0);
-    expected[0] = 0x0C;
-    std::array<uint8_t, frameWorkAreaSize> frame{};
-    const size_t length = EncodeFrame(expected.data(), expected.size(), frame.data(), true);
-    const std::string clean(frame.begin(), frame.begin() + static_cast<long>(length));
-
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    const std::string raw = client.ReadUntil(clean, replyWait);
-    ASSERT_GE(raw.size(), clean.size());
-    EXPECT_EQ(raw.substr(raw.size() - clean.size()), clean);
-    EXPECT_GE(raw.size(), 2 * clean.size()) << "junk and a damaged copy came first";
-
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    const auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(*reply, expected);
-}
-
-TEST_F(HandsetHostTest, ThrottleAndDelaySlowTheReply)
-{
-    Start();
-    host->UpdateBehaviour([](sim::SimBehaviour& b) { b.throttle = true; });
-    // About 270 bytes at 38400 baud, 10 bits a byte: at least 70 ms on the wire.
-    auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(client.WriteFrame(ReadFirstRequest("chess/chess.mod")));
-    auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->size(), 11u + 256u);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 65ms);
-
-    host->UpdateBehaviour([](sim::SimBehaviour& b) {
-        b.throttle = false;
-        b.replyDelay = 200ms;
-    });
-    start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_GE(std::chrono::steady_clock::now() - start, 200ms);
 }
 
 TEST_F(HandsetHostTest, StopsPromptlyEvenInsideALongReplyDelay)
