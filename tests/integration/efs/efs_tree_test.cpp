@@ -126,16 +126,3 @@ TEST_F(EfsTreeOnHandset, WalksStopBelow64Levels)
     EXPECT_EQ(capture.texts.front(), cannotRead);
 }
 
-TEST(EfsTreeWithoutPort, NullHandles)
-{
-    CReportCapture capture;
-    EXPECT_EQ(DeviceFileSize(nullptr, "/a"), 0u);
-    EXPECT_EQ(DeviceTreeSize(nullptr, "/a"), 0u);
-    EXPECT_EQ(DeviceTreeAllocatedSize(nullptr, "/a"), 0u);
-    EXPECT_EQ(capture.texts, std::vector<std::string>(3, "Error - NULL argument(s) passed"));
-    capture.texts.clear();
-    EXPECT_FALSE(RemoveDeviceTree(nullptr, "/a"));
-    EXPECT_EQ(capture.texts,
-              std::vector<std::string>{"Error - Invalid port handle passed. Please make sure to "
-                                       "connect to the device first"});
-}
