@@ -52,28 +52,6 @@ TEST(SerialPort, OpensRaw8N1WithoutFlowControlAtTheGivenRate)
     EXPECT_EQ(pty.Baud(), 19200u);
 }
 
-TEST(SerialPort, RefusesMissingPortsOrdinaryFilesAndASecondOpen)
-{
-    CPtyPair pty;
-    CSerialPort first;
-    ASSERT_TRUE(first.Open(pty.SlavePath(), 38400));
-    CSerialPort second;
-    EXPECT_FALSE(second.Open(pty.SlavePath(), 38400));
-    EXPECT_FALSE(second.IsOpen());
-
-    char dir[] = "/tmp/vant-serial-XXXXXX";
-    ASSERT_NE(mkdtemp(dir), nullptr);
-    const std::string file = std::string(dir) + "/plain";
-    { std::FILE* f = std::fopen(file.c_str(), "w"); ASSERT_NE(f, nullptr); std::fputs("data", f); std::fclose(f); }
-    EXPECT_FALSE(second.Open(file, 38400));
-    EXPECT_FALSE(second.Open(std::string(dir) + "/missing", 38400));
-    EXPECT_FALSE(second.Open("", 38400));
-    std::filesystem::remove_all(dir);
-
-    first.Close();
-    EXPECT_TRUE(second.Open(pty.SlavePath(), 38400)) << "closing must release the port";
-}
-
 TEST(SerialPort, ReadWaitsForTheFirstByteThenReturnsWhatIsBuffered)
 {
     CPtyPair pty;
