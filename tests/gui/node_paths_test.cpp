@@ -38,40 +38,19 @@ TEST_F(NodePathTest, NodePathsAreBuiltFromLabelsWithTrailingSlashes)
     EXPECT_EQ(GetNodePath(top, "efs"), "efs");
 }
 
-TEST_F(NodePathTest, FindsDirectoriesWithoutRegardToCase)
+TEST_F(NodePathTest, DialogPathsFindTheirDirectoryOrTheOneContainingIt)
 {
-    EXPECT_EQ(FindNodeByPath(top, "/SUBDIR/", ""), subdir);
-    EXPECT_EQ(FindNodeByPath(top, "/A/b/C/", ""), c);
-    EXPECT_EQ(FindNodeByPath(top, "  /a/b/  ", ""), b);
-}
-
-TEST_F(NodePathTest, AFileOrNewNameFindsItsContainingDirectory)
-{
-    EXPECT_EQ(FindNodeByPath(top, "/a/new", ""), a);
-    EXPECT_EQ(FindNodeByPath(top, "/a/b/f.txt", ""), b);
-    EXPECT_EQ(FindNodeByPath(top, "/name", ""), &top);
-    EXPECT_EQ(FindNodeByPath(top, "/", ""), &top);
-}
-
-TEST_F(NodePathTest, UnknownComponentsAndPathsWithoutSlashFindNothing)
-{
-    EXPECT_EQ(FindNodeByPath(top, "/x/", ""), nullptr);
-    EXPECT_EQ(FindNodeByPath(top, "/a/x/b/", ""), nullptr);
-    EXPECT_EQ(FindNodeByPath(top, "name", ""), nullptr);
-    EXPECT_EQ(FindNodeByPath(top, "", ""), nullptr);
-}
-
-TEST_F(NodePathTest, EmptyComponentsNeverMatchAnUnreadPlaceholder)
-{
-    // "a//b" is "a/b", as the device reads it; the placeholder under a stays out of reach.
-    EXPECT_EQ(FindNodeByPath(top, "/a//b/", ""), b);
-    EXPECT_EQ(FindNodeByPath(top, "//", ""), &top);
-}
-
-TEST_F(NodePathTest, PathsWithoutLeadingSlashAreReadFromTheTopNode)
-{
-    EXPECT_EQ(FindNodeByPath(top, "a/b/new", ""), b);
-    EXPECT_EQ(FindNodeByPath(top, "subdir/", ""), subdir);
+    const struct {
+        const char* path;
+        CDeviceNode* node;
+    } cases[] = {
+        {"/SUBDIR/", subdir}, {"/A/b/C/", c},     {"  /a/b/  ", b},   {"/a/new", a},
+        {"/a/b/f.txt", b},    {"/name", &top},    {"/", &top},        {"a/b/new", b},
+        {"subdir/", subdir},  {"/a//b/", b},      {"//", &top},  // "a//b" is "a/b"
+        {"/x/", nullptr},     {"/a/x/b/", nullptr}, {"name", nullptr}, {"", nullptr},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FindNodeByPath(top, c.path, ""), c.node) << c.path;
 }
 
 TEST_F(NodePathTest, FindingAndBuildingPathsAreInverse)
@@ -87,26 +66,14 @@ TEST_F(NodePathTest, RootPrefixSelectsTheTopNode)
     EXPECT_EQ(FindNodeByPath(top, "EFS/name", "efs"), &top);
 }
 
-TEST(ToDevicePath, EmptyRootLeavesEveryPathAsItIs)
+TEST(ToDevicePath, ANonEmptyRootIsPutInFrontOnce)
 {
-    for (const char* path : {"/", "/a/b/", "/a/f.txt", "a/b", ""})
+    for (const char* path : {"/", "/a/b/", "a/b", ""})
         EXPECT_EQ(ToDevicePath(path, ""), path);
-}
-
-TEST(ToDevicePath, NonEmptyRootIsPutInFrontOnce)
-{
     EXPECT_EQ(ToDevicePath("/a/b", "efs"), "efs/a/b");
     EXPECT_EQ(ToDevicePath("/efs/a", "efs"), "/efs/a");
     EXPECT_EQ(ToDevicePath("a/b", "efs"), "efs/a/b");
     EXPECT_EQ(ToDevicePath("efs/a", "efs"), "efs/a");
-}
-
-TEST(LastPathComponent, TakesTheTextAfterTheLastSlash)
-{
-    EXPECT_EQ(LastPathComponent("a/b/"), "b");
-    EXPECT_EQ(LastPathComponent("/a/b"), "b");
-    EXPECT_EQ(LastPathComponent("name"), "name");
-    EXPECT_EQ(LastPathComponent("/"), "");
 }
 
 }  // namespace

@@ -8,50 +8,13 @@
 
 namespace {
 
-CDropPlan File(const std::string& pcPath, bool atTop)
+// The drop and New File cases the window tests do not reach; the window tests drive the rest.
+TEST(DropPlacement, ExtensionsMatchWithoutCaseAndOnlyAtTheEnd)
 {
-    return PlanDrop(pcPath, false, mifCountNone, "", atTop ? "/" : "sub/", atTop);
-}
-
-CDropPlan Folder(const std::string& pcPath, MifCount mifs, bool atTop,
-                 const std::string& mifName = "")
-{
-    return PlanDrop(pcPath, true, mifs, mifName, atTop ? "/" : "sub/", atTop);
-}
-
-TEST(DropPlacement, MifFilesOnlyAtTheRootAndOnlyMifFilesThere)
-{
-    const CDropPlan mifAtTop = File("/pc/Chess.MIF", true);
-    EXPECT_EQ(mifAtTop.action, DropAction::copyFile);
-    EXPECT_EQ(mifAtTop.devicePath, "/Chess.MIF");
-    EXPECT_TRUE(mifAtTop.marksModulesStale);
-    EXPECT_EQ(mifAtTop.failure, 62);
-
-    EXPECT_EQ(File("/pc/Chess.MIF", false).refusal, 30);
-    EXPECT_EQ(File("/pc/readme.txt", true).refusal, 31);
-    // ".mif" inside a name is no extension.
-    EXPECT_EQ(File("/pc/a.mif.txt", true).refusal, 31);
-
-    const CDropPlan textBelow = File("/pc/readme.txt", false);
-    EXPECT_EQ(textBelow.action, DropAction::copyFile);
-    EXPECT_EQ(textBelow.devicePath, "sub/readme.txt");
-    EXPECT_FALSE(textBelow.marksModulesStale);
-    EXPECT_EQ(textBelow.failure, 61);
-}
-
-TEST(DropPlacement, FoldersAreCopiedOrLoadedAsModulesAtTheRoot)
-{
-    for (bool atTop : {true, false}) {
-        const CDropPlan plain = Folder("/pc/photos/", mifCountNone, atTop);
-        EXPECT_EQ(plain.action, DropAction::copyDirectory);
-        EXPECT_EQ(plain.devicePath, atTop ? "/photos" : "sub/photos");
-        EXPECT_EQ(Folder("/pc/two", mifCountMany, atTop).refusal, 45);
-    }
-    const CDropPlan module = Folder("/pc/chess", mifCountOne, true, "Chess.MIF");
+    EXPECT_EQ(PlanDrop("/pc/a.mif.txt", false, mifCountNone, "", "/", true).refusal, 31);
+    const CDropPlan module = PlanDrop("/pc/chess", true, mifCountOne, "Chess.MIF", "/", true);
     EXPECT_EQ(module.action, DropAction::loadModule);
     EXPECT_EQ(module.moduleName, "Chess");
-    EXPECT_TRUE(module.marksModulesStale);
-    EXPECT_EQ(Folder("/pc/chess", mifCountOne, false, "chess.mif").refusal, 32);
 }
 
 TEST(DropPlacement, NewFileListTargetsAndContainingDirectories)

@@ -27,23 +27,21 @@ void WriteAll(const std::filesystem::path& path, const std::string& text)
     std::ofstream(path, std::ios::binary) << text;
 }
 
-TEST(ProfileFile, MissingFileSectionOrKeyGivesTheDefault)
+TEST(ProfileFile, ReadsNamesWithoutRegardToCaseTrimmedElseTheDefault)
 {
     CScratchDirectory scratch;
     const auto path = scratch.Path() / "VANTFerrant.INI";
-    EXPECT_EQ(CProfileFile(path).ReadString("PTA", "PortName", "COM1"), "COM1");
-    WriteAll(path, "[Other]\nPortName=COM7\n[PTA]\nBaud=9\n");
-    EXPECT_EQ(CProfileFile(path).ReadString("PTA", "PortName", "COM1"), "COM1");
-}
-
-TEST(ProfileFile, ReadsNamesWithoutRegardToCaseAndTrimsValues)
-{
-    CScratchDirectory scratch;
-    const auto path = scratch.Path() / "VANTFerrant.INI";
-    WriteAll(path, "; comment\r\n[pta]\r\n  portname =  COM3  \r\n");
-    EXPECT_EQ(CProfileFile(path).ReadString("PTA", "PortName", "COM1"), "COM3");
-    WriteAll(path, "[PTA]\nPortName=\"/dev/ttyUSB0\"\n");
-    EXPECT_EQ(CProfileFile(path).ReadString("PTA", "PortName", "COM1"), "/dev/ttyUSB0");
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "COM1"},  // no file
+        {"[Other]\nPortName=COM7\n[PTA]\nBaud=9\n", "COM1"},
+        {"; comment\r\n[pta]\r\n  portname =  COM3  \r\n", "COM3"},
+        {"[PTA]\nPortName=\"/dev/ttyUSB0\"\n", "/dev/ttyUSB0"},
+    };
+    for (const auto& [text, expected] : cases) {
+        if (*text)
+            WriteAll(path, text);
+        EXPECT_EQ(CProfileFile(path).ReadString("PTA", "PortName", "COM1"), expected) << text;
+    }
 }
 
 TEST(ProfileFile, WriteCreatesDirectoryFileAndSection)
@@ -56,7 +54,7 @@ TEST(ProfileFile, WriteCreatesDirectoryFileAndSection)
     EXPECT_EQ(file.ReadString("PTA", "PortName", "COM1"), "COM3");
 }
 
-TEST(ProfileFile, WriteReplacesTheKeyAndKeepsEveryOtherLine)
+TEST(ProfileFile, WriteReplacesTheKeyOrAddsItAtTheEndOfItsSectionKeepingEveryOtherLine)
 {
     CScratchDirectory scratch;
     const auto path = scratch.Path() / "VANTFerrant.INI";
@@ -64,12 +62,7 @@ TEST(ProfileFile, WriteReplacesTheKeyAndKeepsEveryOtherLine)
     ASSERT_TRUE(CProfileFile(path).WriteString("PTA", "PortName", "SIM"));
     EXPECT_EQ(ReadAll(path),
               "; kept\n[Other]\nPortName=COM9\n\n[PTA]\nBaud=2\nPortName=SIM\n[Last]\nx=1\n");
-}
 
-TEST(ProfileFile, NewKeyGoesAtTheEndOfItsSection)
-{
-    CScratchDirectory scratch;
-    const auto path = scratch.Path() / "VANTFerrant.INI";
     WriteAll(path, "[PTA]\nBaud=2\n\n[Last]\nx=1\n");
     ASSERT_TRUE(CProfileFile(path).WriteString("PTA", "PortName", "COM2"));
     EXPECT_EQ(ReadAll(path), "[PTA]\nBaud=2\nPortName=COM2\n\n[Last]\nx=1\n");
@@ -131,15 +124,6 @@ TEST(ConfigurationFilePath, FollowsXdgConfigHomeThenHome)
     ::setenv("HOME", config.Path().c_str(), 1);
     EXPECT_EQ(ConfigurationFilePath(), config.Path() / ".config" / "VANTFerrant.INI");
     ::setenv("HOME", oldHome.c_str(), 1);
-}
-
-TEST(ConfiguredPortName, DefaultsToCom1AndRemembersTheLastGoodPort)
-{
-    CScratchConfigHome config;
-    EXPECT_EQ(ReadConfiguredPortName(), "COM1");
-    ASSERT_TRUE(WriteConfiguredPortName("COM3"));
-    EXPECT_EQ(ReadConfiguredPortName(), "COM3");
-    EXPECT_EQ(ReadAll(config.IniFile()), "[PTA]\nPortName=COM3\n");
 }
 
 }  // namespace

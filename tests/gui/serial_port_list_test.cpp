@@ -49,38 +49,23 @@ protected:
     CSerialPortDirectories dirs;
 };
 
-TEST_F(SerialPortListTest, ListsOnlyTerminalsWithHardware)
+TEST_F(SerialPortListTest, ListsTerminalsWithHardwareByIdNamesFirstThenInNumericOrder)
 {
     AddTty("tty0", false);
     AddTty("console", false);
-    AddTty("ttyS0", true, 4);  // a UART answers
+    AddTty("ttyS10", true, 4);  // a UART answers
+    AddTty("ttyS2", true, 4);
     AddTty("ttyS1", true, 0);  // no UART at this address
     AddTty("ttyACM0", true);
-    EXPECT_EQ(ListPresentSerialPorts(dirs),
-              (std::vector<std::string>{Dev("ttyACM0"), Dev("ttyS0")}));
-}
-
-TEST_F(SerialPortListTest, ByIdNamesComeFirstAndHideTheirTerminal)
-{
     AddTty("ttyUSB0", true);
     AddTty("ttyUSB1", true);
     AddById("usb-Maker_Cable_B-if00-port0", "ttyUSB1");
     AddById("usb-Maker_Cable_A-if00-port0", "ttyUSB0");
     EXPECT_EQ(ListPresentSerialPorts(dirs),
               (std::vector<std::string>{ById("usb-Maker_Cable_A-if00-port0"),
-                                        ById("usb-Maker_Cable_B-if00-port0")}));
-}
+                                        ById("usb-Maker_Cable_B-if00-port0"), Dev("ttyACM0"),
+                                        Dev("ttyS2"), Dev("ttyS10")}));
 
-TEST_F(SerialPortListTest, NumberedNamesAreInNumericOrder)
-{
-    for (const char* name : {"ttyS10", "ttyS2", "ttyS1"})
-        AddTty(name, true, 4);
-    EXPECT_EQ(ListPresentSerialPorts(dirs),
-              (std::vector<std::string>{Dev("ttyS1"), Dev("ttyS2"), Dev("ttyS10")}));
-}
-
-TEST_F(SerialPortListTest, MissingDirectoriesListNothing)
-{
     CSerialPortDirectories missing;
     missing.byId = scratch.Path() / "none1";
     missing.sysClassTty = scratch.Path() / "none2";
