@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <unistd.h>
 #include <string>
 #include <vector>
@@ -36,38 +35,14 @@ std::string CaptureReport(AppMessage code)
     return ::testing::internal::GetCapturedStdout();
 }
 
-TEST(AppMessageTable, HasNinetyOneEntriesWithinTheirSlots)
-{
-    size_t longest = 0;
-    for (int code = 0; code < appMessageCount; ++code) {
-        ASSERT_NE(AppMessageText(code), nullptr) << code;
-        longest = std::max(longest, std::strlen(AppMessageText(code)));
-    }
-    EXPECT_EQ(longest, 117u);
-    EXPECT_EQ(AppMessageText(91), nullptr);
-    EXPECT_EQ(AppMessageText(-1), nullptr);
-}
-
-TEST(AppMessageTable, TextsAreVerbatim)
-{
-    EXPECT_STREQ(AppMessageText(0), "Operation was successful");
-    EXPECT_STREQ(AppMessageText(25),
-                 "Error - Attached device on specified port has unrecongnized memory configuration");
-    EXPECT_STREQ(AppMessageText(72),
-                 "Error - Could not retrieve EFS memory usage/ availability information");
-    EXPECT_STREQ(AppMessageText(73), "");
-    EXPECT_STREQ(AppMessageText(74), "Error in creating directory on the device \nPlease check "
-                                     "the path.\n\nDo you want to try again?");
-    EXPECT_STREQ(AppMessageText(78), "Please specify the device pathName\\fileName");
-    EXPECT_STREQ(AppMessageText(81), "Retrieving directory and file information from the\n"
-                                     "device's embedded file system. Please wait .....");
-    EXPECT_STREQ(AppMessageText(90), "Are you sure you want to delete directory:\n");
-}
-
 TEST_F(ReporterTest, ConsolePrintsTwoBlankLinesTextAndLineBreak)
 {
     EXPECT_EQ(CaptureReport(22),
               "\n\nError - Could not detect any device on the specified port\n");
+    ::testing::internal::CaptureStdout();
+    ReportPathMessage(56, "/games");
+    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
+              "\n\nError - Could not remove directory from the device:\n/games\n");
 }
 
 TEST_F(ReporterTest, NothingOutsideTheTableOrWhileDisabled)
@@ -97,14 +72,6 @@ TEST_F(ReporterTest, MessageBoxModeUsesTheInstalledHandlerAndSilentModeNothing)
     OutputMode = 2;
     EXPECT_EQ(CaptureReport(70), "");
     EXPECT_EQ(shown.size(), 2u);
-}
-
-TEST_F(ReporterTest, PathMessageOnConsole)
-{
-    ::testing::internal::CaptureStdout();
-    ReportPathMessage(56, "/games");
-    EXPECT_EQ(::testing::internal::GetCapturedStdout(),
-              "\n\nError - Could not remove directory from the device:\n/games\n");
 }
 
 // Feeds text to standard input (descriptor 0) for the duration of one question.
@@ -159,18 +126,6 @@ TEST_F(ReporterTest, ConsoleQuestionReadsOneAnswerAndDropsTheRestOfItsLine)
         EXPECT_EQ(::testing::internal::GetCapturedStdout(), "Replace (y/n)?[y] ");
         EXPECT_EQ(feeder.Rest(), c.left) << c.input;
     }
-}
-
-TEST_F(ReporterTest, WindowQuestionGoesToTheHandler)
-{
-    OutputMode = outputModeMessageBox;
-    std::string asked;
-    SetQuestionHandler([&](const std::string& text) {
-        asked = text;
-        return false;
-    });
-    EXPECT_FALSE(AskYesNo("console (y/n)?[y] ", "window?"));
-    EXPECT_EQ(asked, "window?");
 }
 
 TEST(MemoryExhaustion, ReportsAndExitsWithStatusZero)
