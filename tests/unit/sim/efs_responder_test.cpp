@@ -112,15 +112,6 @@ TEST_F(EfsResponderTest, IterationGivesFullPathsWithLeadingSlashAndEndsWithStatu
     EXPECT_EQ(Ask(IterateRequest(sim::efsIterateFiles, 0xFFFFFFFF, ""))[2], sim::efsStatusEnumerationDone);
 }
 
-TEST_F(EfsResponderTest, PathSpellingsNameTheSameEntry)
-{
-    const auto expected = Iterate(sim::efsIterateFiles, "data/logs");
-    ASSERT_EQ(expected, (std::vector<std::string>{"/data/logs/boot.log"}));
-    for (const char* spelling : {"/data/logs", "data/logs/", "data//logs", "//data/logs//"})
-        EXPECT_EQ(Iterate(sim::efsIterateFiles, spelling), expected) << spelling;
-    EXPECT_EQ(ReadWhole("data//logs/boot.log"), Stored("/data/logs/boot.log"));
-}
-
 TEST_F(EfsResponderTest, SingleRequestListingCarriesTheNameBlock)
 {
     const Bytes request = NameRequest(sim::efsListDirs, "");
@@ -294,8 +285,8 @@ TEST_F(EfsResponderTest, DirectoryAndFileOperations)
 
 TEST_F(EfsResponderTest, SpaceReportsFreeAndUsed)
 {
-    EXPECT_EQ(Ask({0x59, 0x0C}).size(), 11u);
     const Bytes reply = Ask({0x59, 0x0C});
+    ASSERT_EQ(reply.size(), 11u);
     EXPECT_EQ(Le(reply, 3, 4) + Le(reply, 7, 4), fs->Capacity());
     EXPECT_EQ(Le(reply, 7, 4), fs->UsedBytes());
     EXPECT_EQ(fs->UsedBytes() % 240, 0u);
