@@ -151,3 +151,24 @@ TEST_F(HandsetHostTest, DownloadModePhoneAnswersTheProbeWithAnOpeningFlag)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(HandsetHostTest, ThrottledHandsetTakesRequestsInAtTheLineRate)
+{
+    sim::SimBehaviour behaviour;
+    behaviour.throttle = true;
+    Start(behaviour);
+    ASSERT_TRUE(client.SetSpeed(38400));
+    // 1,920 bytes of a broken frame, then a status request: a 38400-baud line carries them in
+    // half a second, so the reply cannot come sooner.
+    const auto sent = std::chrono::steady_clock::now();
+    ASSERT_TRUE(client.WriteRaw(std::string(1919, 'x') + "\x7e"));
+    ASSERT_TRUE(client.WriteFrame({0x0C}));
+    const auto reply = client.ReadFrame(replyWait);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(reply->size(), 48u);
+    EXPECT_GE(std::chrono::steady_clock::now() - sent, 500ms);
+}
+
+}  // namespace
