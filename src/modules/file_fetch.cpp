@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "modules/transfer_progress.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -27,20 +27,6 @@ std::string TrimSpaces(const std::string& text)
     if (first == std::string::npos)
         return {};
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
-
-bool WriteAll(int fd, const std::vector<uint8_t>& data)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 // Mode for the new file: the replaced file's permissions, or what the umask allows.
@@ -64,7 +50,7 @@ AppMessage StoreFile(const std::string& destination, const std::vector<uint8_t>&
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return msgCannotCreatePcFile;
-    const bool written = WriteAll(fd, data) && ::fchmod(fd, NewFileMode(existing)) == 0;
+    const bool written = WriteAllBytes(fd, data.data(), data.size()) && ::fchmod(fd, NewFileMode(existing)) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), destination.c_str()) != 0) {
         ::unlink(temporary.c_str());

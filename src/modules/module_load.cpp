@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
@@ -21,6 +20,7 @@
 #include "modules/module_name.h"
 #include "modules/pc_search.h"
 #include "modules/transfer_progress.h"
+#include "platform/file_io.h"
 
 namespace fs = std::filesystem;
 
@@ -98,15 +98,7 @@ bool ReadPcFile(const std::string& path, std::vector<uint8_t>& data, bool checkS
         }
     }
     data.resize(static_cast<size_t>(size));
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
+    const size_t done = ReadAllBytes(fd, data.data(), data.size());
     ::close(fd);
     if (done != data.size()) {
         data.clear();

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/file_io.h"
 #include "sim/device_time.h"
 
 namespace fs = std::filesystem;
@@ -26,20 +27,6 @@ std::optional<fs::path> FollowLink(const fs::path& link)
     if (error)
         return std::nullopt;
     return target;
-}
-
-bool WriteAll(int fd, const std::vector<uint8_t>& data)
-{
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<size_t>(n);
-    }
-    return true;
 }
 
 }  // namespace
@@ -263,7 +250,7 @@ EfsStatusCode CDirectoryFileSystem::WriteFile(const DevicePath& path, const std:
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0)
         return efsStatusDeviceFailure;
-    const bool written = WriteAll(fd, data);
+    const bool written = WriteAllBytes(fd, data.data(), data.size());
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::chmod(temporary.c_str(), 0644) != 0 ||
         ::rename(temporary.c_str(), target.c_str()) != 0) {
