@@ -31,11 +31,6 @@ constexpr AppMessage msgCopyingFiles = 83;
 constexpr AppMessage msgCreatingDirectory = 84;
 constexpr AppMessage msgHousekeeping = 89;
 
-bool InTable(AppMessage code)
-{
-    return code >= 0 && code < appMessageCount;
-}
-
 bool Ask(AppMessage question)
 {
     const std::string text = AppMessageText(question);
@@ -115,7 +110,7 @@ void CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem
     }
     case DropAction::loadModule: {
         const AppMessage result = LoadModule(link_.get(), pcPath, plan.moduleName);
-        if (result != msgModuleLoaded && result != msgUserStoppedLoad && InTable(result))
+        if (result != msgModuleLoaded && result != msgUserStoppedLoad)
             ReportAppMessage(result);
         break;
     }
@@ -269,7 +264,7 @@ void CDeviceTreeCtrl::OnNewModule()
     const AppMessage result = LoadModule(link_.get(), directory, name);
     if (result == msgUserStoppedLoad)
         return;
-    if (result != msgModuleLoaded && InTable(result))
+    if (result != msgModuleLoaded)
         ReportAppMessage(result);
     if (result == msgModuleLoaded || result == msgCannotCopyModule)
         RefreshTop();

@@ -44,17 +44,6 @@ constexpr AppMessage msgResetting = 87;
 constexpr AppMessage msgGoingOffline = 88;
 constexpr AppMessage msgConfirmDeleteDirectory = 90;
 
-bool InTable(AppMessage code)
-{
-    return code >= 0 && code < appMessageCount;
-}
-
-void ReportIfInTable(AppMessage code)
-{
-    if (InTable(code))
-        ReportAppMessage(code);
-}
-
 bool Confirm(const std::string& question)
 {
     return AskYesNo(question, question);
@@ -230,7 +219,7 @@ bool CDeviceTreeCtrl::DeleteEntry(const QString& name, ItemKind kind)
         if (result == msgModuleDeleted)
             return true;
         if (result != msgCannotRemoveModule)
-            ReportIfInTable(result);
+            ReportAppMessage(result);
         return false;
     }
     }
@@ -287,7 +276,7 @@ void CDeviceTreeCtrl::OnDeleteModule()
     CWaitScope wait(msgDeletingFiles);
     const AppMessage result = DeleteModule(link_.get(), name);
     if (result != msgModuleDeleted && result != msgCannotRemoveModule)
-        ReportIfInTable(result);
+        ReportAppMessage(result);
     if (result != msgUnknownModule)
         RefreshTop();
 }
@@ -326,7 +315,7 @@ void CDeviceTreeCtrl::OnCopyFromDevice()
         result = FetchFile(link_.get(), ToDevicePath(deviceFile, DeviceRootPath), destination);
     }
     if (result != msgSuccess && result != msgUserKeptFile)
-        ReportIfInTable(result);
+        ReportAppMessage(result);
 }
 
 void CDeviceTreeCtrl::OnReset()
@@ -337,7 +326,7 @@ void CDeviceTreeCtrl::OnReset()
         CWaitScope wait(msgResetting);
         result = ResetPhone(link_.get());
     }
-    ReportIfInTable(result);
+    ReportAppMessage(result);
 }
 
 void CDeviceTreeCtrl::OnOffline()
@@ -348,7 +337,7 @@ void CDeviceTreeCtrl::OnOffline()
         CWaitScope wait(msgGoingOffline);
         result = SetPhoneOffline(link_.get());
     }
-    ReportIfInTable(result);
+    ReportAppMessage(result);
 }
 
 void CDeviceTreeCtrl::OnListRowActivated()
