@@ -54,6 +54,13 @@ bool CDirectoryFileSystem::Inside(const fs::path& canonical) const
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+std::optional<CDirectoryFileSystem::Location> CDirectoryFileSystem::ResolveEntry(const DevicePath& path) const
+{
+    if (path.empty())
+        return std::nullopt;
+    return Resolve(path);
+}
+
 std::optional<CDirectoryFileSystem::Location> CDirectoryFileSystem::Resolve(const DevicePath& path) const
 {
     // Walk segment by segment so that every symbolic link met on the way is checked, and a
@@ -99,9 +106,7 @@ EfsStatusCode CDirectoryFileSystem::MakeDir(const DevicePath& path)
 
 EfsStatusCode CDirectoryFileSystem::RemoveDir(const DevicePath& path)
 {
-    if (path.empty())
-        return efsStatusIllegalOperation;
-    auto location = Resolve(path);
+    auto location = ResolveEntry(path);
     if (!location)
         return efsStatusIllegalOperation;
     std::error_code error;
@@ -119,9 +124,7 @@ EfsStatusCode CDirectoryFileSystem::RemoveDir(const DevicePath& path)
 
 EfsStatusCode CDirectoryFileSystem::RemoveFile(const DevicePath& path)
 {
-    if (path.empty())
-        return efsStatusIllegalOperation;
-    auto location = Resolve(path);
+    auto location = ResolveEntry(path);
     if (!location)
         return efsStatusIllegalOperation;
     std::error_code error;
@@ -231,9 +234,7 @@ EfsStatusCode CDirectoryFileSystem::ReadFile(const DevicePath& path, std::vector
 EfsStatusCode CDirectoryFileSystem::WriteFile(const DevicePath& path, const std::vector<uint8_t>& data,
                                               const EfsAttributeRecord& /*attributes*/)
 {
-    if (path.empty())
-        return efsStatusIllegalOperation;
-    auto location = Resolve(path);
+    auto location = ResolveEntry(path);
     if (!location)
         return efsStatusIllegalOperation;
     const fs::path target = location->followed;

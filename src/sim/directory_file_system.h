@@ -38,6 +38,8 @@ private:
     // std::nullopt when the path would leave the root through a symbolic link (or a link that
     // leads nowhere). Entries that do not exist yet resolve lexically.
     std::optional<Location> Resolve(const DevicePath& path) const;
+    // Resolve for an entry below the root: the root itself (the empty path) is no entry.
+    std::optional<Location> ResolveEntry(const DevicePath& path) const;
     bool Inside(const std::filesystem::path& canonical) const;
 
     std::filesystem::path root;
