@@ -49,8 +49,8 @@ TEST_F(NodePathTest, DialogPathsFindTheirDirectoryOrTheOneContainingIt)
         {"subdir/", subdir},  {"/a//b/", b},      {"//", &top},  // "a//b" is "a/b"
         {"/x/", nullptr},     {"/a/x/b/", nullptr}, {"name", nullptr}, {"", nullptr},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(FindNodeByPath(top, c.path, ""), c.node) << c.path;
+    for (const auto& example : cases)
+        EXPECT_EQ(FindNodeByPath(top, example.path, ""), example.node) << example.path;
 }
 
 TEST_F(NodePathTest, FindingAndBuildingPathsAreInverse)
