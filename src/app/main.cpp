@@ -1,7 +1,7 @@
 // VANTFerrant: with arguments a console tool, without arguments the window. The console branch
 // never creates the windowing application, so it runs on a machine without a display.
 #include "app/window_branch.h"
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "console/startup.h"
 #include "sim/sim_port.h"
 

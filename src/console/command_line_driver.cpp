@@ -8,7 +8,7 @@
 
 #include "console/console_commands.h"
 #include "console/interactive_mode.h"
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "console/usage_text.h"
 #include "efs/efs_operations.h"
 #include "link/diag_port.h"

@@ -2,6 +2,6 @@
 // interactive prompt. Returns the AppMessage code of the run.
 #pragma once
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 AppMessage RunCommandLine(int argc, char** argv);

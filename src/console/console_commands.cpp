@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "console/efs_memory.h"
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "link/phone_mode.h"
 #include "modules/file_fetch.h"
 #include "modules/module_list.h"

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 
 bool QueryEfsMemory(CDiagPort* port, int* freeKb, int* totalKb)

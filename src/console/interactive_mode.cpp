@@ -7,7 +7,7 @@
 
 #include "console/console_commands.h"
 #include "console/prompt_line.h"
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "console/usage_text.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "console/argument_vector.h"
 #include "console/command_line_driver.h"
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "console/usage_text.h"
 
 int RunConsoleMode(int argc, char** argv)

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 
 void PrintBanner()
 {

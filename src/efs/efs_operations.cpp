@@ -3,7 +3,7 @@
 #include <limits>
 #include <span>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_replies.h"
 #include "efs/efs_transfers.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 #include "efs/efs_packets.h"
 
 class CDiagPort;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "link/diag_port.h"
 
 namespace {

@@ -3,7 +3,7 @@
 // per half-second period.
 #pragma once
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 class CDiagPort;
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "link/frame_codec.h"
+#include "platform/busy_hook.h"
 #include "platform/tick.h"
 
 LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
@@ -69,7 +70,8 @@ LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, 
         queue.PushBack(record);
 
     const uint32_t started = TickCount();
-    const int woken = WaitForAny({&completion, &writerEndedEvent}, waitMs);
+    // On the window's thread the wait keeps the window painted while the handset works.
+    const int woken = WaitForAnyBusy({&completion, &writerEndedEvent}, waitMs);
     bool completed = woken == 0;
     if (!completed || !running.load()) {
         // Setting the completion event first marks the command abandoned; if the writer

@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "modules/transfer_progress.h"

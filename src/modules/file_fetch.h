@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 class CDiagPort;
 

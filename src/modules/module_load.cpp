@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 class QWidget;
 

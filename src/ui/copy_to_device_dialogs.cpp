@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "ui/dialog_checks.h"
 #include "ui/dialog_fields.h"
 #include "ui/folder_picker.h"

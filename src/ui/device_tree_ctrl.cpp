@@ -7,7 +7,7 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"

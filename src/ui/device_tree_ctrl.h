@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 #include "ui/item_kind.h"
 #include "ui/module_cache.h"
 #include "ui/node_paths.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 AppMessage CheckNewFileFields(const std::string& pcFile, const std::string& devicePath);
 AppMessage CheckNewDirectoryField(const std::string& directoryPath);

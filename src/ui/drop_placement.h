@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 #include "modules/pc_search.h"
 #include "ui/item_kind.h"
 

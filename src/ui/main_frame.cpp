@@ -15,7 +15,7 @@
 #include <QToolBar>
 #include <QTreeView>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "ui/about_dialog.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "ui/dialog_fields.h"
 #include "ui/profile_file.h"
 #include "ui/serial_port_list.h"

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "console/efs_memory.h"
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "link/diag_port.h"
 #include "ui/connect_with_dialog.h"

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <filesystem>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"

@@ -5,7 +5,7 @@
 #include <QMenu>
 #include <cstdio>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"

@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 class QLabel;
 class QProgressBar;

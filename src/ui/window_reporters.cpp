@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "ui/command_table.h"
 
 void InstallWindowReporters()

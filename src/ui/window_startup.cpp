@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "ui/command_table.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"

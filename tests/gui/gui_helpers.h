@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 
 // Lets assertions print Qt strings and string lists.
 inline std::ostream& operator<<(std::ostream& out, const QString& text)

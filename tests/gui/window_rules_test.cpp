@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
 #include "ui/connection_status.h"

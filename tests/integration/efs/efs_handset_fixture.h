@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "link/diag_port.h"
 #include "sim/handset_host.h"
 #include "sim/handset_model.h"

@@ -16,7 +16,7 @@
 #include <thread>
 #include <vector>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "link/diag_port.h"
 #include "noisy_relay.h"
 #include "sim/directory_file_system.h"

@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 #include "link/phone_mode.h"
 #include "link_fixture.h"
 

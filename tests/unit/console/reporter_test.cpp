@@ -1,4 +1,4 @@
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ TEST_F(ReporterTest, ConsolePrintsTwoBlankLinesTextAndLineBreak)
 
 TEST_F(ReporterTest, NothingOutsideTheTableOrWhileDisabled)
 {
-    EXPECT_EQ(CaptureReport(91), "");
+    EXPECT_EQ(CaptureReport(appMessageCount), "");
     EXPECT_EQ(CaptureReport(-1), "");
     ReportEnabled = false;
     EXPECT_EQ(CaptureReport(0), "");

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 // 0: console (print on standard output); 1: message box; anything else: silent.
 constexpr int outputModeConsole = 0;

@@ -1,4 +1,4 @@
-#include "console/report/app_messages.h"
+#include "report/app_messages.h"
 
 #include <array>
 #include <cstddef>
@@ -98,6 +98,8 @@ constexpr std::array<const char*, appMessageCount> messageTable = {
     "Putting the device in offline mode.\nPlease wait .....",  // 88
     "Doing housekeeping on the device.\nPlease wait .....",  // 89
     "Are you sure you want to delete directory:\n",  // 90
+    "User stopped copy file to device operation",  // 91
+    "User stopped delete operation",  // 92
 };
 // clang-format on
 

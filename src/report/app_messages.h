@@ -3,7 +3,7 @@
 
 using AppMessage = int;
 
-constexpr int appMessageCount = 91;  // codes 0 to 90
+constexpr int appMessageCount = 93;  // codes 0 to 92
 
 // Text of one entry, or nullptr for a code outside the table. Code 73 is reserved: empty text.
 const char* AppMessageText(AppMessage code);

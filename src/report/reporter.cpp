@@ -1,4 +1,4 @@
-#include "console/report/reporter.h"
+#include "report/reporter.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,0 +1,14 @@
+// A process-wide request to stop the device operation in progress. The console's signal handlers
+// and the window's Cancel button set it; the transfer and module procedures check it between
+// blocks and between files and then end the way a failed operation ends, rolling back what they
+// created. Setting it is async-signal-safe.
+#pragma once
+
+// Asks the operation in progress to stop at its next check.
+void RequestStop();
+
+// True once a stop was requested and not yet cleared.
+bool StopRequested();
+
+// Clears the request; called when an operation starts, so an old request never stops a new one.
+void ClearStopRequest();
