@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "console/efs_memory.h"
+#include "efs/efs_memory.h"
 #include "report/reporter.h"
 #include "link/phone_mode.h"
 #include "modules/file_fetch.h"

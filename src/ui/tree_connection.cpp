@@ -4,7 +4,7 @@
 #include <QTimer>
 #include <thread>
 
-#include "console/efs_memory.h"
+#include "efs/efs_memory.h"
 #include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "link/diag_port.h"

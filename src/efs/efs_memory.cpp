@@ -1,9 +1,9 @@
-#include "console/efs_memory.h"
+#include "efs/efs_memory.h"
 
 #include <cstdint>
 
-#include "report/reporter.h"
 #include "efs/efs_operations.h"
+#include "report/reporter.h"
 
 bool QueryEfsMemory(CDiagPort* port, int* freeKb, int* totalKb)
 {
