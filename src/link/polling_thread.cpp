@@ -8,9 +8,9 @@
 
 void CDiagPort::PollingThread()
 {
-    // The first tick is due at once. Ticks keep a fixed period, as a periodic timer's would: a
+    // The first tick is due at once (firstPollMs). Ticks keep a fixed period, as a periodic timer's would: a
     // run that outlasted the period is followed by the next one at once, not a period later.
-    uint32_t nextTick = TickCount();
+    uint32_t nextTick = TickCount() + timing.firstPollMs;
     while (running.load()) {
         const uint32_t now = TickCount();
         const uint32_t waitMs = TickReached(now, nextTick) ? 0 : nextTick - now;
