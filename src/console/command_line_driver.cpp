@@ -19,17 +19,16 @@ constexpr AppMessage msgUnknownOption = 1;
 constexpr AppMessage msgCannotOpenPort = 21;
 constexpr AppMessage msgNoDevice = 22;
 
-// Waits for the polling thread to find the handset, one dot per wait.
+// Waits for the polling thread to find the handset, one dot per full wait period.
 bool WaitForHandset(CDiagPort& port, const LinkTiming& timing)
 {
-    for (uint32_t waits = 0; port.GetPhoneStatus() != phoneStatusReady; ++waits) {
-        if (waits == timing.connectPollCount)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(timing.connectPollMs));
-        std::fputs(".", stdout);
-        std::fflush(stdout);
-    }
-    return true;
+    return port.WaitForPhone([&port] { return port.GetPhoneStatus() == phoneStatusReady; },
+                             timing.connectPollCount,
+                             [] {
+                                 std::fputs(".", stdout);
+                                 std::fflush(stdout);
+                             },
+                             timing.connectPollMs);
 }
 
 AppMessage Usage(AppMessage code)

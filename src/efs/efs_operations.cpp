@@ -14,8 +14,10 @@ namespace {
 using Reply = std::vector<uint8_t>;
 
 // Sends one request and keeps the reply bytes. False when the request's own length rule
-// disagrees with its bytes or when the link reports any failure.
-bool Exchange(CDiagPort& port, const EfsRequest& request, uint32_t timeoutMs, Reply& reply)
+// disagrees with its bytes or when the link reports any failure; linkResult (may be null)
+// receives the link's own result.
+bool Exchange(CDiagPort& port, const EfsRequest& request, uint32_t timeoutMs, Reply& reply,
+              LinkStatus* linkResult = nullptr)
 {
     const size_t length = EfsRequestLength(request);
     reply.assign(efsReplyCapacity, 0);
@@ -25,6 +27,8 @@ bool Exchange(CDiagPort& port, const EfsRequest& request, uint32_t timeoutMs, Re
     const LinkStatus status =
         port.SendSync(static_cast<uint32_t>(length), request.data(), cmdTypeDiag, 0, timeoutMs,
                       &replyLength, reply.data());
+    if (linkResult != nullptr)
+        *linkResult = status;
     if (status != linkStatusOk || replyLength < 0 ||
         static_cast<size_t>(replyLength) > efsReplyCapacity) {
         reply.clear();
@@ -277,8 +281,12 @@ AppMessage EfsProbe(CDiagPort* port)
         return msgInvalidPortHandle;
     const auto request = BuildEfsNameRequest(efsListDirs, DeviceRootPath);
     Reply reply;
-    if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
+    LinkStatus linkResult = linkStatusFail;
+    if (!request)
         return msgEfsNotSupported;
+    if (!Exchange(*port, *request, efsNameTimeoutMs, reply, &linkResult))
+        // A root listing too long for the buffer still comes from an EFS that answers.
+        return linkResult == linkStatusReplyTooLong ? msgSuccess : msgEfsNotSupported;
     const auto status = EfsReplyStatus(reply);
     if (!status)
         return msgEfsNotSupported;

@@ -33,8 +33,10 @@ constexpr size_t efsMaxNameBytes = 254;
 constexpr size_t efsBlockSize = 256;
 // Data bytes a read continuation block may carry.
 constexpr size_t efsMaxContinuationBlock = 260;
-// Capacity of the reply buffer handed to the link for every EFS request.
-constexpr size_t efsReplyCapacity = 267;
+// Capacity of the reply buffer handed to the link for every EFS request: the longest of an
+// iteration reply (25 bytes of fixed fields, a name of up to 254 bytes and its terminator)
+// and a read continuation (7 bytes of fields and 260 data bytes).
+constexpr size_t efsReplyCapacity = 25 + efsMaxNameBytes + 1;
 
 // The 4-byte attribute record, copied unchanged between the wire and the caller.
 struct EfsFileAttributes {

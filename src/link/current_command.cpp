@@ -32,6 +32,15 @@ bool CCurrentCommand::HasReply()
     return record && !record->reply.empty();
 }
 
+bool CCurrentCommand::Offer(const uint8_t* packet, size_t length, const ClaimTest& claims)
+{
+    std::lock_guard guard(lock);
+    if (!claims(record ? &record->request : nullptr) || !record)
+        return false;
+    record->reply.assign(packet, packet + length);
+    return true;
+}
+
 bool CCurrentCommand::AcceptDiag(const uint8_t* packet, size_t length)
 {
     std::lock_guard guard(lock);

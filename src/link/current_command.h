@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "link/diag_command.h"
 #include "link/locks.h"
@@ -17,8 +19,11 @@ public:
     // True when a record is in the slot and a reply has been stored into it.
     bool HasReply();
 
-    // Diagnostic matching: the packet's first byte equals the first byte of the record's frame,
-    // or it is an error reply 0x13..0x18 whose second byte is that code.
+    // Stores packet as the reply of the record in the slot when claims says it answers the
+    // record's request; claims is asked with null when the slot is empty.
+    using ClaimTest = std::function<bool(const std::vector<uint8_t>* request)>;
+    bool Offer(const uint8_t* packet, size_t length, const ClaimTest& claims);
+    // Matching on the command code alone (DiagReplyMatches of the frame's first byte).
     bool AcceptDiag(const uint8_t* packet, size_t length);
     // Any packet belongs to the record in the slot.
     bool AcceptAny(const uint8_t* packet, size_t length);

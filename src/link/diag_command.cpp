@@ -36,6 +36,7 @@ LinkStatus CDiagCommand::BuildFrame(const uint8_t* payload, uint32_t length)
     if (n == 0)
         return linkStatusFail;
     frame.assign(work.begin(), work.begin() + static_cast<std::ptrdiff_t>(n));
+    request.assign(payload, payload + length);
     return linkStatusOk;
 }
 

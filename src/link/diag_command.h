@@ -34,6 +34,7 @@ public:
     static long LiveCount();
 
     std::vector<uint8_t> frame;   // the outgoing bytes
+    std::vector<uint8_t> request; // the framed record's payload, command code first
     std::vector<uint8_t> reply;   // the reply payload, DM command code first; empty: none yet
     PayloadEncoding encoding;
     int32_t linkKind = linkNone;

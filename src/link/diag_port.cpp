@@ -9,7 +9,7 @@
 #include "platform/tick.h"
 
 CDiagPort::CDiagPort(const LinkTiming& linkTiming)
-    : timing(linkTiming), lastActivity(TickCount() - 100)
+    : timing(linkTiming), lastActivity(TickCount() - linkTiming.pollIdleMs - 1)
 {
 }
 
@@ -27,7 +27,8 @@ LinkStatus CDiagPort::CreateEvents()
     const bool valid = cmdQueuedEvent.Valid() && statusRequestEvent.Valid() &&
                        readEnableEvent.Valid() && readCancelEvent.Valid() &&
                        replyReceivedEvent.Valid() && awaitingReplyEvent.Valid() &&
-                       closingEvent.Valid() && writerEndedEvent.Valid();
+                       closingEvent.Valid() && writerEndedEvent.Valid() &&
+                       phoneStateEvent.Valid();
     if (!valid)
         return linkStatusFail;
     queue.SetSignalEvent(&cmdQueuedEvent);
@@ -108,6 +109,12 @@ void CDiagPort::JoinThreads()
 
 LinkStatus CDiagPort::ClosePort()
 {
+    if (running.load()) {
+        // Replies still owed to timed-out attempts are received before the port closes, so
+        // they are counted here and never reach whoever opens the port next.
+        pollingEnabled.store(false);
+        replyLedger.WaitSettled(replyLedger.OverdueAfterMs());
+    }
     {
         CExclusiveLock guard(portLock);
         if (!running.load()) {
@@ -192,6 +199,7 @@ LinkStatus CDiagPort::ApplyPortSettings(const CDiagCommand& record)
     CExclusiveLock guard(portLock);
     currentLinkKind.store(record.linkKind);
     PauseReader();
+    replyLedger.Clear();  // replies owed under the old setting are no longer told apart
     currentBaud.store(baud);
     portHandle.SetBaud(baud);
     // Framed traffic is read by the receive thread; a raw exchange reads the port itself.

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -22,6 +23,7 @@
 #include "link/locks.h"
 #include "link/port_stats.h"
 #include "link/receive_buffer.h"
+#include "link/reply_ledger.h"
 #include "link/reply_map.h"
 #include "link/trace_base.h"
 #include "platform/serial_port.h"
@@ -39,7 +41,7 @@ public:
     // Prepares the events the queue and the polling thread use; must precede OpenPort.
     LinkStatus CreateEvents();
     // Opens and configures the port (38400 8N1) and starts the writer, polling and receive
-    // threads. No read and no poll happen before the first command or timer tick.
+    // threads. The first detection run starts at once.
     LinkStatus OpenPort(const std::string& portName);
     // Stops the threads (waking each at once) and closes the port; the destructor calls it.
     LinkStatus ClosePort();
@@ -59,6 +61,13 @@ public:
     // before a whole detection run has failed.
     uint32_t StatusProbesUnanswered() const { return statusProbesUnanswered.load(); }
     uint32_t StatusProbesAnswered() const { return statusProbesAnswered.load(); }
+
+    // Waits on the calling thread until reached() holds, reading it again at once whenever the
+    // detected status, mode or probe counts change. Calls onPeriod (may be empty) after each
+    // full modeWaitPeriodMs-long period; after `periods` of them returns reached() as it then
+    // reads. On the window's thread the wait keeps the window painted.
+    bool WaitForPhone(const std::function<bool()>& reached, uint32_t periods,
+                      const std::function<void()>& onPeriod, uint32_t periodMs);
 
     // Sends one request and waits for its reply. length: 1 to 2046 request bytes; detail: the
     // LinkKind for probes, else a per-attempt time-out (0: timeoutMs); replyLength: in the
@@ -103,6 +112,8 @@ private:
     void PurgeTx();
     LinkStatus WriteCommand(const DiagCommandPtr& record);
     LinkStatus WaitForDMReply(const DiagCommandPtr& record);
+    // Ends the wait for the current command's reply: the receive thread stores no more into it.
+    void ReleaseSlot();
     LinkStatus ExchangeRaw(const DiagCommandPtr& record);
     void CompleteCommand(const DiagCommandPtr& record, bool success);
     bool PerformCommand(const DiagCommandPtr& record);
@@ -155,6 +166,8 @@ private:
     CSyncEvent awaitingReplyEvent{EventReset::manual};
     // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
     CSyncEvent closingEvent{EventReset::manual};
+    // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.
+    CSyncEvent phoneStateEvent{EventReset::manual};
     // Set when the writer thread has ended, so senders stop waiting for it.
     CSyncEvent writerEndedEvent{EventReset::manual};
 
@@ -169,6 +182,7 @@ private:
     int threadsAlive = 0;
 
     CCurrentCommand current;
+    CReplyLedger replyLedger;
     std::atomic<uint32_t> lastActivity;
     std::atomic<int32_t> currentLinkKind{linkNone};
     std::atomic<bool> pollingEnabled{true};

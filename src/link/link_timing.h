@@ -9,7 +9,9 @@ struct LinkTiming {
     uint32_t connectPollMs = 500;
     uint32_t connectPollCount = 25;
 
-    // Polling thread: timer period, and the quiet time after the last activity before a poll.
+    // Polling thread: the first detection this long after open, then the timer period, and the
+    // quiet time after the last activity before a poll.
+    uint32_t firstPollMs = 0;
     uint32_t pollPeriodMs = 600;
     uint32_t pollIdleMs = 200;
 

@@ -2,6 +2,7 @@
 // download, or a data phone that needs the modem switch) and at which rate it speaks.
 #include "link/diag_port.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <mutex>
@@ -55,9 +56,11 @@ LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* r
         currentRate.store(RateOf(kind));
         if (result == linkStatusOk) {
             statusProbesAnswered.fetch_add(1);
+            phoneStateEvent.Set();
             break;
         }
         statusProbesUnanswered.fetch_add(1);
+        phoneStateEvent.Set();
     }
     if (result != linkStatusOk || capacity != static_cast<int16_t>(statusReplyLength))
         return linkStatusFail;
@@ -234,6 +237,7 @@ LinkStatus CDiagPort::CollectPhoneInfo()
         if (store) {
             phoneStatus.store(status);
             phoneMode.store(mode);
+            phoneStateEvent.Set();
             NotifyPhoneState(status, mode);
             TracePhoneState(status, mode);
             const size_t statusLength =

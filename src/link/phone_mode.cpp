@@ -1,11 +1,10 @@
 #include "link/phone_mode.h"
 
-#include <chrono>
 #include <cstdio>
-#include <thread>
+#include <functional>
 
-#include "report/reporter.h"
 #include "link/diag_port.h"
+#include "report/reporter.h"
 
 namespace {
 
@@ -13,6 +12,7 @@ constexpr AppMessage msgOfflineFailed = 68;
 constexpr AppMessage msgOnlineFailed = 69;
 constexpr AppMessage msgNowOffline = 70;
 constexpr AppMessage msgNowOnline = 71;
+constexpr uint8_t modeChangeCode = 0x29;
 
 void ConsoleWrite(const char* text)
 {
@@ -22,20 +22,23 @@ void ConsoleWrite(const char* text)
     }
 }
 
-// One waiting period, then its dot.
-void WaitPeriod(const CDiagPort& port)
+// Waits until reached() holds, at most `periods` mode-wait periods, one dot per full period.
+bool WaitWithDots(CDiagPort& port, uint32_t periods, const std::function<bool()>& reached)
 {
-    std::this_thread::sleep_for(std::chrono::milliseconds(port.Timing().modeWaitPeriodMs));
-    ConsoleWrite(".");
+    return port.WaitForPhone(reached, periods, [] { ConsoleWrite("."); },
+                             port.Timing().modeWaitPeriodMs);
 }
 
+// True when the handset accepted the mode change: an error reply echoing the code (the link
+// hands those over as replies too) is a refusal.
 bool SendModeChange(CDiagPort& port, uint8_t value)
 {
-    const uint8_t request[3] = {0x29, value, 0x00};
+    const uint8_t request[3] = {modeChangeCode, value, 0x00};
     uint8_t reply[3] = {};
     int16_t length = sizeof reply;
     return port.SendSync(sizeof request, request, cmdTypeDiag, 0, port.Timing().modeChangeCallMs,
-                         &length, reply) == linkStatusOk;
+                         &length, reply) == linkStatusOk &&
+           length >= 1 && reply[0] == modeChangeCode;
 }
 
 }  // namespace
@@ -47,38 +50,38 @@ AppMessage SetPhoneOffline(CDiagPort* port)
     if (!SendModeChange(*port, 1))
         return msgOfflineFailed;
     ConsoleWrite("Waiting for phone to go offline");
-    for (uint32_t period = 0; period < port->Timing().offlineWaitPeriods &&
-                              port->GetPhoneMode() != modeDiagnosticOffline;
-         ++period)
-        WaitPeriod(*port);
+    const bool offline = WaitWithDots(*port, port->Timing().offlineWaitPeriods, [port] {
+        return port->GetPhoneMode() == modeDiagnosticOffline;
+    });
     ConsoleWrite("\n");
-    return port->GetPhoneMode() == modeDiagnosticOffline ? msgNowOffline : msgOfflineFailed;
+    return offline ? msgNowOffline : msgOfflineFailed;
 }
 
 AppMessage ResetPhone(CDiagPort* port)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
+    // A refused request (an error reply, or none at all) reset nothing: there is nothing to
+    // wait for.
+    if (!SendModeChange(*port, 2))
+        return msgOnlineFailed;
     // The handset counts as reset once it has been seen gone (a status probe went unanswered,
     // or the detected mode left diagnostic) and then back in diagnostic mode, answering a probe
     // made after its absence. A handset that is still reported in diagnostic mode only because
     // no poll has noticed it leave never counts as back.
     const uint32_t silencesBefore = port->StatusProbesUnanswered();
-    bool absent = !SendModeChange(*port, 2);
-    uint32_t answersAtAbsence = port->StatusProbesAnswered();
-    bool back = false;
+    bool absent = false;
+    uint32_t answersAtAbsence = 0;
     ConsoleWrite("Waiting for phone to come back online");
-    for (uint32_t period = 0; period < port->Timing().resetWaitPeriods; ++period) {
+    const bool back = WaitWithDots(*port, port->Timing().resetWaitPeriods, [&] {
         const bool diagnostic = port->GetPhoneMode() == modeDiagnostic;
         if (!absent && (!diagnostic || port->StatusProbesUnanswered() != silencesBefore)) {
             absent = true;
             answersAtAbsence = port->StatusProbesAnswered();
-        } else if (absent && diagnostic && port->StatusProbesAnswered() != answersAtAbsence) {
-            back = true;
-            break;
+            return false;
         }
-        WaitPeriod(*port);
-    }
+        return absent && diagnostic && port->StatusProbesAnswered() != answersAtAbsence;
+    });
     ConsoleWrite("\n");
     return back ? msgNowOnline : msgOnlineFailed;
 }

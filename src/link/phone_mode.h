@@ -1,6 +1,6 @@
 // The two mode changes a user can ask for: put the handset offline, or reset it. Both watch
 // the mode the polling thread detects; in console mode they print a waiting line with one dot
-// per half-second period.
+// per half-second period waited.
 #pragma once
 
 #include "report/app_messages.h"
@@ -11,6 +11,6 @@ class CDiagPort;
 // not come within 30 periods; 11 for a null port.
 AppMessage SetPhoneOffline(CDiagPort* port);
 
-// 71 once the handset has left diagnostic mode and come back to it within 60 periods, 69
-// otherwise; 11 for a null port.
+// 71 once the handset has left diagnostic mode and come back to it within 60 periods; 69 at
+// once when it refused the request, and when it did not come back; 11 for a null port.
 AppMessage ResetPhone(CDiagPort* port);

@@ -1,5 +1,5 @@
-// The polling thread: re-detects the handset on a 600 ms timer whenever the link is idle, and
-// at once when a failed command asks for it.
+// The polling thread: detects the handset at once when the link opens, then re-detects it on a
+// 600 ms timer whenever the link is idle, and at once when a failed command asks for it.
 #include "link/diag_port.h"
 
 #include <mutex>
@@ -8,7 +8,9 @@
 
 void CDiagPort::PollingThread()
 {
-    uint32_t nextTick = TickCount() + timing.pollPeriodMs;
+    // The first tick is due at once (firstPollMs). Ticks keep a fixed period, as a periodic timer's would: a
+    // run that outlasted the period is followed by the next one at once, not a period later.
+    uint32_t nextTick = TickCount() + timing.firstPollMs;
     while (running.load()) {
         const uint32_t now = TickCount();
         const uint32_t waitMs = TickReached(now, nextTick) ? 0 : nextTick - now;
@@ -19,9 +21,12 @@ void CDiagPort::PollingThread()
             CollectPhoneInfo();
         } else {
             PollIfIdle();
-            nextTick = TickCount() + timing.pollPeriodMs;
+            nextTick += timing.pollPeriodMs;
+            if (const uint32_t after = TickCount(); TickReached(after, nextTick))
+                nextTick = after;  // missed ticks coalesce into one, as timer messages do
         }
     }
+    Trace("Polling thread exiting\n");
 }
 
 void CDiagPort::PollIfIdle()

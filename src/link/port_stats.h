@@ -18,6 +18,10 @@ struct CPortStats {
     std::atomic<int32_t> downloadPackets{0};
     std::atomic<int32_t> atCommands{0};
     std::atomic<int32_t> pollingPackets{0};
+    // Replies stored as the answer of a command, and packets that answered none (late replies
+    // owed to timed-out attempts, replies to nothing that was asked).
+    std::atomic<int32_t> repliesTaken{0};
+    std::atomic<int32_t> strayReplies{0};
     // Written by the writer thread only; read once the threads have stopped.
     int32_t firstCount = 0;
     std::array<uint8_t, firstCodesCapacity> firstCodes{};

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 #include "platform/tick.h"
 
@@ -74,26 +75,36 @@ void CDiagPort::TracePacket(const uint8_t* packet, size_t length)
 void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
 {
     const uint8_t code = packet[0];
-    switch (currentLinkKind.load()) {
+    const int32_t kind = currentLinkKind.load();
+    switch (kind) {
     case linkDiagLow:
     case linkDiagHigh:
-        if (awaitingReplyEvent.IsSet() && current.AcceptDiag(packet, length)) {
+    case linkDownload: {
+        const bool awaiting = awaitingReplyEvent.IsSet();
+        const uint32_t now = TickCount();
+        // The ledger lays every packet against the attempts still owed, so a late reply to an
+        // earlier request is used up here and never answers the one after it.
+        const bool taken = current.Offer(packet, length, [&](const std::vector<uint8_t>* request) {
+            if (kind != linkDownload && IsUnsolicitedDiagCode(code) &&
+                (request == nullptr || !ReplyFitsRequest(*request, packet, length)))
+                return false;
+            return replyLedger.Claim(awaiting ? request : nullptr, kind == linkDownload, packet,
+                                     length, now);
+        });
+        if (taken) {
+            stats.repliesTaken.fetch_add(1);
             replyReceivedEvent.Set();
-        } else if (IsUnsolicitedDiagCode(code)) {
+        } else if (kind != linkDownload && IsUnsolicitedDiagCode(code)) {
             NotifyRecord(MakeNotificationRecord(cmdTypeDiag, packet, length));
             lastActivity.store(TickCount());
-        } else if (!awaitingReplyEvent.IsSet()) {
-            Trace("DM Packet is dropped %d\n", code);
-        }
-        break;
-    case linkDownload:
-        if (awaitingReplyEvent.IsSet()) {
-            if (current.AcceptAny(packet, length))
-                replyReceivedEvent.Set();
         } else {
-            Trace("Packet is dropped %d\n", code);
+            stats.strayReplies.fetch_add(1);
+            if (!awaiting)
+                Trace(kind == linkDownload ? "Packet is dropped %d\n" : "DM Packet is dropped %d\n",
+                      code);
         }
         break;
+    }
     case linkStreamDownload:
         if (awaitingReplyEvent.IsSet() && code == 0x02 && current.AcceptAny(packet, length))
             replyReceivedEvent.Set();
@@ -101,6 +112,7 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
         if (code == 0x02 && phoneMode.load() != modeStreamDownload) {
             phoneMode.store(modeStreamDownload);
             phoneStatus.store(phoneStatusReady);
+            phoneStateEvent.Set();
             auto status = MakeNotificationRecord(cmdTypeStatus, nullptr, 0);
             status->detail = phoneStatusReady;
             status->modeValue = modeStreamDownload;
@@ -109,6 +121,7 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
         lastActivity.store(TickCount());
         break;
     default:
-        break;  // no framed setting: nothing is expected
+        stats.strayReplies.fetch_add(1);  // no framed setting: nothing is expected
+        break;
     }
 }

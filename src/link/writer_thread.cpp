@@ -16,12 +16,15 @@ void CDiagPort::WriterThread()
         if (!cmdQueuedEvent.Wait(waitInfinite) || !running.load())
             break;
         for (;;) {
+            // While detection runs only probes go out; it sets cmdQueuedEvent when done. The
+            // flag is read under its lock and the queue under its own, never both at once.
+            bool collecting = false;
             {
-                // While detection runs only probes go out; it sets cmdQueuedEvent when done.
                 std::lock_guard guard(statusLock);
-                if (collectingInfo && !queue.FrontIsProbe())
-                    break;
+                collecting = collectingInfo;
             }
+            if (collecting && !queue.FrontIsProbe())
+                break;
             DiagCommandPtr record = queue.PopFront();
             if (!record)
                 break;
@@ -49,15 +52,26 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
     for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
         LinkStatus status = linkStatusFail;
         if (record->encoding == encFramed) {
-            status = WriteCommand(record);
+            // A retry goes out again only when the earlier write's reply is no longer to be
+            // expected; otherwise the attempt just waits on for it.
+            status = attempt == 0 || replyLedger.ShouldRewrite(record->request, TickCount())
+                         ? WriteCommand(record)
+                         : linkStatusOk;
             if (status == linkStatusOk)
                 status = WaitForDMReply(record);
         } else {
             status = ExchangeRaw(record);
         }
-        if (!running.load())
+        if (!running.load()) {
+            ReleaseSlot();
             return false;
+        }
         success = status == linkStatusOk;
+    }
+    if (record->encoding == encFramed) {
+        // A reply stored up to the moment the slot is emptied counts: it was taken.
+        ReleaseSlot();
+        success = record->ReplyLength() != 0;
     }
     CompleteCommand(record, success);
 
@@ -80,17 +94,19 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
     Trace("\n");
 
     PurgeTx();
-    // A late reply to an earlier attempt must not answer this one.
-    replyReceivedEvent.Reset();
-    current.Set(record);
-    awaitingReplyEvent.Set();
+    // The reply ledger decides which arriving reply answers this record; the slot stays filled
+    // across attempts, so a late reply between two attempts is not lost.
+    if (!awaitingReplyEvent.IsSet()) {
+        replyReceivedEvent.Reset();
+        current.Set(record);
+        awaitingReplyEvent.Set();
+    }
+    replyLedger.Written(record->request, IsDownloadKind(record->linkKind), TickCount());
 
     const size_t written =
         portHandle.Write(frame.data(), frame.size(), timing.writeTimeoutMs, closingEvent);
     stats.bytesSent.fetch_add(static_cast<int32_t>(written));
     if (written < frame.size()) {
-        awaitingReplyEvent.Reset();
-        current.Take();
         Trace("Write to Port Failed: wrote %d total %d\n", static_cast<int>(written),
               static_cast<int>(frame.size()));
         return linkStatusShortWrite;
@@ -101,27 +117,27 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
 LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
 {
     const uint32_t started = TickCount();
-    bool replied = false;
     for (;;) {
+        if (current.HasReply())
+            return linkStatusOk;
         const uint32_t elapsed = TickElapsed(started, TickCount());
-        const uint32_t left = elapsed >= record->replyTimeout ? 0 : record->replyTimeout - elapsed;
-        const bool woken = left > 0 && replyReceivedEvent.Wait(left);
+        if (elapsed >= record->replyTimeout)
+            break;
+        // A wake-up without a stored reply is left over from an earlier attempt: wait on.
+        replyReceivedEvent.Wait(record->replyTimeout - elapsed);
         if (!running.load())
             return linkStatusFail;
-        if (!woken)
-            break;
-        // A wake-up left over from an earlier attempt carries no reply: keep waiting.
-        if (current.HasReply()) {
-            replied = true;
-            break;
-        }
     }
-    awaitingReplyEvent.Reset();
-    current.Take();
-    if (replied)
-        return record->ReplyLength() != 0 ? linkStatusOk : linkStatusFail;
+    if (current.HasReply())
+        return linkStatusOk;
     Trace("WaitForDMReply FAILED to receive a reply %d\n", static_cast<int>(record->tag));
     return linkStatusFail;
+}
+
+void CDiagPort::ReleaseSlot()
+{
+    awaitingReplyEvent.Reset();
+    current.Take();
 }
 
 LinkStatus CDiagPort::ExchangeRaw(const DiagCommandPtr& record)

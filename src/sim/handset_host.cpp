@@ -174,7 +174,35 @@ bool CHandsetHost::WaitForRequests(size_t count, std::chrono::milliseconds timeo
     return logChanged.wait_for(lock, timeout, [&] { return requestCount >= count; });
 }
 
-bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline) const
+bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline)
+{
+    for (;;) {
+        if (stopping)
+            return true;
+        const auto now = SimClock::now();
+        if (now >= deadline)
+            return false;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {masterFd, POLLIN, 0}};
+        const int result = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, 1000)));
+        if (result <= 0)
+            continue;
+        if (fds[0].revents != 0)
+            return true;
+        // A real handset keeps receiving while it works: queue what arrives, unread requests
+        // cannot be purged away by the other side.
+        std::array<uint8_t, 4096> bytes{};
+        const ssize_t n = (fds[1].revents & POLLIN) != 0 ? ::read(masterFd, bytes.data(), bytes.size()) : 0;
+        if (n > 0)
+            cutter.Append(bytes.data(), static_cast<size_t>(n));
+        else if (n < 0 && errno != EINTR && errno != EAGAIN)
+            return StopRequestedByQuietly(deadline);
+        else if ((fds[1].revents & (POLLHUP | POLLERR)) != 0 && (fds[1].revents & POLLIN) == 0)
+            return StopRequestedByQuietly(deadline);
+    }
+}
+
+bool CHandsetHost::StopRequestedByQuietly(SimClock::time_point deadline) const
 {
     for (;;) {
         if (stopping)
@@ -184,10 +212,22 @@ bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline) const
             return false;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         pollfd wake{wakeFd, POLLIN, 0};
-        const int result = ::poll(&wake, 1, static_cast<int>(std::min<long long>(left, 1000)));
-        if (result > 0)
+        if (::poll(&wake, 1, static_cast<int>(std::min<long long>(left, 1000))) > 0)
             return true;
     }
+}
+
+std::chrono::milliseconds CHandsetHost::NextDelay(const SimBehaviour& switches)
+{
+    if (switches.replyDelayMax <= switches.replyDelay)
+        return switches.replyDelay;
+    const unsigned seed = switches.replySeed == 0 ? 1 : switches.replySeed;
+    if (seed != delaySeed) {
+        delayRandom.seed(seed);
+        delaySeed = seed;
+    }
+    std::uniform_int_distribution<long long> pick(switches.replyDelay.count(), switches.replyDelayMax.count());
+    return std::chrono::milliseconds(pick(delayRandom));
 }
 
 void CHandsetHost::Run()
@@ -212,7 +252,7 @@ void CHandsetHost::Run()
                 if (const uint32_t baud = Behaviour().throttle ? LineRate() : 0; baud != 0) {
                     lineFreeAt = std::max(lineFreeAt, SimClock::now()) +
                                  std::chrono::microseconds(static_cast<int64_t>(n) * 10 * 1000000 / baud);
-                    if (StopRequestedBy(lineFreeAt))
+                    if (StopRequestedByQuietly(lineFreeAt))
                         break;
                 }
                 Process(buffer.data(), static_cast<size_t>(n));
@@ -222,7 +262,7 @@ void CHandsetHost::Run()
                 continue;
         }
         // A hang-up or read error: back off instead of spinning on it.
-        if (StopRequestedBy(SimClock::now() + std::chrono::milliseconds(50)))
+        if (StopRequestedByQuietly(SimClock::now() + std::chrono::milliseconds(50)))
             break;
     }
 }
@@ -275,7 +315,7 @@ void CHandsetHost::Process(const uint8_t* bytes, size_t count)
 
         if (fate != SimReplyFate::answered)
             continue;
-        if (switches.replyDelay.count() > 0 && StopRequestedBy(SimClock::now() + switches.replyDelay))
+        if (const auto delay = NextDelay(switches); delay.count() > 0 && StopRequestedBy(SimClock::now() + delay))
             return;
         for (const auto& packet : replies)
             if (!Send(packet, switches))
@@ -301,7 +341,10 @@ bool CHandsetHost::Send(const SimPacket& packet, const SimBehaviour& switches)
     } else {
         wire = packet.bytes;
     }
-    return WriteBytes(wire, switches.throttle ? LineRate() : 0);
+    if (!WriteBytes(wire, switches.throttle ? LineRate() : 0))
+        return false;
+    ++repliesSent;
+    return true;
 }
 
 bool CHandsetHost::WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud)

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -64,6 +65,8 @@ public:
     std::vector<SimRequestRecord> RequestLog() const;
     // Requests heard since the start, including those dropped from the log.
     size_t RequestCount() const;
+    // Reply packets written to the line since the start.
+    size_t RepliesSent() const { return repliesSent.load(); }
     // Waits until RequestCount() reaches count; false when timeout passes first.
     bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
 
@@ -75,8 +78,13 @@ private:
     // Sends one reply packet as the current switches say; false once a stop was requested.
     bool Send(const SimPacket& packet, const SimBehaviour& switches);
     bool WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud);
-    // Waits until deadline; true when a stop was requested first.
-    bool StopRequestedBy(SimClock::time_point deadline) const;
+    // Waits until deadline; true when a stop was requested first. Bytes that arrive meanwhile
+    // are read into the cutter, to be worked through after the request in hand.
+    bool StopRequestedBy(SimClock::time_point deadline);
+    // StopRequestedBy without reading the line (it has hung up).
+    bool StopRequestedByQuietly(SimClock::time_point deadline) const;
+    // The processing time of the next answered request.
+    std::chrono::milliseconds NextDelay(const SimBehaviour& switches);
 
     std::unique_ptr<CHandsetModel> model;
     const int masterFd;
@@ -92,6 +100,9 @@ private:
 
     CRequestCutter cutter;  // touched by the serving thread only
     uint32_t noiseState = 0x2545F491u;
+    std::minstd_rand delayRandom;  // serving thread only
+    unsigned delaySeed = 0;         // the seed delayRandom was last given; 0: none yet
+    std::atomic<size_t> repliesSent{0};
     std::atomic<bool> stopping{false};
     std::thread thread;
 };

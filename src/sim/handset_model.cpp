@@ -137,6 +137,8 @@ std::vector<uint8_t> CHandsetModel::ModeChange(const std::vector<uint8_t>& reque
     if (request.size() != 3)
         return DmErrorReply(dmBadLength, request);
     const uint16_t value = GetLe16(request.data() + 1);
+    if (behaviour.refuseModeChange)
+        return DmErrorReply(dmBadCommand, request);
     if (value == modeChangeOffline)
         modeWord = modeWordOffline;
     else if (value == modeChangeReset)

@@ -35,7 +35,9 @@ std::string HandsetUsage()
            "  --noise                 junk and a damaged frame before every reply\n"
            "  --lose-every N          drops every Nth reply\n"
            "  --throttle              replies at the line rate (10 bits a byte)\n"
-           "  --reply-delay MS        waits before each reply\n"
+           "  --reply-delay MS[-MS]   waits before each reply (a random time in a range)\n"
+           "  --reply-seed N          seeds the random reply delays (default 1)\n"
+           "  --refuse-mode-change    refuses the offline and reset requests\n"
            "  --fail-path PATH        requests naming PATH fail (repeatable)\n"
            "  --hostile-lengths       length fields larger than their packets\n"
            "  --hostile-long-names    listings with a 100-byte name\n"
@@ -55,6 +57,7 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
         {"--no-efs", [&] { b.noEfs = true; }},
         {"--no-iteration", [&] { b.noIteration = true; }},
         {"--used-zero", [&] { b.usedFigureZero = true; }},
+        {"--refuse-mode-change", [&] { b.refuseModeChange = true; }},
         {"--silent", [&] { b.silent = true; }},
         {"--noise", [&] { b.noise = true; }},
         {"--throttle", [&] { b.throttle = true; }},
@@ -91,6 +94,16 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
                 error = "--speeds takes 38400, 115200 or both";
                 return std::nullopt;
             }
+        } else if (const size_t dash = value.find('-');
+                   arg == "--reply-delay" && dash != std::string::npos && dash != 0) {
+            uint64_t high = 0;
+            if (!ParseNumber(value.substr(0, dash), UINT32_MAX, number) ||
+                !ParseNumber(value.substr(dash + 1), UINT32_MAX, high) || high < number) {
+                error = "--reply-delay takes MS or MS-MS: " + value;
+                return std::nullopt;
+            }
+            b.replyDelay = std::chrono::milliseconds(number);
+            b.replyDelayMax = std::chrono::milliseconds(high);
         } else if (!ParseNumber(value, UINT32_MAX, number)) {
             error = "not a number for " + arg + ": " + value;
             return std::nullopt;
@@ -102,6 +115,8 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
             b.loseEveryNthReply = static_cast<unsigned>(number);
         } else if (arg == "--reply-delay") {
             b.replyDelay = std::chrono::milliseconds(number);
+        } else if (arg == "--reply-seed") {
+            b.replySeed = static_cast<unsigned>(number);
         } else {
             error = "unknown option: " + arg;
             return std::nullopt;

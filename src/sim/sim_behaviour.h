@@ -25,6 +25,7 @@ struct SimBehaviour {
     bool noEfs = false;      // EFS requests get the bad-command reply
     bool noIteration = false;  // the iteration subcommands get the bad-command reply
     bool usedFigureZero = false;
+    bool refuseModeChange = false;  // mode changes (offline, reset) get the bad-command reply
     std::chrono::milliseconds resetAbsence{2000};  // how long a reset keeps it silent
     std::set<std::string> failingPaths;  // device paths ("/a/b") whose requests fail with status 1
 
@@ -39,7 +40,12 @@ struct SimBehaviour {
     bool noise = false;   // junk bytes and a corrupted copy go before every reply
     unsigned loseEveryNthReply = 0;  // 0: none lost
     bool throttle = false;           // requests and replies move at the line rate, 10 bits a byte
+    // Processing time of each answered request. Above replyDelay, replyDelayMax makes it a
+    // random time in [replyDelay, replyDelayMax], drawn from a generator seeded by replySeed.
+    // Requests are worked through one at a time, in order, as a real handset does.
     std::chrono::milliseconds replyDelay{0};
+    std::chrono::milliseconds replyDelayMax{0};
+    unsigned replySeed = 1;
 };
 
 }  // namespace sim

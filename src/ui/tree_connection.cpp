@@ -45,13 +45,9 @@ AppMessage CDeviceTreeCtrl::ConnectToPort(const std::string& portName)
         lastOpenDenied_ = link->LastOpenFailure() == PortOpenFailure::permissionDenied;
     } else {
         const LinkTiming& timing = link->Timing();
-        for (uint32_t sleeps = 0; link->GetPhoneStatus() != phoneStatusReady; ++sleeps) {
-            if (sleeps == timing.connectPollCount) {
-                result = msgNoDevice;
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(timing.connectPollMs));
-        }
+        if (!link->WaitForPhone([&link] { return PhoneReady(link.get()); },
+                                timing.connectPollCount, {}, timing.connectPollMs))
+            result = msgNoDevice;
         if (result == msgSuccess)
             result = EfsCheck(link.get());
     }

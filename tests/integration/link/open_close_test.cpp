@@ -20,6 +20,7 @@ LinkTiming QuietTiming()
 {
     LinkTiming timing = FastTiming();
     timing.pollPeriodMs = 600000;
+    timing.firstPollMs = 600000;
     return timing;
 }
 

@@ -93,6 +93,7 @@ TEST(RoutingByKind, UnsolicitedDiagnosticPacketsGoToTheHookOrAreTracedAsDropped)
 {
     LinkTiming quiet = FastTiming();
     quiet.pollPeriodMs = 600000;
+    quiet.firstPollMs = 600000;
     LinkUnderTest t(quiet);
     ASSERT_EQ(t.Open(), linkStatusOk);
     // One probe applies the diagnostic setting, so the receive thread reads from then on.
@@ -108,6 +109,7 @@ TEST(RoutingByKind, DownloadTakesAnyReplyAndStreamDownloadSwitchesTheMode)
 {
     LinkTiming quiet = FastTiming();
     quiet.pollPeriodMs = 600000;
+    quiet.firstPollMs = 600000;
     LinkUnderTest t(quiet, [](const PeerRequest& request) {
         if (request.payload[0] == 0x06)
             return Frame({0x33, 0x01}, true);  // any first byte is the reply to a download command

@@ -82,6 +82,7 @@ TEST(SendSync, RefusesWhenNotReadyOrClosedAndBadArgumentsWithoutQueuing)
 {
     LinkTiming quiet = FastTiming();
     quiet.pollPeriodMs = 600000;
+    quiet.firstPollMs = 600000;
     LinkUnderTest t(quiet);
     const uint8_t request = 0x59;
     int16_t length = 8;
@@ -113,6 +114,7 @@ TEST(SendSync, SubmittingToAClosedLinkTimesOutAtOnce)
 {
     LinkTiming quiet = FastTiming();
     quiet.pollPeriodMs = 600000;
+    quiet.firstPollMs = 600000;
     LinkUnderTest t(quiet);
     auto record = std::make_shared<CDiagCommand>(encFramed);
     const uint8_t request = 0x0C;
@@ -257,6 +259,7 @@ TEST(SendSync, TagsIncreaseByOneAcrossLinks)
 {
     LinkTiming quiet = FastTiming();
     quiet.pollPeriodMs = 600000;
+    quiet.firstPollMs = 600000;
     LinkUnderTest first(quiet);
     LinkUnderTest second(quiet);
     ASSERT_EQ(first.Open(), linkStatusOk);

@@ -37,6 +37,8 @@ TEST(StatsDump, ExactHeaderLinesAndSixteenCodesToALine)
     stats.diagPackets = 33;
     stats.downloadPackets = 0;
     stats.atCommands = 2;
+    stats.repliesTaken = 40;
+    stats.strayReplies = 3;
     stats.firstCount = 33;
     for (int i = 0; i < 33; ++i)
         stats.firstCodes[static_cast<size_t>(i)] = static_cast<uint8_t>(i == 0 ? 12 : 89);
@@ -49,6 +51,8 @@ TEST(StatsDump, ExactHeaderLinesAndSixteenCodesToALine)
         "-- Diag     packets   =    33\n"
         "-- Download packets   =     0\n"
         "-- Data     AT cmds   =     2\n"
+        "-- Replies  taken     =    40\n"
+        "-- Stray    replies   =     3\n"
         "\nThe first diag commands sent: "
         "\n000: 12";
     ASSERT_EQ(dump.substr(0, expectedStart.size()), expectedStart);

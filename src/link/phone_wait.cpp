@@ -1,0 +1,29 @@
+// Waiting for the handset to reach a status or mode: the waiter wakes as soon as detection
+// changes something, and still counts whole periods for its caller's dots and limits.
+#include "link/diag_port.h"
+
+#include "platform/busy_hook.h"
+#include "platform/tick.h"
+
+bool CDiagPort::WaitForPhone(const std::function<bool()>& reached, uint32_t periods,
+                             const std::function<void()>& onPeriod, uint32_t periodMs)
+{
+    uint32_t periodEnd = TickCount() + periodMs;
+    for (uint32_t done = 0;;) {
+        // Cleared before the test, so a change made after it wakes the wait below.
+        phoneStateEvent.Reset();
+        if (reached())
+            return true;
+        if (done == periods)
+            return false;
+        const uint32_t now = TickCount();
+        if (!TickReached(now, periodEnd)) {
+            WaitForAnyBusy({&phoneStateEvent}, periodEnd - now);
+            continue;
+        }
+        ++done;
+        periodEnd += periodMs;
+        if (onPeriod)
+            onPeriod();
+    }
+}
