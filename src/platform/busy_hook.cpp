@@ -12,6 +12,8 @@ namespace {
 std::mutex hookLock;
 BusyHook installedHook;
 std::thread::id hookThread;
+// When the hook last ran; only the hook's thread reads or writes it.
+uint32_t lastHookRun = 0;
 
 bool HookIsHere()
 {
@@ -34,9 +36,25 @@ void RunBusyHook()
     // itself may install or remove hooks.
     if (!HookIsHere())
         return;
+    lastHookRun = TickCount();
     BusyHook hook = installedHook;
     hook();
 }
+
+namespace {
+
+// Milliseconds until the hook is due again, running it first when it is due now. A run of quick
+// waits, each shorter than a period, still calls the hook once a period has passed in all.
+uint32_t RunHookIfDue()
+{
+    const uint32_t sinceLast = TickElapsed(lastHookRun, TickCount());
+    if (sinceLast < busyHookPeriodMs)
+        return busyHookPeriodMs - sinceLast;
+    RunBusyHook();
+    return busyHookPeriodMs;
+}
+
+}  // namespace
 
 int WaitForAnyBusy(std::initializer_list<CSyncEvent*> events, uint32_t timeoutMs)
 {
@@ -44,28 +62,28 @@ int WaitForAnyBusy(std::initializer_list<CSyncEvent*> events, uint32_t timeoutMs
         return WaitForAny(events, timeoutMs);
     const uint32_t deadline = TickCount() + timeoutMs;
     for (;;) {
+        const uint32_t untilHook = RunHookIfDue();
         const uint32_t now = TickCount();
         const uint32_t left =
             timeoutMs == waitInfinite ? waitInfinite
             : TickReached(now, deadline) ? 0
                                          : deadline - now;
-        const int woken = WaitForAny(events, std::min(left, busyHookPeriodMs));
-        if (woken != waitTimedOut || left <= busyHookPeriodMs)
+        const int woken = WaitForAny(events, std::min(left, untilHook));
+        if (woken != waitTimedOut || left <= untilHook)
             return woken;
-        RunBusyHook();
     }
 }
 
 void SleepBusy(uint32_t ms)
 {
+    const bool hookHere = HookIsHere();
     const uint32_t deadline = TickCount() + ms;
     for (;;) {
+        const uint32_t untilHook = hookHere ? RunHookIfDue() : ms;
         const uint32_t now = TickCount();
         if (TickReached(now, deadline))
             return;
         const uint32_t left = deadline - now;
-        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, busyHookPeriodMs)));
-        if (left > busyHookPeriodMs)
-            RunBusyHook();
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, untilHook)));
     }
 }
