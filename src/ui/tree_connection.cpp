@@ -2,16 +2,15 @@
 // shows the link's state and reconnects once when the handset is lost.
 #include <QApplication>
 #include <QTimer>
-#include <thread>
 
 #include "console/efs_memory.h"
 #include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "link/diag_port.h"
+#include "platform/busy_hook.h"
 #include "ui/connect_with_dialog.h"
 #include "ui/connection_status.h"
 #include "ui/device_tree_ctrl.h"
-#include "ui/main_frame.h"
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
 
@@ -50,7 +49,7 @@ AppMessage CDeviceTreeCtrl::ConnectToPort(const std::string& portName)
                 result = msgNoDevice;
                 break;
             }
-            std::this_thread::sleep_for(std::chrono::milliseconds(timing.connectPollMs));
+            SleepBusy(timing.connectPollMs);  // the window stays painted meanwhile
         }
         if (result == msgSuccess)
             result = EfsCheck(link.get());
@@ -104,16 +103,14 @@ void CDeviceTreeCtrl::OnDeviceConnect()
 
 void CDeviceTreeCtrl::ShowConnectionState()
 {
-    if (!frame_)
-        return;
     if (!EfsStatsAvailable) {
-        frame_->UpdateConnectionStatus(1, 1);
+        emit ConnectionStatusChanged(1, 1);
         return;
     }
     int freeKb = 0;
     int totalKb = 0;
     QueryEfsMemory(link_.get(), &freeKb, &totalKb);
-    frame_->UpdateConnectionStatus(freeKb, totalKb);
+    emit ConnectionStatusChanged(freeKb, totalKb);
 }
 
 void CDeviceTreeCtrl::OnTimer()
@@ -129,8 +126,7 @@ void CDeviceTreeCtrl::OnTimer()
         ShowConnectionState();
         return;
     }
-    if (frame_)
-        frame_->UpdateConnectionStatus(0, 0);
+    emit ConnectionStatusChanged(0, 0);
     std::string fallback;
     if (link_->GetPortName(&fallback) != linkStatusOk || fallback.empty())
         fallback = defaultPortName;
