@@ -10,6 +10,6 @@
 void InstallBusyEventHook();
 void RemoveBusyEventHook();
 
-// Hands out the pending events once, as the hook does. A call from inside an event handler that
-// runs meanwhile does nothing, so handlers never nest.
+// The hook: hands out the pending events once. A call from inside an event handler that runs
+// meanwhile does nothing, so handlers never nest.
 void ServeBusyEvents();

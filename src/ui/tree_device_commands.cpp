@@ -11,8 +11,8 @@
 #include "link/phone_mode.h"
 #include "modules/file_fetch.h"
 #include "modules/module_list.h"
+#include "platform/busy_hook.h"
 #include "platform/stop_request.h"
-#include "ui/busy_events.h"
 #include "ui/command_table.h"
 #include "ui/connection_status.h"
 #include "ui/device_command_dialogs.h"
@@ -221,7 +221,7 @@ void CDeviceTreeCtrl::OnDeleteRows()
         if (StopRequested())
             break;
         DeleteEntry(name, kind);  // a failure moves on to the next row
-        ServeBusyEvents();        // quick deletes may never wait long enough to serve them
+        RunBusyHook();  // quick deletes may never wait long enough to call it
     }
     if (QTreeWidgetItem* selected = currentItem())
         RefreshNode(selected, NodePath(*selected), RefreshMode::treeAndList, true);

@@ -9,8 +9,8 @@
 #include <algorithm>
 
 #include "modules/transfer_progress.h"
+#include "platform/busy_hook.h"
 #include "platform/stop_request.h"
-#include "ui/busy_events.h"
 #include "ui/dialog_fields.h"
 
 CWaitDialog::CWaitDialog()
@@ -120,7 +120,7 @@ CTransferWaitScope::CTransferWaitScope(AppMessage textCode)
                                         uint64_t total) {
         dialog->SetProgress(QString::fromStdString(fileName), done, total);
         // Blocks that each come back sooner than a wait slice never reach the hook otherwise.
-        ServeBusyEvents();
+        RunBusyHook();
     });
 }
 
