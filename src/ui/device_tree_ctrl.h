@@ -1,8 +1,10 @@
 // The tree of the device's directories, and the owner of the window's link and of every device
 // command. It knows the list it fills and nothing of the frame: what the frame shows (the
-// connection pane, the command states, the context menus) it asks for through signals. Items carry only their label; a node's device path is rebuilt from the labels up to
-// the top node "/" (see node_paths.h). Directories are read lazily: every node starts with an
-// unread placeholder child, and every expansion or collapse re-reads its subdirectories.
+// connection pane, the command states, the context menus) it asks for through signals.
+//
+// Items carry only their label; a node's device path is rebuilt from the labels up to the top
+// node "/" (see node_paths.h). Directories are read lazily: every node starts with an unread
+// placeholder child, and every expansion or collapse re-reads its subdirectories.
 //
 // The member functions are spread over files by job: the tree and its refreshes here
 // (device_tree_ctrl.cpp), the connection (tree_connection.cpp), copies to the device

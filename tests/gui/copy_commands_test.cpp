@@ -149,9 +149,10 @@ TEST_F(CopyCommandsTest, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAs
     const QString big = PutPcFile("big.bin", std::string(300 * 1024, 'b'));
     auto listing = [this] {
         std::vector<std::string> entries;
-        for (const auto& entry : fs::recursive_directory_iterator(device))
-            entries.push_back(entry.path().string() + (entry.is_regular_file()
-                                  ? ":" + std::to_string(entry.file_size()) : ""));
+        for (const auto& entry : fs::recursive_directory_iterator(device)) {
+            const auto size = entry.is_regular_file() ? entry.file_size() : 0;
+            entries.push_back(entry.path().string() + ":" + std::to_string(size));
+        }
         std::sort(entries.begin(), entries.end());
         return entries;
     };
