@@ -33,7 +33,6 @@ public:
     // LastError() says why.
     bool Open(const std::string& name, uint32_t baud);
     void Close();
-    bool IsOpen() const { return fd >= 0; }
 
     // The path actually opened (or tried by the last Open).
     const std::string& DevicePath() const { return devicePath; }
@@ -44,7 +43,6 @@ public:
     bool SetBaud(uint32_t baud);
 
     void PurgeTx();
-    void PurgeRx();
     void PurgeAll();
 
     // Waits up to firstByteTimeoutMs for the first byte, then returns at once with every byte

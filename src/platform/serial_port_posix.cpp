@@ -148,12 +148,6 @@ void CSerialPort::PurgeTx()
         tcflush(fd, TCOFLUSH);
 }
 
-void CSerialPort::PurgeRx()
-{
-    if (fd >= 0)
-        tcflush(fd, TCIFLUSH);
-}
-
 void CSerialPort::PurgeAll()
 {
     if (fd >= 0)

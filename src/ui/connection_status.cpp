@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/stop_request.h"
+
 std::string ConnectionStatusText(int freeKb, int totalKb, bool statsAvailable)
 {
     if (freeKb == 0 && totalKb == 0)
@@ -27,7 +29,9 @@ int CCommandInProgress::depth_ = 0;
 
 CCommandInProgress::CCommandInProgress()
 {
-    ++depth_;
+    // A stop asked for during an earlier command never stops this one.
+    if (depth_++ == 0)
+        ClearStopRequest();
 }
 
 CCommandInProgress::~CCommandInProgress()

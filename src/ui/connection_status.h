@@ -19,7 +19,7 @@ WatchAction DecideWatchAction(bool commandRunning, bool hasLink, bool phoneReady
 
 // Marks a window command (with its message boxes and wait window) as running for the lifetime
 // of the object; the connection watch does nothing meanwhile, so it never reconnects underneath
-// a command that is using the link. Nests.
+// a command that is using the link. Nests; the outermost one clears any stop request left over.
 class CCommandInProgress {
 public:
     CCommandInProgress();

@@ -3,9 +3,7 @@
 #include <QApplication>
 #include <QDragEnterEvent>
 #include <QHeaderView>
-#include <QMimeData>
 #include <QTimer>
-#include <QUrl>
 
 #include "report/reporter.h"
 #include "efs/efs_operations.h"
@@ -18,8 +16,8 @@
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
 #include "ui/device_time.h"
+#include "ui/dragged_files.h"
 #include "ui/list_view.h"
-#include "ui/main_frame.h"
 #include "ui/pictures.h"
 #include "ui/size_display_mode.h"
 
@@ -43,19 +41,6 @@ QTreeWidgetItem* MakeDirectoryItem(const QString& label)
     icon.addPixmap(OpenFolderIcon().pixmap(16, 16), QIcon::Selected, QIcon::Off);
     item->setIcon(0, icon);
     return item;
-}
-
-// The local files a drag carries, or nothing when it carries anything else.
-QStringList LocalFiles(const QMimeData* data)
-{
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    }
-    return paths;
 }
 
 class CWaitCursor {
@@ -92,14 +77,14 @@ CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
 // Out of line: the link and the dialogs are complete types here.
 CDeviceTreeCtrl::~CDeviceTreeCtrl() = default;
 
-void CDeviceTreeCtrl::SetFrame(CMainFrame* frame)
+void CDeviceTreeCtrl::SetListView(CTarlo32View* list)
 {
-    frame_ = frame;
+    list_ = list;
 }
 
 CTarlo32View* CDeviceTreeCtrl::ListView() const
 {
-    return frame_ ? frame_->GetListView() : nullptr;
+    return list_;
 }
 
 QTreeWidgetItem* CDeviceTreeCtrl::TopNode() const
@@ -158,8 +143,7 @@ bool CDeviceTreeCtrl::Populate()
         timer_->start();
     moduleCache_.stale = true;
     // The size items follow the statistics of this connection.
-    if (frame_)
-        frame_->UpdateCommandStates();
+    emit CommandStatesChanged();
     return true;
 }
 

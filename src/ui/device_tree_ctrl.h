@@ -1,7 +1,10 @@
 // The tree of the device's directories, and the owner of the window's link and of every device
-// command. Items carry only their label; a node's device path is rebuilt from the labels up to
-// the top node "/" (see node_paths.h). Directories are read lazily: every node starts with an
-// unread placeholder child, and every expansion or collapse re-reads its subdirectories.
+// command. It knows the list it fills and nothing of the frame: what the frame shows (the
+// connection pane, the command states, the context menus) it asks for through signals.
+//
+// Items carry only their label; a node's device path is rebuilt from the labels up to the top
+// node "/" (see node_paths.h). Directories are read lazily: every node starts with an unread
+// placeholder child, and every expansion or collapse re-reads its subdirectories.
 //
 // The member functions are spread over files by job: the tree and its refreshes here
 // (device_tree_ctrl.cpp), the connection (tree_connection.cpp), copies to the device
@@ -15,12 +18,12 @@
 #include <string>
 
 #include "report/app_messages.h"
+#include "ui/command_table.h"
 #include "ui/item_kind.h"
 #include "ui/module_cache.h"
 #include "ui/node_paths.h"
 
 class CDiagPort;
-class CMainFrame;
 class CTarlo32View;
 class CNewFileDialog;
 class CNewModuleDialog;
@@ -54,8 +57,8 @@ public:
     explicit CDeviceTreeCtrl(QWidget* parent = nullptr);
     ~CDeviceTreeCtrl() override;
 
-    // The frame whose list view, status bar and menus the tree works with.
-    void SetFrame(CMainFrame* frame);
+    // The list the tree fills with the selected directory's entries and reads selections from.
+    void SetListView(CTarlo32View* list);
 
     // The top node "/" (the device root), or nullptr while the tree is empty.
     QTreeWidgetItem* TopNode() const;
@@ -83,7 +86,6 @@ public:
     void OpenSubdirectory(const QString& name);
     // The node a list row names: the selected node's child directory called name.
     QTreeWidgetItem* SubdirectoryNode(const QString& name);
-    bool ListShowsRoot() const { return listShowsRoot_; }
     QTreeWidgetItem* DropHighlightedNode() const;
 
     // --- Connection -------------------------------------------------------------------------
@@ -97,8 +99,9 @@ public:
     void OnTimer();          // the 500 ms connection watch
     QTimer* ConnectionTimer() const { return timer_; }
 
-    // --- Commands -----------------------------------------------------------------------------
-    void OnCommand(int commandId);
+    // --- Commands (each the slot of its menu, toolbar and context-menu action) ----------------
+    // Delete: the pane that has the focus (or whose context menu is open) decides what goes.
+    void OnDelete();
     void OnSizeModeChanged(int sizeMode);
     void OnModuleList();
     void OnNewFile();
@@ -129,6 +132,13 @@ public:
 signals:
     // A connection attempt by ConnectToPort has ended with result (0: connected).
     void ConnectionAttempted(const QString& portName, int result);
+    // The connection pane should show these figures (see ConnectionStatusText).
+    void ConnectionStatusChanged(int freeKb, int totalKb);
+    // Something the enabling rules read has changed (the statistics of a new connection).
+    void CommandStatesChanged();
+    // Shows items as a context menu at globalPosition and returns once it has closed.
+    void ContextMenuRequested(const std::vector<CMenuItem>& items, bool topNodeOrNoneSelected,
+                              const QPoint& globalPosition);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -148,14 +158,14 @@ private:
     void RunConnectCommand();
     void PopulateBehindWaitWindow();
     void ShowConnectionState();
-    void CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target);
-    QString PresetDevicePath();
+    // Copies one dropped item; true when the user stopped it (reported once the drop ends).
+    bool CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target);
     bool PresetFromSelection(QString& path);
     void RebuildModuleCache();
     bool DeleteEntry(const QString& name, ItemKind kind);
     void RefreshTop();
 
-    QPointer<CMainFrame> frame_;
+    QPointer<CTarlo32View> list_;
     std::unique_ptr<CDiagPort> link_;
     bool lastOpenDenied_ = false;  // the last connection failed for want of permission
     QTimer* timer_;

@@ -4,8 +4,6 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMimeData>
-#include <QUrl>
 #include <QListView>
 #include <QStackedWidget>
 #include <QStandardItemModel>
@@ -13,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "ui/dragged_files.h"
 #include "ui/pictures.h"
 
 namespace {
@@ -29,19 +28,6 @@ const CColumnSpec columns[columnCount] = {
     {"Type", Qt::AlignLeft, 100},
     {"Modified", Qt::AlignLeft, 120},
 };
-
-// The local files a drag carries.
-QStringList LocalFiles(const QMimeData* data)
-{
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls())
-        return paths;
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    }
-    return paths;
-}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QLabel>
 #include <QListView>
 #include <QMenu>
@@ -17,6 +18,7 @@
 
 #include "report/reporter.h"
 #include "ui/about_dialog.h"
+#include "ui/busy_events.h"
 #include "ui/command_ids.h"
 #include "ui/command_table.h"
 #include "ui/connection_status.h"
@@ -38,24 +40,19 @@ constexpr AppMessage msgUpdatingView = 86;
 // The connection pane is as wide as its longest text needs: "Disconnected" and 42 blanks.
 const QString connectionPaneSizer = QStringLiteral("Disconnected") + QString(42, QLatin1Char(' '));
 
-bool IsDeviceCommand(int commandId)
-{
-    switch (commandId) {
-    case cmdDeviceReset:
-    case cmdDeviceOffline:
-    case cmdNewFile:
-    case cmdNewDirectory:
-    case cmdDelete:
-    case cmdDeviceConnect:
-    case cmdModuleList:
-    case cmdModuleDelete:
-    case cmdModuleNew:
-    case cmdCopyFromDevice:
-        return true;
-    default:
-        return false;
-    }
-}
+// The device commands and the tree's slots that run them.
+const std::pair<int, void (CDeviceTreeCtrl::*)()> deviceCommands[] = {
+    {cmdDeviceReset, &CDeviceTreeCtrl::OnReset},
+    {cmdDeviceOffline, &CDeviceTreeCtrl::OnOffline},
+    {cmdNewFile, &CDeviceTreeCtrl::OnNewFile},
+    {cmdNewDirectory, &CDeviceTreeCtrl::OnNewDirectory},
+    {cmdDelete, &CDeviceTreeCtrl::OnDelete},
+    {cmdDeviceConnect, &CDeviceTreeCtrl::OnDeviceConnect},
+    {cmdModuleList, &CDeviceTreeCtrl::OnModuleList},
+    {cmdModuleDelete, &CDeviceTreeCtrl::OnDeleteModule},
+    {cmdModuleNew, &CDeviceTreeCtrl::OnNewModule},
+    {cmdCopyFromDevice, &CDeviceTreeCtrl::OnCopyFromDevice},
+};
 
 bool IsCheckable(int commandId)
 {
@@ -105,21 +102,24 @@ CMainFrame::CMainFrame(const CMainFrameOptions& options)
     resize(760, 520);
 
     connect(listView_, &CTarlo32View::SelectionChanged, this, &CMainFrame::UpdateCommandStates);
-    // The tree owns the link and does every device command; the list hands its events on.
-    CDeviceTreeCtrl* tree = leftView_->Tree();
-    tree->SetFrame(this);
-    connect(this, &CMainFrame::CommandRequested, tree, &CDeviceTreeCtrl::OnCommand);
-    connect(this, &CMainFrame::SizeDisplayModeChanged, tree, &CDeviceTreeCtrl::OnSizeModeChanged);
-    connect(listView_, &CTarlo32View::RowActivated, tree, &CDeviceTreeCtrl::OnListRowActivated);
-    connect(listView_, &CTarlo32View::FilesDropped, tree, &CDeviceTreeCtrl::DropOnList);
-    connect(listView_, &CTarlo32View::DeleteKeyPressed, tree, &CDeviceTreeCtrl::OnDeleteRows);
-    connect(listView_, &CTarlo32View::ContextMenuRequested, tree,
-            &CDeviceTreeCtrl::ShowListContextMenu);
+    ConnectTree(leftView_->Tree());
+    ConnectFrameCommands();
+    // After every command, whoever ran it, the enabling rules are evaluated again.
+    for (const auto& [id, action] : actions_)
+        connect(action, &QAction::triggered, this, &CMainFrame::UpdateCommandStates);
     UpdateCommandStates();
+
+    // From here on the window keeps painting while its thread waits on the handset.
+    InstallBusyEventHook();
 
     CSplashWindow::ShowSplashScreen(this);
     if (options.splashPauseMs > 0)
         QThread::msleep(static_cast<unsigned long>(options.splashPauseMs));
+}
+
+CMainFrame::~CMainFrame()
+{
+    RemoveBusyEventHook();
 }
 
 CLeftView* CMainFrame::GetLeftView() const
@@ -158,7 +158,6 @@ void CMainFrame::BuildActions()
         }
         action->setIcon(ToolbarIcon(id));
         action->setIconVisibleInMenu(false);
-        connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
         addAction(action);  // accelerators work wherever the focus is in the window
         actions_[id] = action;
     };
@@ -268,6 +267,17 @@ bool CMainFrame::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // A close from the desktop while a command is using the link would pull the window from
+    // under it; the user closes it again once the command is done.
+    if (CCommandInProgress::Any()) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
 QMenu* CMainFrame::CreateContextMenu(const std::vector<CMenuItem>& items,
                                      bool topNodeOrNoneSelected)
 {
@@ -289,13 +299,22 @@ QMenu* CMainFrame::CreateContextMenu(const std::vector<CMenuItem>& items,
                     action->setEnabled(command.enabled);
                     action->setCheckable(id == cmdActualSize || id == cmdAllocatedSize);
                     action->setChecked(command.checked);
-                    connect(action, &QAction::triggered, this, [this, id] { OnCommand(id); });
+                    // The item runs whatever the main action of its command runs.
+                    if (QAction* main = Action(id))
+                        connect(action, &QAction::triggered, main, &QAction::triggered);
                 }
             }
         };
     auto* menu = new QMenu(this);
     fill(menu, items);
     return menu;
+}
+
+void CMainFrame::ShowContextMenu(const std::vector<CMenuItem>& items, bool topNodeOrNoneSelected,
+                                 const QPoint& globalPosition)
+{
+    std::unique_ptr<QMenu> menu(CreateContextMenu(items, topNodeOrNoneSelected));
+    menu->exec(globalPosition);
 }
 
 void CMainFrame::UpdateConnectionStatus(int freeKb, int totalKb)
@@ -335,55 +354,60 @@ void CMainFrame::UpdateCommandStates()
     }
 }
 
-void CMainFrame::OnCommand(int commandId)
+void CMainFrame::ConnectTree(CDeviceTreeCtrl* tree)
 {
-    // The connection watch keeps out while any command runs (see CCommandInProgress).
-    CCommandInProgress busy;
-    ViewMode mode;
-    if (ViewModeOfCommand(commandId, mode)) {
-        if (CTarlo32View* list = GetListView())
-            list->SetMode(mode);
-    } else if (IsDeviceCommand(commandId)) {
-        emit CommandRequested(commandId);
-    } else {
-        switch (commandId) {
-        case cmdActualSize:
-        case cmdAllocatedSize:
-            SwitchSizeMode(commandId);
-            break;
-        case cmdViewArrange:
-            if (CTarlo32View* list = GetListView())
-                list->ArrangeIcons();
-            break;
-        case cmdViewToolbar:
-            toolBar_->setHidden(!toolBar_->isHidden());
-            break;
-        case cmdViewStatusBar:
-            statusBar()->setHidden(!statusBar()->isHidden());
-            break;
-        case cmdNextPane:
-        case cmdPrevPane:
-            FocusOtherPane();
-            break;
-        case cmdAppAbout: {
-            CAboutDialog about(this);
-            about.exec();
-            break;
-        }
-        case cmdAppExit:
-            close();
-            break;
-        default:
-            break;
-        }
+    // The tree owns the link and does every device command; the list hands its events on.
+    tree->SetListView(listView_);
+    for (const auto& [id, slot] : deviceCommands)
+        connect(actions_[id], &QAction::triggered, tree, slot);
+    connect(this, &CMainFrame::SizeDisplayModeChanged, tree, &CDeviceTreeCtrl::OnSizeModeChanged);
+    connect(tree, &CDeviceTreeCtrl::ConnectionStatusChanged, this,
+            &CMainFrame::UpdateConnectionStatus);
+    connect(tree, &CDeviceTreeCtrl::CommandStatesChanged, this, &CMainFrame::UpdateCommandStates);
+    connect(tree, &CDeviceTreeCtrl::ContextMenuRequested, this, &CMainFrame::ShowContextMenu);
+    connect(listView_, &CTarlo32View::RowActivated, tree, &CDeviceTreeCtrl::OnListRowActivated);
+    connect(listView_, &CTarlo32View::FilesDropped, tree, &CDeviceTreeCtrl::DropOnList);
+    connect(listView_, &CTarlo32View::DeleteKeyPressed, tree, &CDeviceTreeCtrl::OnDeleteRows);
+    connect(listView_, &CTarlo32View::ContextMenuRequested, tree,
+            &CDeviceTreeCtrl::ShowListContextMenu);
+}
+
+void CMainFrame::ConnectFrameCommands()
+{
+    for (int id : {cmdViewLargeIcons, cmdViewSmallIcons, cmdViewList, cmdViewDetails}) {
+        ViewMode mode;
+        ViewModeOfCommand(id, mode);
+        connect(actions_[id], &QAction::triggered, listView_,
+                [this, mode] { listView_->SetMode(mode); });
     }
-    UpdateCommandStates();
+    for (int sizeMode : {sizeModeActual, sizeModeAllocated})
+        connect(actions_[sizeMode], &QAction::triggered, this,
+                [this, sizeMode] { SwitchSizeMode(sizeMode); });
+    connect(actions_[cmdViewArrange], &QAction::triggered, listView_, &CTarlo32View::ArrangeIcons);
+    connect(actions_[cmdViewToolbar], &QAction::triggered, this,
+            [this] { toolBar_->setHidden(!toolBar_->isHidden()); });
+    connect(actions_[cmdViewStatusBar], &QAction::triggered, this,
+            [this] { statusBar()->setHidden(!statusBar()->isHidden()); });
+    // With two panes, the next and the previous pane are the same one.
+    connect(actions_[cmdNextPane], &QAction::triggered, this, &CMainFrame::FocusOtherPane);
+    connect(actions_[cmdPrevPane], &QAction::triggered, this, &CMainFrame::FocusOtherPane);
+    connect(actions_[cmdAppAbout], &QAction::triggered, this, &CMainFrame::ShowAbout);
+    connect(actions_[cmdAppExit], &QAction::triggered, this, &QWidget::close);
+}
+
+void CMainFrame::ShowAbout()
+{
+    // The connection watch keeps out while the dialog runs its own event loop.
+    CCommandInProgress busy;
+    CAboutDialog about(this);
+    about.exec();
 }
 
 void CMainFrame::SwitchSizeMode(int sizeMode)
 {
     if (sizeMode == SizeDisplayMode)
         return;
+    CCommandInProgress busy;
     CWaitScope wait(msgUpdatingView);
     SizeDisplayMode = sizeMode;
     emit SizeDisplayModeChanged(sizeMode);
@@ -391,7 +415,6 @@ void CMainFrame::SwitchSizeMode(int sizeMode)
 
 void CMainFrame::FocusOtherPane()
 {
-    // With two panes, the next and the previous pane are the same one.
     QWidget* listPane = listView_->Mode() == ViewMode::details
                             ? static_cast<QWidget*>(listView_->DetailsView())
                             : static_cast<QWidget*>(listView_->IconView());

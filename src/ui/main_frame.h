@@ -1,14 +1,16 @@
 // The main window: menus, toolbar, the splitter with the device tree (left) and the device list
-// (right), and the six-pane status bar. The frame handles the view-mode, size-mode, window and
-// About commands itself and hands every device command on through CommandRequested.
+// (right), and the six-pane status bar. Each command's action triggers its own slot: the frame's
+// for the view-mode, size-mode, window and About commands, the tree's for every device command.
 #pragma once
 
 #include <QMainWindow>
 #include <map>
+#include <vector>
 
 #include "ui/command_table.h"
 #include "ui/menu_rules.h"
 
+class CDeviceTreeCtrl;
 class CLeftView;
 class CTarlo32View;
 class QLabel;
@@ -36,11 +38,10 @@ class CMainFrame : public QMainWindow {
     Q_OBJECT
 public:
     explicit CMainFrame(const CMainFrameOptions& options = {});
+    ~CMainFrame() override;
 
     CLeftView* GetLeftView() const;
     CTarlo32View* GetListView() const;
-    QSplitter* Splitter() const { return splitter_; }
-    QToolBar* ToolBar() const { return toolBar_; }
 
     // The action of a command (shared by the menu, toolbar and accelerators), or nullptr.
     QAction* Action(int commandId) const;
@@ -49,6 +50,9 @@ public:
     // A context menu of items whose commands run as the main menu's do, enabled by the context
     // rules. The caller owns the menu and shows it where the mouse is.
     QMenu* CreateContextMenu(const std::vector<CMenuItem>& items, bool topNodeOrNoneSelected);
+    // Shows such a menu at globalPosition and returns once it has closed.
+    void ShowContextMenu(const std::vector<CMenuItem>& items, bool topNodeOrNoneSelected,
+                         const QPoint& globalPosition);
 
     // Sets the connection pane from the EFS figures (see ConnectionStatusText).
     void UpdateConnectionStatus(int freeKb, int totalKb);
@@ -58,21 +62,22 @@ public:
     CFrameState CurrentState() const;
 
 signals:
-    // A device command for the tree (connect, reset, offline, new, delete, module, copy).
-    void CommandRequested(int commandId);
     // The size mode changed; the receiver refills the list while the wait window is up.
     void SizeDisplayModeChanged(int sizeMode);
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void BuildActions();
     void BuildMenus();
     void BuildToolBar();
     void BuildStatusBar();
-    void OnCommand(int commandId);
+    void ConnectTree(CDeviceTreeCtrl* tree);
+    void ConnectFrameCommands();
     void SwitchSizeMode(int sizeMode);
+    void ShowAbout();
     void FocusOtherPane();
 
     QSplitter* splitter_ = nullptr;

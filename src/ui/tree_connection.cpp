@@ -2,7 +2,6 @@
 // shows the link's state and reconnects once when the handset is lost.
 #include <QApplication>
 #include <QTimer>
-#include <thread>
 
 #include "efs/efs_memory.h"
 #include "report/reporter.h"
@@ -11,7 +10,6 @@
 #include "ui/connect_with_dialog.h"
 #include "ui/connection_status.h"
 #include "ui/device_tree_ctrl.h"
-#include "ui/main_frame.h"
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
 
@@ -100,16 +98,14 @@ void CDeviceTreeCtrl::OnDeviceConnect()
 
 void CDeviceTreeCtrl::ShowConnectionState()
 {
-    if (!frame_)
-        return;
     if (!EfsStatsAvailable) {
-        frame_->UpdateConnectionStatus(1, 1);
+        emit ConnectionStatusChanged(1, 1);
         return;
     }
     int freeKb = 0;
     int totalKb = 0;
     QueryEfsMemory(link_.get(), &freeKb, &totalKb);
-    frame_->UpdateConnectionStatus(freeKb, totalKb);
+    emit ConnectionStatusChanged(freeKb, totalKb);
 }
 
 void CDeviceTreeCtrl::OnTimer()
@@ -125,8 +121,7 @@ void CDeviceTreeCtrl::OnTimer()
         ShowConnectionState();
         return;
     }
-    if (frame_)
-        frame_->UpdateConnectionStatus(0, 0);
+    emit ConnectionStatusChanged(0, 0);
     std::string fallback;
     if (link_->GetPortName(&fallback) != linkStatusOk || fallback.empty())
         fallback = defaultPortName;

@@ -9,6 +9,7 @@
 #include "efs/efs_tree.h"
 #include "modules/module_load.h"
 #include "modules/pc_search.h"
+#include "platform/stop_request.h"
 #include "ui/connection_status.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_tree_ctrl.h"
@@ -30,6 +31,7 @@ constexpr AppMessage msgRetryCopyFile = 75;
 constexpr AppMessage msgCopyingFiles = 83;
 constexpr AppMessage msgCreatingDirectory = 84;
 constexpr AppMessage msgHousekeeping = 89;
+constexpr AppMessage msgUserStoppedCopyToDevice = 91;
 
 bool Ask(AppMessage question)
 {
@@ -54,6 +56,23 @@ private:
     bool was_;
 };
 
+// Holds a stop request back for the lifetime of the object, then restores it: a rollback runs
+// to its end even though the user stopped the copy it undoes.
+class CStopHeldBack {
+public:
+    CStopHeldBack() : was_(StopRequested()) { ClearStopRequest(); }
+    ~CStopHeldBack()
+    {
+        if (was_)
+            RequestStop();
+    }
+    CStopHeldBack(const CStopHeldBack&) = delete;
+    CStopHeldBack& operator=(const CStopHeldBack&) = delete;
+
+private:
+    bool was_;
+};
+
 }  // namespace
 
 void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* target)
@@ -61,19 +80,27 @@ void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* tar
     if (target == nullptr || pcPaths.isEmpty())
         return;
     CCommandInProgress busy;
-    CTransferWaitScope wait(msgCopyingFiles);
-    // Every dropped item is copied: none is left out silently, however many there are.
-    const QPersistentModelIndex targetIndex(indexFromItem(target));
-    for (const QString& path : pcPaths) {
-        // A refresh may rebuild the tree around the target; stop if it went away.
-        QTreeWidgetItem* node = targetIndex.isValid() ? itemFromIndex(targetIndex) : nullptr;
-        if (node == nullptr)
-            break;
-        CopyDroppedItem(path.toStdString(), node);
+    bool stopped = false;
+    {
+        CTransferWaitScope wait(msgCopyingFiles);
+        // Every dropped item is copied, none left out silently however many there are, unless
+        // the user stops the copy.
+        const QPersistentModelIndex targetIndex(indexFromItem(target));
+        for (const QString& path : pcPaths) {
+            // A refresh may rebuild the tree around the target; stop if it went away.
+            QTreeWidgetItem* node = targetIndex.isValid() ? itemFromIndex(targetIndex) : nullptr;
+            if (node == nullptr)
+                break;
+            stopped = StopRequested() || CopyDroppedItem(path.toStdString(), node);
+            if (stopped)
+                break;
+        }
     }
+    if (stopped)
+        ReportAppMessage(msgUserStoppedCopyToDevice);
 }
 
-void CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target)
+bool CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target)
 {
     std::error_code error;
     const bool isDirectory = std::filesystem::is_directory(pcPath, error);
@@ -85,24 +112,32 @@ void CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem
     if (plan.marksModulesStale)
         moduleCache_.stale = true;
 
+    // A stopped copy is reported once, when the drop ends, instead of as a failure.
+    bool stopped = false;
     switch (plan.action) {
     case DropAction::refuse:
         ReportAppMessage(plan.refusal);
-        return;  // nothing was sent, nothing to refresh
+        return false;  // nothing was sent, nothing to refresh
     case DropAction::copyFile:
         if (!CopyFileToDevice(link_.get(), pcPath, plan.devicePath)) {
+            stopped = StopRequested();
+            if (stopped)
+                break;
             ReportPathMessage(plan.failure, plan.devicePath);
-            return;
+            return false;
         }
         break;
     case DropAction::copyDirectory: {
         bool created = false;
         if (!CopyDirectoryToDevice(link_.get(), pcPath, plan.devicePath, {}, &created)) {
-            ReportPathMessage(plan.failure, plan.devicePath);
+            stopped = StopRequested();
+            if (!stopped)
+                ReportPathMessage(plan.failure, plan.devicePath);
             // Only a directory this copy made is removed; one that was there before stays.
             if (created) {
                 CWaitScope housekeeping(msgHousekeeping);
                 CReportingOff quiet;
+                CStopHeldBack finishRollback;
                 RemoveDeviceTree(link_.get(), plan.devicePath);
             }
         }
@@ -110,12 +145,14 @@ void CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem
     }
     case DropAction::loadModule: {
         const AppMessage result = LoadModule(link_.get(), pcPath, plan.moduleName);
-        if (result != msgModuleLoaded && result != msgUserStoppedLoad)
+        stopped = result != msgModuleLoaded && StopRequested();
+        if (result != msgModuleLoaded && result != msgUserStoppedLoad && !stopped)
             ReportAppMessage(result);
         break;
     }
     }
     RefreshNode(target, NodePath(*target), RefreshMode::treeAndList, true);
+    return stopped;
 }
 
 void CDeviceTreeCtrl::DropOnList(const QStringList& pcPaths)
@@ -200,7 +237,11 @@ void CDeviceTreeCtrl::OnNewFile()
                 return;
             }
         }
-        // The wait window is gone before the question comes up.
+        // The wait window is gone before the question comes up; a stopped copy asks nothing.
+        if (StopRequested()) {
+            ReportAppMessage(msgUserStoppedCopyToDevice);
+            return;
+        }
         if (!Ask(msgRetryCopyFile))
             return;
         dialog->SetDevicePath(QString::fromStdString(devicePath));
@@ -262,6 +303,11 @@ void CDeviceTreeCtrl::OnNewModule()
     moduleCache_.stale = true;
     CTransferWaitScope wait(msgCopyingFiles);
     const AppMessage result = LoadModule(link_.get(), directory, name);
+    // Cancel in the wait window is reported; a declined question ends the load silently.
+    if (StopRequested() && result != msgModuleLoaded) {
+        ReportAppMessage(msgUserStoppedLoad);
+        return;
+    }
     if (result == msgUserStoppedLoad)
         return;
     if (result != msgModuleLoaded)

@@ -2,7 +2,6 @@
 // the device, reset and offline, the size-mode refresh and the two context menus.
 #include <QApplication>
 #include <QDir>
-#include <QMenu>
 #include <cstdio>
 
 #include "report/reporter.h"
@@ -12,13 +11,13 @@
 #include "link/phone_mode.h"
 #include "modules/file_fetch.h"
 #include "modules/module_list.h"
-#include "ui/command_ids.h"
+#include "platform/busy_hook.h"
+#include "platform/stop_request.h"
 #include "ui/command_table.h"
 #include "ui/connection_status.h"
 #include "ui/device_command_dialogs.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/list_view.h"
-#include "ui/main_frame.h"
 #include "ui/menu_rules.h"
 #include "ui/size_display_mode.h"
 #include "ui/wait_dialog.h"
@@ -43,6 +42,7 @@ constexpr AppMessage msgBuildingModuleList = 85;
 constexpr AppMessage msgResetting = 87;
 constexpr AppMessage msgGoingOffline = 88;
 constexpr AppMessage msgConfirmDeleteDirectory = 90;
+constexpr AppMessage msgUserStoppedDelete = 92;
 
 bool Confirm(const std::string& question)
 {
@@ -51,48 +51,13 @@ bool Confirm(const std::string& question)
 
 }  // namespace
 
-void CDeviceTreeCtrl::OnCommand(int commandId)
+void CDeviceTreeCtrl::OnDelete()
 {
-    switch (commandId) {
-    case cmdDeviceReset:
-        OnReset();
-        break;
-    case cmdDeviceOffline:
-        OnOffline();
-        break;
-    case cmdNewFile:
-        OnNewFile();
-        break;
-    case cmdNewDirectory:
-        OnNewDirectory();
-        break;
-    case cmdDelete: {
-        // The pane that has the focus (or whose context menu is open) decides what goes.
-        CTarlo32View* list = ListView();
-        if (listContextMenuOpen_ || (list && list->isAncestorOf(QApplication::focusWidget())))
-            OnDeleteRows();
-        else
-            OnDeleteDirectory(false);
-        break;
-    }
-    case cmdDeviceConnect:
-        OnDeviceConnect();
-        break;
-    case cmdModuleList:
-        OnModuleList();
-        break;
-    case cmdModuleDelete:
-        OnDeleteModule();
-        break;
-    case cmdModuleNew:
-        OnNewModule();
-        break;
-    case cmdCopyFromDevice:
-        OnCopyFromDevice();
-        break;
-    default:
-        break;
-    }
+    CTarlo32View* list = ListView();
+    if (listContextMenuOpen_ || (list && list->isAncestorOf(QApplication::focusWidget())))
+        OnDeleteRows();
+    else
+        OnDeleteDirectory(false);
 }
 
 void CDeviceTreeCtrl::OnSizeModeChanged(int sizeMode)
@@ -187,9 +152,14 @@ void CDeviceTreeCtrl::OnDeleteDirectory(bool fromDeleteKey)
     }
     if (!Confirm(question))
         return;
-    CWaitScope wait(msgDeletingFiles);
-    if (RemoveDeviceTree(link_.get(), NodePath(*node)))
+    CWaitScope wait(msgDeletingFiles, WaitStop::cancel);
+    if (RemoveDeviceTree(link_.get(), NodePath(*node))) {
         delete node;  // the tree selects another node, which refills the list
+    } else if (StopRequested()) {
+        // Part of the directory may be gone: show what is left.
+        RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
+        ReportAppMessage(msgUserStoppedDelete);
+    }
 }
 
 bool CDeviceTreeCtrl::DeleteEntry(const QString& name, ItemKind kind)
@@ -207,7 +177,7 @@ bool CDeviceTreeCtrl::DeleteEntry(const QString& name, ItemKind kind)
     path += name.toStdString();
     switch (kind) {
     case ItemKind::file:
-        if (!EfsRemoveFile(link_.get(), path)) {
+        if (!EfsRemoveFile(link_.get(), path) && !StopRequested()) {
             ReportPathMessage(msgCannotRemoveFile, path);
             return false;
         }
@@ -218,7 +188,7 @@ bool CDeviceTreeCtrl::DeleteEntry(const QString& name, ItemKind kind)
         const AppMessage result = DeleteModule(link_.get(), name.toStdString());
         if (result == msgModuleDeleted)
             return true;
-        if (result != msgCannotRemoveModule)
+        if (result != msgCannotRemoveModule && !StopRequested())
             ReportAppMessage(result);
         return false;
     }
@@ -246,11 +216,17 @@ void CDeviceTreeCtrl::OnDeleteRows()
         if (auto kind = ItemKindFromText(list->Text(row, columnType).toStdString()))
             entries.emplace_back(list->Text(row, columnName), *kind);
     }
-    CWaitScope wait(msgDeletingFiles);
-    for (const auto& [name, kind] : entries)
+    CWaitScope wait(msgDeletingFiles, WaitStop::cancel);
+    for (const auto& [name, kind] : entries) {
+        if (StopRequested())
+            break;
         DeleteEntry(name, kind);  // a failure moves on to the next row
+        RunBusyHook();  // quick deletes may never wait long enough to call it
+    }
     if (QTreeWidgetItem* selected = currentItem())
         RefreshNode(selected, NodePath(*selected), RefreshMode::treeAndList, true);
+    if (StopRequested())
+        ReportAppMessage(msgUserStoppedDelete);
 }
 
 void CDeviceTreeCtrl::OnDeleteModule()
@@ -273,9 +249,11 @@ void CDeviceTreeCtrl::OnDeleteModule()
         return;
     }
     moduleCache_.stale = true;
-    CWaitScope wait(msgDeletingFiles);
+    CWaitScope wait(msgDeletingFiles, WaitStop::cancel);
     const AppMessage result = DeleteModule(link_.get(), name);
-    if (result != msgModuleDeleted && result != msgCannotRemoveModule)
+    if (result != msgModuleDeleted && StopRequested())
+        ReportAppMessage(msgUserStoppedDelete);
+    else if (result != msgModuleDeleted && result != msgCannotRemoveModule)
         ReportAppMessage(result);
     if (result != msgUnknownModule)
         RefreshTop();
@@ -314,7 +292,10 @@ void CDeviceTreeCtrl::OnCopyFromDevice()
         CTransferWaitScope wait(msgCopyingFiles);
         result = FetchFile(link_.get(), ToDevicePath(deviceFile, DeviceRootPath), destination);
     }
-    if (result != msgSuccess && result != msgUserKeptFile)
+    // Code 4 is silent when the user kept the PC file, and said when Cancel stopped the copy.
+    if (result != msgSuccess && StopRequested())
+        ReportAppMessage(msgUserKeptFile);
+    else if (result != msgSuccess && result != msgUserKeptFile)
         ReportAppMessage(result);
 }
 
@@ -357,23 +338,19 @@ void CDeviceTreeCtrl::OnListRowActivated()
 
 void CDeviceTreeCtrl::ShowTreeContextMenu(const QPoint& globalPosition)
 {
-    if (!frame_)
-        return;
     const bool topOrNone = currentItem() == nullptr || currentItem() == TopNode();
-    std::unique_ptr<QMenu> menu(frame_->CreateContextMenu(TreeContextMenu(), topOrNone));
-    menu->exec(globalPosition);
+    emit ContextMenuRequested(TreeContextMenu(), topOrNone, globalPosition);
 }
 
 void CDeviceTreeCtrl::ShowListContextMenu(const QPoint& globalPosition)
 {
     CTarlo32View* list = ListView();
-    if (!frame_ || list == nullptr)
+    if (list == nullptr)
         return;
     const bool topOrNone = currentItem() == nullptr || currentItem() == TopNode();
     const ListContextMenu menuId = ListContextMenuFor(list->SelectedRowKinds());
-    std::unique_ptr<QMenu> menu(frame_->CreateContextMenu(ListContextMenuItems(menuId), topOrNone));
     // A Delete chosen here deletes the list's rows, wherever the focus is.
     listContextMenuOpen_ = true;
-    menu->exec(globalPosition);
+    emit ContextMenuRequested(ListContextMenuItems(menuId), topOrNone, globalPosition);
     listContextMenuOpen_ = false;
 }

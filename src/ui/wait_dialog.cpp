@@ -2,17 +2,21 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QDialogButtonBox>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "modules/transfer_progress.h"
+#include "platform/busy_hook.h"
+#include "platform/stop_request.h"
 #include "ui/dialog_fields.h"
 
 CWaitDialog::CWaitDialog()
 {
     setWindowTitle(QString::fromLatin1(dialogCaption));
-    setModal(false);
+    setWindowModality(Qt::ApplicationModal);
     text_ = new QLabel(QStringLiteral("Copying files to Device. Please wait ........."), this);
     text_->setObjectName(QStringLiteral("waitText"));
     fileName_ = new QLabel(this);
@@ -20,12 +24,18 @@ CWaitDialog::CWaitDialog()
     fileName_->setTextFormat(Qt::PlainText);
     progress_ = new QProgressBar(this);
     progress_->setObjectName(QStringLiteral("waitProgress"));
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    cancel_ = buttons->button(QDialogButtonBox::Cancel);
+    cancel_->setObjectName(QStringLiteral("waitCancel"));
+    connect(buttons, &QDialogButtonBox::rejected, this, &CWaitDialog::reject);
     fileName_->hide();
     progress_->hide();
+    cancel_->hide();
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(text_);
     layout->addWidget(fileName_);
     layout->addWidget(progress_);
+    layout->addWidget(buttons);
     SetDialogUnitsSize(this, 232, 50);
 }
 
@@ -51,6 +61,20 @@ void CWaitDialog::ShowNow()
     text_->repaint();
 }
 
+void CWaitDialog::OfferCancel()
+{
+    cancel_->show();
+    cancel_->setEnabled(true);
+}
+
+void CWaitDialog::reject()
+{
+    if (cancel_->isHidden() || !cancel_->isEnabled())
+        return;
+    RequestStop();
+    cancel_->setEnabled(false);  // the operation stops at its next check
+}
+
 QString CWaitDialog::ProgressFileName() const
 {
     return fileName_->text();
@@ -72,10 +96,12 @@ void CWaitDialog::SetProgress(const QString& fileName, quint64 done, quint64 tot
     progress_->repaint();
 }
 
-CWaitScope::CWaitScope(AppMessage textCode)
+CWaitScope::CWaitScope(AppMessage textCode, WaitStop stop)
 {
     if (const char* text = AppMessageText(textCode))
         dialog_.SetText(QString::fromUtf8(text));
+    if (stop == WaitStop::cancel)
+        dialog_.OfferCancel();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     dialog_.ShowNow();
 }
@@ -86,12 +112,15 @@ CWaitScope::~CWaitScope()
     QApplication::restoreOverrideCursor();
 }
 
-CTransferWaitScope::CTransferWaitScope(AppMessage textCode) : wait_(textCode)
+CTransferWaitScope::CTransferWaitScope(AppMessage textCode)
+    : wait_(textCode, WaitStop::cancel)
 {
     CWaitDialog* dialog = &wait_.Dialog();
     SetTransferProgressHandler([dialog](const std::string& fileName, uint64_t done,
                                         uint64_t total) {
         dialog->SetProgress(QString::fromStdString(fileName), done, total);
+        // Blocks that each come back sooner than a wait slice never reach the hook otherwise.
+        RunBusyHook();
     });
 }
 

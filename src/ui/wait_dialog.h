@@ -1,5 +1,7 @@
 // The wait window shown while a device operation blocks the user-interface thread. It is
-// painted before the caller's blocking call starts, so it never shows as an empty rectangle.
+// painted before the caller's blocking call starts, so it never shows as an empty rectangle, and
+// it is application-modal, so while the operation serves the window's events (busy_events.h) the
+// wait window is the only one that takes input. An operation that can stop offers Cancel.
 #pragma once
 
 #include <QDialog>
@@ -8,6 +10,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 class CWaitDialog : public QDialog {
     Q_OBJECT
@@ -27,17 +30,30 @@ public:
     QProgressBar* ProgressBar() const { return progress_; }
     QString ProgressFileName() const;
 
+    // Shows the Cancel button: it, Escape and the window's close button ask the operation to
+    // stop at its next check (RequestStop). Without it they do nothing.
+    void OfferCancel();
+    QPushButton* CancelButton() const { return cancel_; }
+
+public slots:
+    // The window never closes on its own account: its owner hides it when the operation ends.
+    void reject() override;
+
 private:
     QLabel* text_;
     QLabel* fileName_;
     QProgressBar* progress_;
+    QPushButton* cancel_;
 };
+
+// Whether a wait window offers Cancel.
+enum class WaitStop { none, cancel };
 
 // The wait window with the text of a message-table entry and the hourglass cursor, for the
 // lifetime of the object.
 class CWaitScope {
 public:
-    explicit CWaitScope(AppMessage textCode);
+    explicit CWaitScope(AppMessage textCode, WaitStop stop = WaitStop::none);
     ~CWaitScope();
     CWaitScope(const CWaitScope&) = delete;
     CWaitScope& operator=(const CWaitScope&) = delete;
@@ -49,7 +65,7 @@ private:
 };
 
 // A wait window for a file or directory transfer: besides the text it shows the progress the
-// transfer procedures report, for the lifetime of the object.
+// transfer procedures report, and Cancel, for the lifetime of the object.
 class CTransferWaitScope {
 public:
     explicit CTransferWaitScope(AppMessage textCode);

@@ -76,7 +76,7 @@ TEST_F(DeviceCommandsTest, DeletingSelectedRowsAsksWithTheirNumber)
     List()->DetailsView()->setFocus();
     SelectRows({0});
     answers = {false};
-    Tree()->OnCommand(cmdDelete);
+    frame->Action(cmdDelete)->trigger();
     EXPECT_EQ(questions.back(), "Are you sure you want to delete these 1 item(s)?");
 }
 

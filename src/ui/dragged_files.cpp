@@ -1,0 +1,16 @@
+#include "ui/dragged_files.h"
+
+#include <QMimeData>
+#include <QUrl>
+
+QStringList LocalFiles(const QMimeData* data)
+{
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls())
+        return paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    }
+    return paths;
+}
