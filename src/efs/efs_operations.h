@@ -63,8 +63,8 @@ using EfsBlockSink = std::function<bool(std::span<const uint8_t> block)>;
 bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSink& sink,
                      uint32_t* size = nullptr, const EfsProgress& progress = {});
 
-// The whole file, or std::nullopt. A 0-byte file is an empty buffer. size (may be null) gets
-// the file's length on success and 0 otherwise.
+// The whole file, or std::nullopt (also after a stop request). A 0-byte file is an empty
+// buffer. size (may be null) gets the file's length on success and 0 otherwise.
 std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::string& path,
                                                 uint32_t* size = nullptr,
                                                 const EfsProgress& progress = {});
