@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "console/progress_line.h"
+#include "console/stop_signals.h"
 #include "efs/efs_memory.h"
 #include "report/reporter.h"
 #include "link/phone_mode.h"
@@ -14,6 +16,16 @@ namespace {
 // DeleteModule has already reported the details behind this code.
 constexpr AppMessage msgModuleNotRemoved = 58;
 constexpr AppMessage msgNoMemoryFigures = 72;
+
+// A device operation of the console runs with signals asking it to stop and its transfers
+// shown on the progress line; both end, erasing the line, before the result is reported.
+template <typename Operation>
+AppMessage RunOperation(Operation operation)
+{
+    const CStopSignalScope signals;
+    const CProgressLine progress;
+    return operation();
+}
 
 }  // namespace
 
@@ -31,24 +43,24 @@ AppMessage ListModulesCommand(CDiagPort* port)
 
 AppMessage DeleteModuleCommand(CDiagPort* port, const std::string& moduleName)
 {
-    const AppMessage result = DeleteModule(port, moduleName);
+    const AppMessage result = RunOperation([&] { return DeleteModule(port, moduleName); });
     return result != msgModuleNotRemoved ? Reported(result) : result;
 }
 
 AppMessage LoadModuleCommand(CDiagPort* port, const std::string& dir, const std::string& name)
 {
-    return Reported(LoadModule(port, dir, name));
+    return Reported(RunOperation([&] { return LoadModule(port, dir, name); }));
 }
 
 AppMessage LoadPendingCommand(CDiagPort* port, const std::string& pcFile)
 {
-    return Reported(LoadPendingFile(port, pcFile));
+    return Reported(RunOperation([&] { return LoadPendingFile(port, pcFile); }));
 }
 
 AppMessage FetchFileCommand(CDiagPort* port, const std::string& deviceFile, const std::string& pcDir)
 {
     std::string destination = pcDir;
-    return Reported(FetchFile(port, deviceFile, destination));
+    return Reported(RunOperation([&] { return FetchFile(port, deviceFile, destination); }));
 }
 
 AppMessage OfflineCommand(CDiagPort* port)

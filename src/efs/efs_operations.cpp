@@ -8,6 +8,7 @@
 #include "efs/efs_replies.h"
 #include "efs/efs_transfers.h"
 #include "link/diag_port.h"
+#include "platform/stop_request.h"
 
 namespace {
 
@@ -207,23 +208,26 @@ bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes*
     return true;
 }
 
-std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::string& path,
-                                                uint32_t* size, const EfsProgress& progress)
+bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSink& sink,
+                     uint32_t* size, const EfsProgress& progress)
 {
     if (size)
         *size = 0;
     if (!CheckPort(port) || path.empty())
-        return std::nullopt;
+        return false;
     CEfsFileRead read(path);
     Reply reply;
     for (;;) {
+        // A stop request ends the read between blocks, as a failed block would.
+        if (StopRequested())
+            return false;
         const auto request = read.Request();
         const uint32_t timeoutMs = read.Started() ? efsReadNextTimeoutMs : efsReadFirstTimeoutMs;
         if (!request || !Exchange(*port, *request, timeoutMs, reply))
-            return std::nullopt;
+            return false;
         const EfsStep step = read.Accept(reply);
-        if (step == EfsStep::stepFailed)
-            return std::nullopt;
+        if (step == EfsStep::stepFailed || (sink && !sink(read.TakeData())))
+            return false;
         if (progress)
             progress(read.BytesDone(), read.TotalLength());
         if (step == EfsStep::stepDone)
@@ -231,7 +235,20 @@ std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::stri
     }
     if (size)
         *size = read.TotalLength();
-    return read.TakeData();
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::string& path,
+                                                uint32_t* size, const EfsProgress& progress)
+{
+    std::vector<uint8_t> contents;
+    const auto keep = [&](std::span<const uint8_t> block) {
+        contents.insert(contents.end(), block.begin(), block.end());
+        return true;
+    };
+    if (!EfsReadFileInto(port, path, keep, size, progress))
+        return std::nullopt;
+    return contents;
 }
 
 bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
@@ -252,6 +269,8 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
     CEfsFileWrite write(path, mode, attributes, bytes);
     Reply reply;
     for (;;) {
+        if (StopRequested())
+            return false;
         const auto request = write.Request();
         if (!request || !Exchange(*port, *request, efsWriteBlockTimeoutMs, reply))
             return false;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -53,14 +54,24 @@ bool EfsListDirs(CDiagPort* port, const std::string& directory, EfsNameList* nam
 bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
                     uint32_t* modificationTime, uint32_t* size);
 
-// The whole file, or std::nullopt. A 0-byte file is an empty buffer. size (may be null) gets
-// the file's length on success and 0 otherwise.
+// Receives each block of a file read as it arrives; false ends the read as a failure.
+using EfsBlockSink = std::function<bool(std::span<const uint8_t> block)>;
+
+// Reads the file block by block into sink, holding no more than one block. False when the read
+// fails, the sink refuses a block, or a stop was requested before the next block (the sink may
+// then have received part of the file). size as for EfsReadFile.
+bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSink& sink,
+                     uint32_t* size = nullptr, const EfsProgress& progress = {});
+
+// The whole file, or std::nullopt (also after a stop request). A 0-byte file is an empty
+// buffer. size (may be null) gets the file's length on success and 0 otherwise.
 std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::string& path,
                                                 uint32_t* size = nullptr,
                                                 const EfsProgress& progress = {});
 
 // Creates or overwrites a file in 256-byte blocks. data may be null only when length is 0. A
-// failed block ends the write; the handset may keep what it already stored.
+// failed block, or a stop request between blocks, ends the write; the handset may keep what it
+// already stored.
 bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
                   const EfsFileAttributes& attributes, const uint8_t* data, size_t length,
                   const EfsProgress& progress = {});

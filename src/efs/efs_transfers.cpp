@@ -66,14 +66,15 @@ EfsStep CEfsFileRead::Accept(EfsReplyBytes reply)
 
 EfsStep CEfsFileRead::AcceptBlock(const EfsReadBlock& block)
 {
-    if (block.data.size() > totalLength - data.size())
+    if (block.data.size() > totalLength - received)
         return EfsStep::stepFailed;
     data.insert(data.end(), block.data.begin(), block.data.end());
+    received += block.data.size();
     if (block.more) {
         sequence = NextEfsSequence(sequence);
         return EfsStep::stepContinue;
     }
-    return data.size() == totalLength ? EfsStep::stepDone : EfsStep::stepFailed;
+    return received == totalLength ? EfsStep::stepDone : EfsStep::stepFailed;
 }
 
 CEfsFileWrite::CEfsFileWrite(std::string path_, uint8_t mode_,

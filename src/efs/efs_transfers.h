@@ -8,6 +8,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "efs/efs_packets.h"
@@ -53,8 +54,9 @@ public:
 
     bool Started() const { return started; }
     uint32_t TotalLength() const { return totalLength; }
-    size_t BytesDone() const { return data.size(); }
-    std::vector<uint8_t> TakeData() { return std::move(data); }
+    uint64_t BytesDone() const { return received; }
+    // The bytes that arrived since the last take, so a caller may pass blocks on as they come.
+    std::vector<uint8_t> TakeData() { return std::exchange(data, {}); }
 
 private:
     EfsStep AcceptBlock(const EfsReadBlock& block);
@@ -63,6 +65,7 @@ private:
     bool started = false;
     uint8_t sequence = 0;
     uint32_t totalLength = 0;
+    uint64_t received = 0;
     std::vector<uint8_t> data;
 };
 

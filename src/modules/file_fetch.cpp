@@ -1,22 +1,18 @@
 #include "modules/file_fetch.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdint>
-#include <cstdio>
-#include <vector>
+#include <span>
 
 #include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "modules/transfer_progress.h"
-#include "platform/file_io.h"
+#include "platform/pc_file.h"
+#include "platform/stop_request.h"
 
 namespace {
 
-constexpr AppMessage msgFetchDeclined = 4;
+constexpr AppMessage msgFetchStopped = 4;
 constexpr AppMessage msgCannotReadDeviceFile = 36;
 constexpr AppMessage msgCannotCreatePcFile = 41;
 constexpr AppMessage msgCannotWritePcFile = 43;
@@ -29,45 +25,16 @@ std::string TrimSpaces(const std::string& text)
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// Mode for the new file: the replaced file's permissions, or what the umask allows.
-mode_t NewFileMode(const struct stat* existing)
-{
-    if (existing != nullptr)
-        return existing->st_mode & 07777;
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
-
-// Writes data to a temporary file in the destination's directory and renames it over the
-// destination, so an existing file is replaced whole or not at all.
-AppMessage StoreFile(const std::string& destination, const std::vector<uint8_t>& data,
-                     const struct stat* existing)
-{
-    const size_t slash = destination.find_last_of('/');
-    const std::string directory = slash == std::string::npos ? "." : destination.substr(0, slash + 1);
-    std::string temporary = directory + ".vantferrant-XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return msgCannotCreatePcFile;
-    const bool written = WriteAllBytes(fd, data.data(), data.size()) && ::fchmod(fd, NewFileMode(existing)) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(temporary.c_str(), destination.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return msgCannotWritePcFile;
-    }
-    return msgSuccess;
-}
-
 }  // namespace
 
 AppMessage FetchFile(CDiagPort* port, const std::string& deviceName, std::string& pcPath)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
+    // An empty or blank name names no device file: the read of it fails.
     const std::string name = TrimSpaces(deviceName);
     if (name.empty())
-        return msgNullArgument;
+        return msgCannotReadDeviceFile;
 
     if (pcPath.empty())
         pcPath = "./";
@@ -84,23 +51,40 @@ AppMessage FetchFile(CDiagPort* port, const std::string& deviceName, std::string
     const std::string fileName = slash == std::string::npos ? devicePath : devicePath.substr(slash + 1);
     pcPath += fileName;
 
+    // The temporary file is made first, so a folder that cannot take it costs no read; blocks
+    // go to it as they arrive and it replaces the destination only once complete.
+    auto replacement = CFileReplacement::Begin(pcPath);
+    if (!replacement)
+        return msgCannotCreatePcFile;
+    bool writeFailed = false;
+    const auto store = [&](std::span<const uint8_t> block) {
+        writeFailed = !replacement->Write(block);
+        return !writeFailed;
+    };
     uint32_t size = 0;
-    const auto contents = EfsReadFile(port, devicePath, &size, [&](uint64_t done, uint64_t total) {
-        ReportTransferProgress(fileName, done, total);
-    });
-    if (!contents || contents->empty())
+    const bool read = EfsReadFileInto(port, devicePath, store, &size,
+                                      [&](uint64_t done, uint64_t total) {
+                                          ReportTransferProgress(fileName, done, total);
+                                      });
+    if (writeFailed)
+        return msgCannotWritePcFile;
+    if (!read && StopRequested())
+        return msgFetchStopped;
+    if (!read || size == 0)
         return msgCannotReadDeviceFile;
 
-    struct stat existing {};
-    const bool exists = ::lstat(pcPath.c_str(), &existing) == 0;
-    if (exists) {
+    const PcEntryKind existing = PcEntryAt(pcPath);
+    if (existing != PcEntryKind::none) {
         const std::string question =
             "Warning - Would you like to replace the existing file " + pcPath +
             " on PC hard disk with this one";
         if (!AskYesNo(question + " (y/n)?[y] ", question + "?"))
-            return msgFetchDeclined;
-        if (S_ISDIR(existing.st_mode))
+            return msgFetchStopped;
+        if (existing == PcEntryKind::directory)
             return msgCannotCreatePcFile;
     }
-    return StoreFile(pcPath, *contents, exists && S_ISREG(existing.st_mode) ? &existing : nullptr);
+    // A stop asked for while the question waited keeps the old file too.
+    if (StopRequested())
+        return msgFetchStopped;
+    return replacement->Commit() ? msgSuccess : msgCannotWritePcFile;
 }

@@ -1,7 +1,9 @@
 #include "modules/module_list.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <optional>
 
 #include "report/reporter.h"
 #include "efs/efs_operations.h"
@@ -9,18 +11,21 @@
 #include "efs/efs_tree.h"
 #include "modules/module_name.h"
 #include "modules/pc_search.h"
+#include "platform/stop_request.h"
 
 namespace {
 
 constexpr AppMessage msgModuleDeleted = 2;
 constexpr AppMessage msgInvalidModuleName = 33;
 constexpr AppMessage msgNoModules = 35;
+constexpr AppMessage msgCannotReadEfs = 37;
 constexpr AppMessage msgCannotListModules = 38;
 constexpr AppMessage msgMifNotFound = 51;
 constexpr AppMessage msgModuleDirNotFound = 52;
 constexpr AppMessage msgUnknownModule = 53;
 constexpr AppMessage msgCannotRemoveMif = 55;
 constexpr AppMessage msgCannotRemoveModule = 58;
+constexpr AppMessage msgDeleteStopped = 92;
 
 void PrintModuleTableHeader(bool withSizes)
 {
@@ -44,11 +49,28 @@ std::string ShownPath(const std::string& path)
     return DeviceRootPath + "/" + StripDeviceRoot(path);
 }
 
-// Whether the directory can be listed, which an empty directory can and a missing one cannot.
-bool DeviceDirectoryExists(CDiagPort* port, const std::string& directory)
+// The root entries that belong to a module: its .mif files and its directories, found by the
+// device's own listing without regard to letter case and kept under the names it returned.
+struct ModuleEntries {
+    EfsNameList mifs;
+    EfsNameList directories;
+};
+
+std::optional<ModuleEntries> FindModuleEntries(CDiagPort* port, const std::string& name)
 {
-    EfsNameList names;
-    return EfsListDirs(port, directory, &names);
+    EfsNameList files;
+    EfsNameList directories;
+    if (!EfsListFiles(port, DeviceRootPath, &files) ||
+        !EfsListDirs(port, DeviceRootPath, &directories))
+        return std::nullopt;
+    ModuleEntries found;
+    for (const auto& file : files)
+        if (EqualIgnoringCase(StripDeviceRoot(file), name + ".mif"))
+            found.mifs.push_back(AbsoluteDevicePath(file));
+    for (const auto& directory : directories)
+        if (EqualIgnoringCase(StripDeviceRoot(directory), name))
+            found.directories.push_back(AbsoluteDevicePath(directory));
+    return found;
 }
 
 bool RemoveMif(CDiagPort* port, const std::string& mifPath)
@@ -80,6 +102,10 @@ AppMessage ListModules(CDiagPort* port)
         return msgCannotListModules;
 
     const bool withSizes = EfsStatsAvailable;
+    // The module directory may differ from its .mif in letter case; sizes follow the listing.
+    EfsNameList directories;
+    if (withSizes && !EfsListDirs(port, DeviceRootPath, &directories))
+        directories.clear();
     int listed = 0;
     for (const auto& name : names) {
         if (!ContainsMif(name))
@@ -89,8 +115,13 @@ AppMessage ListModules(CDiagPort* port)
         if (withSizes && EfsGetFileInfo(port, name, nullptr, nullptr, &mifSize))
             size = mifSize;
         const std::string directory = CutAtExtension(name, ".mif");
-        if (withSizes)
-            size += DeviceTreeSize(port, directory);
+        if (withSizes) {
+            const auto stored = std::find_if(
+                directories.begin(), directories.end(), [&](const std::string& listedDir) {
+                    return EqualIgnoringCase(StripDeviceRoot(listedDir), StripDeviceRoot(directory));
+                });
+            size += DeviceTreeSize(port, stored != directories.end() ? *stored : directory);
+        }
         const std::string shown = StripDeviceRoot(directory);
         if (listed++ == 0)
             PrintModuleTableHeader(withSizes);
@@ -115,31 +146,33 @@ AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)
     if (!ParseModuleName(name))
         return msgInvalidModuleName;
 
-    const std::string directory = ModuleDirectoryPath(name);
-    const std::string mifPath = ModuleMifPath(name);
+    const auto found = FindModuleEntries(port, name);
+    if (!found)
+        return msgCannotReadEfs;
+    if (found->mifs.empty() && found->directories.empty())
+        return msgUnknownModule;
+    if (StopRequested())
+        return msgDeleteStopped;
+
     AppMessage result = msgModuleDeleted;
-
-    if (EfsStatsAvailable) {
-        const uint32_t mifSize = DeviceFileSize(port, mifPath);
-        // An empty module directory (left by an interrupted load) still counts as there, so it
-        // can be deleted and the module loaded again.
-        const bool directoryThere =
-            DeviceTreeSize(port, directory) != 0 || DeviceDirectoryExists(port, directory);
-        if (mifSize != 0 && !RemoveMif(port, mifPath))
+    for (const auto& mif : found->mifs)
+        if (!RemoveMif(port, mif))
             result = msgCannotRemoveModule;
-        if (mifSize == 0 && !directoryThere)
-            return msgUnknownModule;
-        if (mifSize == 0)
-            ReportPathMessage(msgMifNotFound, ShownPath(mifPath));
-        if (!directoryThere) {
-            ReportPathMessage(msgModuleDirNotFound, ShownPath(directory));
-            return result;
-        }
-    } else if (!RemoveMif(port, mifPath)) {
-        result = msgCannotRemoveModule;
-    }
+    // A directory without its .mif (an interrupted load) is still removed.
+    if (found->mifs.empty())
+        ReportPathMessage(msgMifNotFound, ShownPath(ModuleMifPath(name)));
+    if (found->directories.empty())
+        ReportPathMessage(msgModuleDirNotFound, ShownPath(ModuleDirectoryPath(name)));
+    for (const auto& directory : found->directories)
+        if (!RemoveDeviceTree(port, directory))
+            result = msgCannotRemoveModule;
+    if (result != msgModuleDeleted)
+        return result;
 
-    if (!RemoveDeviceTree(port, directory))
-        result = msgCannotRemoveModule;
-    return result;
+    // Success is reported only when the device no longer lists anything of the module.
+    const auto left = FindModuleEntries(port, name);
+    if (left && left->mifs.empty() && left->directories.empty())
+        return result;
+    ReportAppMessage(msgCannotRemoveModule);
+    return msgCannotRemoveModule;
 }

@@ -1,13 +1,9 @@
 #include "modules/module_load.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -20,7 +16,8 @@
 #include "modules/module_name.h"
 #include "modules/pc_search.h"
 #include "modules/transfer_progress.h"
-#include "platform/file_io.h"
+#include "platform/pc_file.h"
+#include "platform/stop_request.h"
 
 namespace fs = std::filesystem;
 
@@ -48,17 +45,10 @@ constexpr AppMessage msgCannotCopyModule = 65;
 constexpr AppMessage msgPendingFailed = 66;
 constexpr AppMessage msgPendingLoaded = 67;
 constexpr AppMessage msgModuleLoaded = 1;
+constexpr AppMessage msgPendingStopped = 91;
 
 // Files of 4 GiB or more cannot be described by the handset's 32-bit sizes.
 constexpr uint64_t maxDeviceFileSize = 0xFFFFFFFFull;
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
 
 uint32_t FreeSpaceOrZero(CDiagPort* port)
 {
@@ -72,17 +62,13 @@ uint32_t FreeSpaceOrZero(CDiagPort* port)
 bool ReadPcFile(const std::string& path, std::vector<uint8_t>& data, bool checkSpace,
                 CDiagPort* port)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    struct stat info {};
-    if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        if (fd >= 0)
-            ::close(fd);
+    auto file = CPcFileReader::Open(path);
+    if (!file) {
         ReportAppMessage(msgCannotOpenPcFile);
         return false;
     }
-    const auto size = static_cast<uint64_t>(info.st_size);
+    const uint64_t size = file->Size();
     if (size > maxDeviceFileSize) {
-        ::close(fd);
         ReportAppMessage(msgNoRoomForFiles);
         return false;
     }
@@ -92,15 +78,12 @@ bool ReadPcFile(const std::string& path, std::vector<uint8_t>& data, bool checkS
                                    : EfsAllocatedSize(size) > free ? msgNoRoomForFiles
                                                                     : msgSuccess;
         if (refusal != msgSuccess) {
-            ::close(fd);
             ReportAppMessage(refusal);
             return false;
         }
     }
     data.resize(static_cast<size_t>(size));
-    const size_t done = ReadAllBytes(fd, data.data(), data.size());
-    ::close(fd);
-    if (done != data.size()) {
+    if (file->Read(data) != data.size()) {
         data.clear();
         ReportAppMessage(msgCannotReadPcFile);
         return false;
@@ -108,30 +91,57 @@ bool ReadPcFile(const std::string& path, std::vector<uint8_t>& data, bool checkS
     return true;
 }
 
-// Entries of a PC directory in name order: subdirectories (symbolic links to directories are
-// not followed) and regular files. Anything else, such as a pipe, is never opened.
+// Entries of a PC directory in name order. Symbolic links to directories are not followed and
+// are left out; anything that is neither a directory nor (through links) a regular file, such as
+// a pipe, is listed as "other" and never opened.
+enum class PcEntryType { file, directory, other };
+
 struct PcEntry {
     std::string name;
-    bool isDirectory;
+    PcEntryType type;
 };
 
-std::vector<PcEntry> ListPcDirectory(const std::string& dir)
+// Nothing when the directory cannot be listed, or cannot be listed to its end.
+std::optional<std::vector<PcEntry>> ListPcDirectory(const std::string& dir)
 {
     std::vector<PcEntry> entries;
     std::error_code error;
     fs::directory_iterator it(dir, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code statusError;
-        const auto status = it->symlink_status(statusError);
         const std::string name = it->path().filename().string();
-        if (fs::is_directory(status))
-            entries.push_back({name, true});
+        if (fs::is_directory(it->symlink_status(statusError)))
+            entries.push_back({name, PcEntryType::directory});
         else if (it->is_regular_file(statusError))
-            entries.push_back({name, false});
+            entries.push_back({name, PcEntryType::file});
+        else if (!it->is_directory(statusError))
+            entries.push_back({name, PcEntryType::other});
     }
+    if (error)
+        return std::nullopt;
     std::sort(entries.begin(), entries.end(),
               [](const PcEntry& a, const PcEntry& b) { return a.name < b.name; });
     return entries;
+}
+
+// Whether every folder of the tree can be listed and holds only folders and regular files, so
+// a copy cannot fail half way on the PC side. Reports 41 when not.
+bool PcTreeIsCopyable(const std::string& dir)
+{
+    const auto entries = ListPcDirectory(dir);
+    if (!entries) {
+        ReportAppMessage(msgCannotOpenPcFile);
+        return false;
+    }
+    for (const auto& entry : *entries) {
+        if (entry.type == PcEntryType::other) {
+            ReportAppMessage(msgCannotOpenPcFile);
+            return false;
+        }
+        if (entry.type == PcEntryType::directory && !PcTreeIsCopyable(JoinPcPath(dir, entry.name)))
+            return false;
+    }
+    return true;
 }
 
 // The module directory rules, checked before anything is copied.
@@ -139,12 +149,13 @@ AppMessage CheckModuleDirectory(const std::string& dir, const std::string& modul
                                 std::string& mifName)
 {
     const std::string wanted = moduleName + ".mif";
-    const auto mifs = FindPcFiles(dir, "*.mif");
-    const auto found = std::find_if(mifs.begin(), mifs.end(),
+    const auto mifFiles = FindPcFiles(dir, "*.mif");
+    const auto found = std::find_if(mifFiles.begin(), mifFiles.end(),
                                     [&](const std::string& n) { return EqualIgnoringCase(n, wanted); });
-    if (found == mifs.end())
+    if (found == mifFiles.end())
         return msgNoMif;
-    if (mifs.size() != 1)
+    // A folder named like a .mif counts too: the wildcard search finds it as well.
+    if (CountMifFiles(dir) != mifCountOne)
         return msgManyMif;
     mifName = *found;
 
@@ -205,7 +216,9 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     };
     if (!EfsWriteFile(port, deviceFile, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
                       data.size(), progress)) {
-        ReportPathMessage(msgCannotCopyFile, std::string("/").append(StripDeviceRoot(deviceFile)));
+        // A stopped copy is not a fault of the file: the caller reports the stop instead.
+        if (!StopRequested())
+            ReportPathMessage(msgCannotCopyFile, std::string("/").append(StripDeviceRoot(deviceFile)));
         return false;
     }
     if (EfsStatsAvailable && DeviceFileSize(port, deviceFile) != data.size()) {
@@ -215,15 +228,12 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     return true;
 }
 
-bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
-                           const std::string& skipFile, bool* createdDir)
+namespace {
+
+// CopyDirectoryToDevice once the whole PC tree is known to be copyable.
+bool CopyTree(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
+              const std::string& skipFile, bool* createdDir)
 {
-    if (createdDir != nullptr)
-        *createdDir = false;
-    if (port == nullptr) {
-        ReportAppMessage(msgInvalidPortHandle);
-        return false;
-    }
     if (EfsStatsAvailable) {
         const uint32_t free = FreeSpaceOrZero(port);
         if (free == 0) {
@@ -243,13 +253,22 @@ bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std:
     if (createdDir != nullptr)
         *createdDir = true;
 
-    for (const auto& entry : ListPcDirectory(pcDir)) {
+    // The tree was checked, but a folder may have changed since: it then fails the copy.
+    const auto entries = ListPcDirectory(pcDir);
+    if (!entries) {
+        ReportAppMessage(msgCannotOpenPcFile);
+        return false;
+    }
+    for (const auto& entry : *entries) {
+        if (StopRequested())
+            return false;
         const std::string pcPath = JoinPcPath(pcDir, entry.name);
         const std::string devicePath = JoinDevicePath(deviceDir, entry.name);
-        if (entry.isDirectory) {
-            if (!CopyDirectoryToDevice(port, pcPath, devicePath))
+        if (entry.type == PcEntryType::directory) {
+            if (!CopyTree(port, pcPath, devicePath, {}, nullptr))
                 return false;
         } else if (skipFile.empty() || !EqualIgnoringCase(pcPath, skipFile)) {
+            // An entry that turned into a pipe since the check is refused by the open.
             if (!CopyFileToDevice(port, pcPath, devicePath))
                 return false;
         }
@@ -257,11 +276,25 @@ bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std:
     return true;
 }
 
+}  // namespace
+
+bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
+                           const std::string& skipFile, bool* createdDir)
+{
+    if (createdDir != nullptr)
+        *createdDir = false;
+    if (port == nullptr) {
+        ReportAppMessage(msgInvalidPortHandle);
+        return false;
+    }
+    return PcTreeIsCopyable(pcDir) && CopyTree(port, pcDir, deviceDir, skipFile, createdDir);
+}
+
 AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string& moduleName)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
-    if (dir.empty() || moduleName.empty())
+    if (dir.empty())
         return msgNullArgument;
     std::string name = moduleName;
     if (!ParseModuleName(name))
@@ -270,12 +303,17 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
     std::string mifName;
     if (const AppMessage refusal = CheckModuleDirectory(dir, name, mifName); refusal != msgSuccess)
         return refusal;
+    // A pipe or an unreadable folder would fail the copy half way: refuse it before writing.
+    if (!PcTreeIsCopyable(dir))
+        return msgCannotCopyModule;
 
     const std::string mifDevicePath = DeviceRootPath + "/" + mifName;
     if (const AppMessage refusal = CheckNoMifOnDevice(port, mifDevicePath); refusal != msgSuccess)
         return refusal;
     if (EfsStatsAvailable && PcTreeAllocatedSize(dir) > FreeSpaceOrZero(port))
         return msgNoRoomForModule;
+    if (StopRequested())
+        return msgLoadStopped;
 
     const std::string mifPcPath = JoinPcPath(dir, mifName);
     if (!CopyFileToDevice(port, mifPcPath, mifDevicePath)) {
@@ -283,7 +321,7 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
         ReportEnabled = false;
         EfsRemoveFile(port, mifDevicePath);
         ReportEnabled = true;
-        return msgCannotCopyMif;
+        return StopRequested() ? msgLoadStopped : msgCannotCopyMif;
     }
 
     const std::string moduleDir = DeviceRootPath + "/" + name;
@@ -292,13 +330,13 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
         return msgModuleLoaded;
 
     // Roll back silently, removing only what this load wrote: a module directory that was
-    // already on the device stays.
+    // already on the device stays. A stopped load ends the same way.
     ReportEnabled = false;
     EfsRemoveFile(port, mifDevicePath);
     if (createdDir)
         RemoveDeviceTree(port, moduleDir);
     ReportEnabled = true;
-    return msgCannotCopyModule;
+    return StopRequested() ? msgLoadStopped : msgCannotCopyModule;
 }
 
 AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
@@ -307,6 +345,7 @@ AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
         return msgInvalidPortHandle;
     if (pcFile.empty())
         return msgNullArgument;
-    return CopyFileToDevice(port, pcFile, DeviceRootPath + "/pending") ? msgPendingLoaded
-                                                                       : msgPendingFailed;
+    if (CopyFileToDevice(port, pcFile, DeviceRootPath + "/pending"))
+        return msgPendingLoaded;
+    return StopRequested() ? msgPendingStopped : msgPendingFailed;
 }

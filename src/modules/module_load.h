@@ -10,20 +10,24 @@ class CDiagPort;
 
 // Puts dir's single N.mif at the device root and the rest of dir into the device directory
 // /N. Returns 1 on success or the code of the rule that failed; reports only the details that
-// the copy procedures report. A failed copy is rolled back, removing only what this load made.
+// the copy procedures report. A failed or stopped copy is rolled back, removing only what this
+// load made; a stopped one then returns 3. A pipe or unlistable folder in dir gives 65 before
+// anything is written.
 AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string& moduleName);
 
 // Copies the PC tree pcDir into deviceDir (created first), leaving out the PC file skipFile
 // when it is given. Checks the space first while EFS statistics are available. Reports its own
-// failures. createdDir (may be null) tells whether this call created deviceDir, so a caller
+// failures; a pipe, device or unlistable folder anywhere in the tree is refused (41) before
+// anything is written. A stop request ends the copy between files. createdDir (may be null) tells whether this call created deviceDir, so a caller
 // cleaning up after a failure never removes a directory that was there before.
 bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
                            const std::string& skipFile = {}, bool* createdDir = nullptr);
 
 // Copies one PC file to one device path, checking the space before and the size after while
-// EFS statistics are available. Reports its own failures.
+// EFS statistics are available. Only regular files are opened. Reports its own failures, but
+// not a stop request that ended the write.
 bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile);
 
-// Copies pcFile to the device file "/pending": 67 on success, 66 on failure, 11 with no link,
-// 9 with no file name.
+// Copies pcFile to the device file "/pending": 67 on success, 66 on failure, 91 when stopped,
+// 11 with no link, 9 with no file name.
 AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile);

@@ -20,14 +20,15 @@ std::string Lower(std::string text)
 
 }  // namespace
 
-std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern)
+std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern,
+                                     bool withFolders)
 {
     std::vector<std::string> names;
     std::error_code error;
     fs::directory_iterator it(dir, error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code typeError;
-        if (!it->is_regular_file(typeError))
+        if (!it->is_regular_file(typeError) && !(withFolders && it->is_directory(typeError)))
             continue;
         const std::string name = it->path().filename().string();
         if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
@@ -46,7 +47,7 @@ std::string JoinPcPath(const std::string& dir, const std::string& name)
 
 MifCount CountMifFiles(const std::string& dir, std::string* singleName)
 {
-    const auto names = FindPcFiles(dir, "*.mif");
+    const auto names = FindPcFiles(dir, "*.mif", true);
     if (names.empty())
         return mifCountNone;
     if (names.size() > 1)
@@ -60,6 +61,11 @@ std::string CutAtExtension(const std::string& name, const std::string& extension
 {
     const size_t at = Lower(name).find(Lower(extension));
     return at == std::string::npos ? name : name.substr(0, at);
+}
+
+bool EqualIgnoringCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && Lower(a) == Lower(b);
 }
 
 bool HasExtension(const std::string& name, const std::string& extension)

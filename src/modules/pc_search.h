@@ -5,22 +5,26 @@
 #include <string>
 #include <vector>
 
-// Names (not paths) of the regular files directly in dir that match pattern, sorted. A missing
-// or unreadable directory gives an empty list.
-std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern);
+// Names (not paths) of the regular files directly in dir that match pattern, sorted, and of the
+// folders too when withFolders is set. A missing or unreadable directory gives an empty list.
+std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern,
+                                     bool withFolders = false);
 
 // Joins a PC directory and a name with exactly one "/" between them.
 std::string JoinPcPath(const std::string& dir, const std::string& name);
 
 enum MifCount { mifCountNone, mifCountOne, mifCountMany };
 
-// Counts the .mif files in dir; with exactly one, its file name (extension included) goes to
+// Counts the .mif entries in dir, a folder named like one included; with exactly one, its file name (extension included) goes to
 // singleName when that is given.
 MifCount CountMifFiles(const std::string& dir, std::string* singleName = nullptr);
 
 // The part of name before the first occurrence of extension (".mod"), ignoring letter case;
 // the whole name when it does not contain the extension.
 std::string CutAtExtension(const std::string& name, const std::string& extension);
+
+// Whether a and b are the same name when letter case is ignored.
+bool EqualIgnoringCase(const std::string& a, const std::string& b);
 
 // Whether name ends with extension, ignoring letter case.
 bool HasExtension(const std::string& name, const std::string& extension);

@@ -3,13 +3,26 @@
 #include <atomic>
 
 namespace {
-// Lock-free, so a signal handler may set it.
+// Lock-free, so a signal handler may set and read them.
 std::atomic<bool> stopRequested{false};
+std::atomic<bool> stopSeen{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 }  // namespace
 
 void RequestStop() { stopRequested.store(true, std::memory_order_relaxed); }
 
-bool StopRequested() { return stopRequested.load(std::memory_order_relaxed); }
+bool StopRequested()
+{
+    const bool requested = stopRequested.load(std::memory_order_relaxed);
+    if (requested)
+        stopSeen.store(true, std::memory_order_relaxed);
+    return requested;
+}
 
-void ClearStopRequest() { stopRequested.store(false, std::memory_order_relaxed); }
+bool StopSeen() { return stopSeen.load(std::memory_order_relaxed); }
+
+void ClearStopRequest()
+{
+    stopRequested.store(false, std::memory_order_relaxed);
+    stopSeen.store(false, std::memory_order_relaxed);
+}

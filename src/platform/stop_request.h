@@ -7,8 +7,12 @@
 // Asks the operation in progress to stop at its next check.
 void RequestStop();
 
-// True once a stop was requested and not yet cleared.
+// True once a stop was requested and not yet cleared. A true answer marks the request seen.
 bool StopRequested();
+
+// True once an operation has seen the request and is ending: a watchdog then lets it finish
+// its rollback. Async-signal-safe.
+bool StopSeen();
 
 // Clears the request; called when an operation starts, so an old request never stops a new one.
 void ClearStopRequest();

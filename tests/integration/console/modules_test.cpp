@@ -1,4 +1,9 @@
 // The module options -v, -l, -p, -d and -g against the virtual handset, byte for byte.
+#include <unistd.h>
+
+#include <cctype>
+#include <sstream>
+
 #include "console_fixture.h"
 
 namespace {
@@ -79,6 +84,9 @@ TEST_F(ConsoleSession, LoadRefusesBadModuleFoldersBeforeCopying)
          "Error - More than one .sig file found in the specified PC directory"},
         {{{"chess.mif", "i"}, {"chess.mod", "m"}, {"chess2.sig", "s"}, {"c.bar", "b"}}, "chess",
          "Error - .mod file and .sig file in the specified PC directory have different names"},
+        {{{"chess.mif", "i"}}, "", "Error - Invalid module name specified"},
+        {{{"chess.mif", "i"}, {"x.mif/a", "a"}}, "chess",
+         "Error - More than one .mif file found in the specified PC directory"},
     };
     StartHandset();
     int index = 0;
@@ -176,10 +184,8 @@ TEST_F(ConsoleSession, DeleteRemovesTheModuleOrSaysWhatIsMissing)
               Connected() + Message("Delete VANT module from the device was successful"));
     EXPECT_TRUE(DeviceIsBare());
 
-    // Looking the missing module directory up fails on the device before the verdict.
     EXPECT_EQ(WithoutDots(Run({"-d", "chess"}).output),
-              Connected() + Message("Error - Could not read the device EFS") +
-                  Message("Error - Invalid module name specified. Please check the name"));
+              Connected() + Message("Error - Invalid module name specified. Please check the name"));
 
     PutDeviceFile("chess/chess.mod", "d");
     EXPECT_EQ(WithoutDots(Run({"-delete", "chess"}).output),
@@ -195,6 +201,78 @@ TEST_F(ConsoleSession, DeleteRemovesAnEmptyModuleDirectoryLeftBehind)
               Connected() + Message("Error - Could not find module's mif file:\n/chess.mif") +
                   Message("Delete VANT module from the device was successful"));
     EXPECT_TRUE(DeviceIsBare());
+
+    // A module is there when its .mif is listed, whatever its size.
+    PutDeviceFile("zero.mif", "");
+    PutDeviceFile("zero/zero.mod", "d");
+    EXPECT_NE(Run({"-v"}).output.find("                    zero\t       1\n"), std::string::npos);
+    EXPECT_EQ(WithoutDots(Run({"-d", "zero"}).output),
+              Connected() + Message("Delete VANT module from the device was successful"));
+    EXPECT_TRUE(DeviceIsBare());
+}
+
+// Whatever the letter case of the PC files and of the typed names, a load followed by a delete
+// of the name the listing shows, typed in another case, leaves the device as it began.
+TEST_F(ConsoleSession, LoadListDeleteIgnoresLetterCase)
+{
+    const std::vector<std::vector<std::string>> pcNames = {
+        {"chess.mif", "chess.mod", "chess.sig", "chess.bar"},
+        {"CHESS.MIF", "CHESS.MOD", "CHESS.SIG", "CHESS.BAR"},
+        {"Chess.Mif", "Chess.mod", "Chess.SIG", "chess.Bar"},
+    };
+    const std::vector<std::string> typed = {"chess", "CHESS", "Chess"};
+    const auto inCase = [](std::string name, size_t variant) {
+        for (size_t i = 0; i < name.size(); ++i)
+            name[i] = static_cast<char>(variant == 0 || (variant == 2 && i > 0) ? std::tolower(name[i])
+                                                                                : std::toupper(name[i]));
+        return name;
+    };
+    StartHandset();
+    // Each PC case is loaded under another typed case and deleted under the third.
+    for (size_t files = 0; files < pcNames.size(); ++files) {
+        const size_t load = (files + 1) % 3;
+        const std::string dir = "m" + std::to_string(files);
+        for (const auto& name : pcNames[files])
+            PutPcFile(dir + "/" + name, name);
+        const std::string what = dir + " loaded as " + typed[load];
+        EXPECT_EQ(WithoutDots(Run({"-l", (pc_ / dir).string(), typed[load]}).output),
+                  Connected() + Message("Load VANT Module on the device was successful"))
+            << what;
+        const std::string shown = pcNames[files][0].substr(0, 5);
+        EXPECT_NE(Run({"-v"}).output.find("                   " + shown + "\t"), std::string::npos)
+            << what;
+        EXPECT_EQ(WithoutDots(Run({"-d", inCase(shown, (load + 1) % 3)}).output),
+                  Connected() + Message("Delete VANT module from the device was successful"))
+            << what;
+        EXPECT_TRUE(DeviceIsBare()) << what;
+    }
+}
+
+// Run as a user who cannot read one of the module's subfolders: the load fails before writing.
+TEST_F(ConsoleSession, UnreadableSubfolderFailsTheLoadBeforeWriting)
+{
+    MakeModuleDir("chess", {{"chess.mif", "i"}, {"chess.mod", "m"}, {"chess.sig", "s"},
+                            {"chess.bar", "b"}, {"secret/a.txt", "a"}});
+    fs::permissions(pc_ / "chess/secret", fs::perms::none);
+    std::vector<std::string> command;
+    if (::geteuid() == 0) {
+        if (!fs::exists("/usr/bin/setpriv"))
+            GTEST_SKIP() << "running as root without setpriv: no way to be an unprivileged user";
+        command = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        for (const fs::path& dir : {work_, pc_, pc_ / "chess"})
+            fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read |
+                                     fs::perms::group_exec | fs::perms::others_read |
+                                     fs::perms::others_exec);
+        fs::permissions(Port(), fs::perms::all & ~(fs::perms::owner_exec | fs::perms::group_exec |
+                                                     fs::perms::others_exec));
+    }
+    command.insert(command.end(), {VANTFERRANT_EXE, Port(), "-l", (pc_ / "chess").string(), "chess"});
+    const auto result = RunProcess(command.front(), {command.begin() + 1, command.end()});
+    EXPECT_EQ(WithoutDots(result.output),
+              Connected() + Message("Error - Could not open file from PC") +
+                  Message("Error - Could not copy module to the device"));
+    EXPECT_TRUE(DeviceIsBare());
+    fs::permissions(pc_ / "chess/secret", fs::perms::owner_all);
 }
 
 TEST_F(ConsoleSession, FailedDeleteShowsOnlyItsDetails)
@@ -228,9 +306,39 @@ TEST_F(ConsoleSession, FetchAsksBeforeReplacingAndNeverLosesTheOldFile)
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
 
     PutDeviceFile("empty.txt", "");
-    EXPECT_EQ(WithoutDots(Run({"-g", "empty.txt", dir}).output),
-              Connected() + Message("Error - Could not read file from the device"));
+    for (const std::string name : {"empty.txt", ""})
+        EXPECT_EQ(WithoutDots(Run({"-g", name, dir}).output),
+                  Connected() + Message("Error - Could not read file from the device"));
     EXPECT_FALSE(fs::exists(dir + "/empty.txt"));
+}
+
+// The fetched file is synced before it is renamed into place and its folder after; a symbolic
+// link at the destination keeps pointing at the file, which now holds the new contents.
+TEST_F(ConsoleSession, FetchIsDurableAndWritesThroughALink)
+{
+    PutDeviceFile("big.bin", "new contents");
+    PutPcFile("real/target.bin", "old");
+    fs::create_directories(pc_ / "out");
+    fs::create_symlink("../real/target.bin", pc_ / "out/big.bin");
+    const std::string trace = (work_ / "trace").string();
+    std::vector<std::string> command = {"-f", "-e", "trace=fsync,rename", "-o", trace, VANTFERRANT_EXE};
+    command.insert(command.end(), {Port(), "-g", "/big.bin", (pc_ / "out").string()});
+    const auto result = RunProcess("/usr/bin/strace", command, "y\n");
+    if (!fs::exists(trace))
+        GTEST_SKIP() << "strace cannot trace here";
+    EXPECT_NE(result.output.find(Message("Operation was successful")), std::string::npos);
+    EXPECT_EQ(ReadFile(pc_ / "real/target.bin"), "new contents");
+    EXPECT_TRUE(fs::is_symlink(pc_ / "out/big.bin"));
+
+    std::string calls;
+    std::istringstream lines(ReadFile(trace));
+    for (std::string line; std::getline(lines, line);) {
+        if (line.find("fsync(") != std::string::npos && line.find("= 0") != std::string::npos)
+            calls += "s";
+        else if (line.find("rename(") != std::string::npos && line.find("target.bin\"") != std::string::npos)
+            calls += "r";
+    }
+    EXPECT_NE(calls.find("srs"), std::string::npos) << calls;
 }
 
 TEST_F(ConsoleSession, StatisticsShowFreeAndTotalKilobytes)

@@ -2,13 +2,20 @@
 // tested on their own): each procedure fails with its message or returns a correct, bounded
 // result, and nothing on the PC is damaged.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "fault_fixture.h"
 #include "modules/file_fetch.h"
 #include "modules/module_list.h"
 #include "modules/module_load.h"
+#include "platform/stop_request.h"
 
 using namespace faults_test;
 
@@ -76,4 +83,87 @@ TEST_F(FaultsOnHandset, ReadOverrunFailsTheFetchAndKeepsThePcFile)
               cannotReadDeviceFile);
     EXPECT_EQ(ReadPcFile(pc / "data.bin"), Pattern(30, 7));
     EXPECT_EQ(std::distance(fs::directory_iterator(pc), fs::directory_iterator()), 1);
+}
+
+// A stop request between blocks ends each procedure the way a failure does: what the load made
+// is rolled back, the old PC file stays, and the stop's own code comes back.
+TEST_F(FaultsOnHandset, StopEndsEachProcedureThroughItsFailurePath)
+{
+    PutDeviceFile("data.bin", Pattern(20000, 8));
+    PutPcFile(pc / "data.bin", Pattern(30, 9));
+    PutPcFile(pc / "golf/golf.mif", Pattern(20, 4));
+    PutPcFile(pc / "golf/golf.mod", Pattern(20000, 5));
+    PutPcFile(pc / "golf/golf.sig", Pattern(10, 5));
+    PutPcFile(pc / "golf/golf.bar", Pattern(10, 5));
+    ASSERT_NO_FATAL_FAILURE(StartAndConnect());
+    struct Case {
+        const char* name;
+        std::function<AppMessage()> run;
+        AppMessage stopped;
+    };
+    std::string pcPath = pc.string();
+    const Case cases[] = {
+        {"load", [&] { return LoadModule(port.get(), (pc / "golf").string(), "golf"); }, 3},
+        {"fetch", [&] { return FetchFile(port.get(), "/data.bin", pcPath); }, 4},
+        {"pending", [&] { return LoadPendingFile(port.get(), (pc / "golf/golf.mod").string()); }, 91},
+    };
+    for (const auto& c : cases) {
+        ClearStopRequest();
+        reported.clear();
+        pcPath = pc.string();
+        const auto started = Clock::now();
+        auto pending = Launch(c.run);
+        ASSERT_TRUE(host->WaitForRequests(host->RequestCount() + 12, seconds(20))) << c.name;
+        RequestStop();
+        EXPECT_EQ(Finish(pending, started, bound), c.stopped) << c.name;
+        EXPECT_TRUE(reported.empty()) << c.name << ": " << reported.front();
+    }
+    ClearStopRequest();
+    EXPECT_FALSE(fs::exists(device / "golf.mif"));
+    EXPECT_FALSE(fs::exists(device / "golf"));
+    EXPECT_EQ(ReadPcFile(pc / "data.bin"), Pattern(30, 9));
+    EXPECT_EQ(std::distance(fs::directory_iterator(pc), fs::directory_iterator()), 2);
+}
+
+// PC entries that are not regular files are refused at once, before anything is written, and a
+// fetch into a folder that cannot take its file fails before asking the handset for anything.
+TEST_F(FaultsOnHandset, SpecialPcFilesAndMissingFoldersFailBeforeTheHandsetIsAsked)
+{
+    PutDeviceFile("data.bin", Pattern(700, 6));
+    const fs::path fifo = pc / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path socketPath = pc / "socket";
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    PutPcFile(pc / "golf/golf.mif", Pattern(20, 4));
+    PutPcFile(pc / "golf/golf.mod", Pattern(20, 4));
+    PutPcFile(pc / "golf/golf.sig", Pattern(20, 4));
+    PutPcFile(pc / "golf/golf.bar", Pattern(20, 4));
+    fs::create_directories(pc / "golf/sub");
+    ASSERT_EQ(::mkfifo((pc / "golf/sub/pipe").c_str(), 0600), 0);
+    ASSERT_NO_FATAL_FAILURE(StartAndConnect());
+
+    constexpr auto atOnce = seconds(1);
+    for (const fs::path& special : {fifo, fs::path("/dev/null"), socketPath}) {
+        reported.clear();
+        EXPECT_EQ(RunWithin(atOnce, [&] { return LoadPendingFile(port.get(), special.string()); }), 66)
+            << special;
+        EXPECT_EQ(reported, std::vector<std::string>{"Error - Could not open file from PC"});
+    }
+    EXPECT_EQ(RunWithin(atOnce, [&] { return LoadModule(port.get(), (pc / "golf").string(), "golf"); }),
+              65);
+    EXPECT_FALSE(fs::exists(device / "pending"));
+    EXPECT_FALSE(fs::exists(device / "golf.mif"));
+
+    const auto isRead = [](const sim::SimRequestRecord& r) {
+        return r.payload.size() > 1 && r.payload[0] == 0x59 && r.payload[1] == 4;
+    };
+    std::string missing = (pc / "missing").string();
+    EXPECT_EQ(FetchFile(port.get(), "/data.bin", missing), 41);
+    const auto log = host->RequestLog();
+    EXPECT_EQ(std::count_if(log.begin(), log.end(), isRead), 0);
+    ::close(listener);
 }

@@ -1,0 +1,29 @@
+// The console's progress line: while a transfer runs and standard error is a terminal, one line
+// there shows the file, bytes done of total, percent and bytes per second, redrawn at most ten
+// times a second and erased at the end. Standard output is never touched.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+class CProgressLine {
+public:
+    // Shows progress only when standard error is a terminal.
+    CProgressLine();
+    // Erases the line if it was drawn.
+    ~CProgressLine();
+
+    CProgressLine(const CProgressLine&) = delete;
+    CProgressLine& operator=(const CProgressLine&) = delete;
+
+private:
+    using Clock = std::chrono::steady_clock;
+    void Update(const std::string& fileName, uint64_t done, uint64_t total);
+
+    bool active = false;
+    bool drawn = false;
+    std::string currentFile;
+    Clock::time_point fileStarted;
+    Clock::time_point lastDrawn;
+};

@@ -1,0 +1,60 @@
+// PC files as the module and file commands use them. Reading opens without blocking and accepts
+// only regular files, so a FIFO, socket or device is refused at once instead of hanging the
+// caller. Writing replaces a file atomically and durably: the new contents go to a temporary
+// file beside the destination and are renamed over it only once complete and synced.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+// A regular PC file open for reading.
+class CPcFileReader {
+public:
+    // Nothing when path cannot be opened or is not a regular file (following symbolic links).
+    static std::optional<CPcFileReader> Open(const std::string& path);
+
+    CPcFileReader(CPcFileReader&& other) noexcept;
+    CPcFileReader& operator=(CPcFileReader&&) = delete;
+    ~CPcFileReader();
+
+    uint64_t Size() const { return size; }
+    // Reads until bytes is full or the file ends; returns the number read.
+    size_t Read(std::span<uint8_t> bytes);
+
+private:
+    CPcFileReader(int fd, uint64_t size);
+    int fd;
+    uint64_t size;
+};
+
+enum class PcEntryKind { none, regularFile, directory, other };
+
+// What is at path, without following a symbolic link at its end (a link is "other").
+PcEntryKind PcEntryAt(const std::string& path);
+
+// The replacement of one PC file. Begin creates the temporary file, so a destination folder
+// that cannot take it fails before any contents are fetched. A symbolic link at the
+// destination is followed: its target is replaced, as a plain overwrite would do.
+class CFileReplacement {
+public:
+    static std::optional<CFileReplacement> Begin(const std::string& destination);
+
+    CFileReplacement(CFileReplacement&& other) noexcept;
+    CFileReplacement& operator=(CFileReplacement&&) = delete;
+    // Removes the temporary file unless Commit succeeded.
+    ~CFileReplacement();
+
+    bool Write(std::span<const uint8_t> bytes);
+    // Gives the file the replaced file's permissions (or the umask's), syncs it, renames it over
+    // the destination and syncs the folder. False leaves the destination as it was.
+    bool Commit();
+
+private:
+    CFileReplacement(int fd, std::string temporary, std::string target);
+    int fd;
+    std::string temporary;
+    std::string target;
+};
