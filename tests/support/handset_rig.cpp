@@ -186,10 +186,6 @@ void CHandsetRig::WithHandsetFiles(const std::function<void(sim::CSimFileSystem&
 
 void CHandsetRig::MakeDeviceDir(const std::string& devicePath)
 {
-    if (!host && store == DeviceStore::folder) {
-        fs::create_directories(device / fs::path(devicePath).relative_path());
-        return;
-    }
     WithHandsetFiles([&](sim::CSimFileSystem& files) {
         // Each ancestor in turn; one that exists already answers with an error, which is fine.
         for (size_t slash = devicePath.find('/', 1);; slash = devicePath.find('/', slash + 1)) {
@@ -204,10 +200,6 @@ void CHandsetRig::MakeDeviceDir(const std::string& devicePath)
 
 void CHandsetRig::PutDeviceFile(const std::string& devicePath, const Bytes& data)
 {
-    if (!host && store == DeviceStore::folder) {
-        WritePcFile(device / fs::path(devicePath).relative_path(), data);
-        return;
-    }
     const size_t parent = devicePath.rfind('/');
     if (parent != std::string::npos && parent > 0)
         MakeDeviceDir(devicePath.substr(0, parent));
@@ -220,9 +212,6 @@ void CHandsetRig::PutDeviceFile(const std::string& devicePath, const Bytes& data
 
 std::optional<Bytes> CHandsetRig::DeviceFile(const std::string& devicePath)
 {
-    const fs::path onDisk = device / fs::path(devicePath).relative_path();
-    if (!host && store == DeviceStore::folder)
-        return fs::is_regular_file(onDisk) ? std::optional(ReadPcFile(onDisk)) : std::nullopt;
     std::optional<Bytes> content;
     WithHandsetFiles([&](sim::CSimFileSystem& files) {
         Bytes data;
@@ -235,8 +224,6 @@ std::optional<Bytes> CHandsetRig::DeviceFile(const std::string& devicePath)
 
 bool CHandsetRig::DeviceEntryExists(const std::string& devicePath)
 {
-    if (!host && store == DeviceStore::folder)
-        return fs::exists(device / fs::path(devicePath).relative_path());
     bool exists = false;
     WithHandsetFiles([&](sim::CSimFileSystem& files) {
         sim::SimEntryInfo info;

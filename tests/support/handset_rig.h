@@ -107,8 +107,8 @@ public:
     // A new handset on the same store and a new link to it, every fault switch off.
     void Replug();
 
-    // The device's content, through the handset while it runs, else straight in the folder
-    // (a memory store starts the handset). Parent directories are made as needed.
+    // The device's content, through the handset (started when needed). Parent directories are
+    // made as needed.
     void PutDeviceFile(const std::string& devicePath, const Bytes& data);
     void MakeDeviceDir(const std::string& devicePath);
     std::optional<Bytes> DeviceFile(const std::string& devicePath);
