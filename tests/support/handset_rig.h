@@ -21,6 +21,7 @@
 #include "link/diag_port.h"
 #include "platform/serial_port.h"
 #include "sim/handset_host.h"
+#include "support/scratch.h"
 
 namespace rig {
 
@@ -28,31 +29,6 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 using Clock = std::chrono::steady_clock;
 using BehaviourChange = std::function<void(sim::SimBehaviour&)>;
-
-// A private directory made with mkdtemp, removed with its content when the object goes.
-class CScratch {
-public:
-    CScratch();
-    ~CScratch();
-    CScratch(const CScratch&) = delete;
-    CScratch& operator=(const CScratch&) = delete;
-    const fs::path& Path() const { return path; }
-
-private:
-    fs::path path;
-};
-
-// Points XDG_CONFIG_HOME at a fresh scratch folder while it lives.
-class CScratchConfigHome {
-public:
-    CScratchConfigHome();
-    ~CScratchConfigHome();
-    fs::path IniFile() const { return folder.Path() / "VANTFerrant.INI"; }
-
-private:
-    CScratch folder;
-    std::optional<std::string> old;
-};
 
 // Everything the reporter shows while it lives (window mode): message boxes into texts,
 // questions into questions, answered from answers and yes once they run out. Restores the

@@ -10,6 +10,7 @@
 #include "efs_requests.h"
 #include "sim/directory_file_system.h"
 #include "sim/efs_responder.h"
+#include "support/scratch.h"
 
 using namespace simtest;
 namespace fs = std::filesystem;
@@ -20,9 +21,6 @@ class DirectoryFileSystemTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = (fs::temp_directory_path() / "vant-simdir-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        base = pattern;
         root = base / "served";
         outside = base / "outside";
         fs::create_directories(root / "sub");
@@ -33,7 +31,6 @@ protected:
         ASSERT_NE(fileSystem, nullptr);
         efs = std::make_unique<sim::CEfsResponder>(*fileSystem);
     }
-    void TearDown() override { fs::remove_all(base); }
 
     static void WriteText(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
     static std::string ReadText(const fs::path& path)
@@ -48,7 +45,9 @@ protected:
     Bytes Ask(const Bytes& request) { return efs->Handle(request, behaviour); }
     uint8_t Status(const Bytes& request) { return Ask(request).at(2); }
 
-    fs::path base, root, outside;
+    rig::CScratch scratch;
+    const fs::path base = scratch.Path();
+    fs::path root, outside;
     std::unique_ptr<sim::CDirectoryFileSystem> fileSystem;
     std::unique_ptr<sim::CEfsResponder> efs;
     sim::SimBehaviour behaviour;
