@@ -148,8 +148,8 @@ installed_tree_check() {
   for file in bin/VANTFerrant bin/vant-handset; do
     [ -x "$tree/$file" ] || package_fail "$file is not an executable"
   done
-  for file in README.md LICENSE user-guide.md; do
-    cmp -s "$tree/share/doc/vantferrant/$file" "$file" || package_fail "doc $file differs"
+  for file in README.md LICENSE docs/user-guide.md; do
+    cmp -s "$tree/share/doc/vantferrant/${file#docs/}" "$file" || package_fail "doc $file differs"
   done
   for size in 16 22 24 32 48 64 128 256; do
     file=$tree/share/icons/hicolor/${size}x$size/apps/vantferrant.png
