@@ -221,7 +221,7 @@ cmd_coverage() {
   build "$dir" "" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage \
     -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
   ctest --test-dir "$dir" -j "$JOBS" --output-on-failure || failed=1
-  find "$dir/CMakeFiles" -name '*.gcda' -delete  # cmake's own compiler checks
+  find "$dir/CMakeFiles" \( -name '*.gcda' -o -name '*.gcno' \) -delete  # cmake's own compiler checks
   gcovr --root . --filter 'src/' --object-directory "$dir" "$dir" \
     --exclude-throw-branches --exclude-unreachable-branches \
     --print-summary --html-details "$dir/coverage.html" -j "$JOBS"
