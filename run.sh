@@ -5,12 +5,14 @@
 #   ./run.sh bench   build optimised benchmarks and print their ratios
 #   ./run.sh fuzz    build the libFuzzer targets with clang and run each for a bounded time
 #   ./run.sh package build a release tree in build/package and make the Debian package there
+#   ./run.sh screenshots write the user guide's pictures of the window into build/screenshots
+#   ./run.sh coverage build with gcc --coverage, run the test suite, print line and branch coverage
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin)
+          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin gcovr)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 ensure_packages() {
@@ -102,24 +104,128 @@ headless_check() {
   echo "headless check: no Qt loaded, usage printed"
 }
 
+# The window's pictures for the user guide, taken offscreen from the test build's tree.
+cmd_screenshots() {
+  ensure_packages
+  export QT_QPA_PLATFORM=offscreen
+  export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+  export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+  export VANT_SCREENSHOT_DIR=${VANT_SCREENSHOT_DIR:-$PWD/build/screenshots}
+  build build/asan vant_screenshots -DCMAKE_BUILD_TYPE=Debug -DVANT_SANITIZE=address
+  build/asan/tests/vant_screenshots
+  ls "$VANT_SCREENSHOT_DIR"
+}
+
 cmd_package() {
   ensure_packages
   build build/package "" -DCMAKE_BUILD_TYPE=Release -DVANT_TESTS=OFF
   rm -f build/package/*.deb
   (cd build/package && cpack)
-  local deb root usage
+  local deb root
   deb=$(ls build/package/*.deb)
-  # The unpacked package must run on its own and print the usage.
   root=$(mktemp -d)
-  dpkg -x "$deb" "$root"
-  usage=$("$root/usr/bin/VANTFerrant" COM1)
+  cmake --install build/package --prefix "$root/tree" >/dev/null
+  dpkg -x "$deb" "$root/deb"
+  PACKAGE_FAILED=0
+  installed_tree_check "$root/tree" build/package/src/app/VANTFerrant
+  package_fields_check "$deb" "$root/deb"
   rm -rf "$root"
-  if ! grep -q '^Usage:$' <<<"$usage"; then
-    echo "package check: the unpacked VANTFerrant does not print the usage" >&2
-    return 1
-  fi
+  ((PACKAGE_FAILED == 0)) || return 1
   dpkg-deb --field "$deb" Package Version Depends
   echo "Package: $deb"
+}
+
+package_fail() {
+  echo "package check: $*" >&2
+  PACKAGE_FAILED=1
+}
+
+# installed_tree_check PREFIX BUILT_PROGRAM: every file in its place, documents equal to the
+# repository's, icons of the size their folder names, a valid desktop entry, a manual page that
+# renders cleanly and documents every syntax the program prints, programs that run from there.
+installed_tree_check() {
+  local tree=$1 built=$2 file size name syntax manual
+  for file in bin/VANTFerrant bin/vant-handset; do
+    [ -x "$tree/$file" ] || package_fail "$file is not an executable"
+  done
+  for file in README.md LICENSE docs/user-guide.md; do
+    cmp -s "$tree/share/doc/vantferrant/${file#docs/}" "$file" || package_fail "doc $file differs"
+  done
+  for size in 16 22 24 32 48 64 128 256; do
+    file=$tree/share/icons/hicolor/${size}x$size/apps/vantferrant.png
+    # Width and height are the big-endian words at offsets 16 and 20 of a PNG (IHDR).
+    [ "$(od -An -tx1 -j16 -N8 "$file" 2>/dev/null | tr -d ' \n')" = "$(printf '%08x%08x' "$size" "$size")" ] ||
+      package_fail "$file is not a ${size}x$size PNG"
+  done
+  grep -q '<svg' "$tree/share/icons/hicolor/scalable/apps/vantferrant.svg" || package_fail "no SVG icon"
+  file=$tree/share/applications/vantferrant.desktop
+  [ -z "$(desktop-file-validate "$file" 2>&1)" ] || package_fail "desktop entry: $(desktop-file-validate "$file" 2>&1)"
+  grep -qx 'Exec=VANTFerrant' "$file" && grep -qx 'Icon=vantferrant' "$file" ||
+    package_fail "the desktop entry does not start VANTFerrant with its icon"
+
+  [ "$("$tree/bin/VANTFerrant" COM1 2>&1)" = "$("$built" COM1 2>&1)" ] ||
+    package_fail "the installed VANTFerrant prints another usage"
+  "$tree/bin/vant-handset" --help 2>&1 | grep -q 'Usage: vant-handset' || package_fail "vant-handset --help"
+
+  [ "$(head -c2 "$tree/share/man/man1/VANTFerrant.1.gz" | od -An -tx1 | tr -d ' \n')" = 1f8b ] ||
+    package_fail "the manual page is not gzip-compressed"
+  manual=$(MANWIDTH=80 MANPAGER=cat LC_ALL=C.UTF-8 MAN_KEEP_FORMATTING= \
+           man --warnings -l "$tree/share/man/man1/VANTFerrant.1.gz" 2>"$tree/man.err" | sed 's/^[ \t]*//; s/[ \t]*$//')
+  [ -s "$tree/man.err" ] && package_fail "manual page warnings: $(cat "$tree/man.err")"
+  awk 'length($0) > 80 { exit 1 }' <<<"$manual" || package_fail "manual page wider than 80 columns"
+  for name in NAME SYNOPSIS DESCRIPTION OPTIONS 'INTERACTIVE COMMANDS' 'PORT NAMES' FILES \
+              ENVIRONMENT 'EXIT STATUS' EXAMPLES; do
+    grep -qx "$name" <<<"$manual" || package_fail "manual page has no $name section"
+  done
+  # Every syntax of the usage and the interactive help, each a list tag in the manual: alone,
+  # before a comma (further spellings) or before the gap to its description.
+  { "$tree/bin/VANTFerrant" COM1; printf '?\nq\n' | "$tree/bin/VANTFerrant" SIM -i; } |
+    awk -F' : ' '/^   [^ ]/ && NF > 1 { print substr($1, 4) }' >"$tree/syntax"
+  printf '%s\n' cls 'q, quit, exit' COMn SIM SIM:dir '$XDG_CONFIG_HOME/VANTFerrant.INI' \
+    VANTFERRANT_DEBUG_LOG >>"$tree/syntax"
+  (($(wc -l <"$tree/syntax") >= 26)) || package_fail "usage and help list too few syntaxes"
+  while IFS= read -r syntax; do
+    awk -v s="$syntax" 'index($0, s) == 1 { r = substr($0, length(s) + 1)
+        if (r == "" || r ~ /^(,|  )/) found = 1 } END { exit !found }' <<<"$manual" ||
+      package_fail "the manual page does not document '$syntax'"
+  done <"$tree/syntax"
+}
+
+# package_fields_check DEB ROOT: name, version and library dependencies of the package, and the
+# unpacked program runs on its own.
+package_fields_check() {
+  local deb=$1 root=$2 depends file
+  [ "$(dpkg-deb --field "$deb" Package)" = vantferrant ] || package_fail "package name"
+  [ "$(dpkg-deb --field "$deb" Version)" = "$(sed -n 's/^project(VANTFerrant VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)" ] ||
+    package_fail "package version"
+  depends=$(dpkg-deb --field "$deb" Depends)
+  for file in libc6 libstdc++6 libqt6widgets6; do
+    grep -q "$file" <<<"$depends" || package_fail "Depends lacks $file: $depends"
+  done
+  for file in usr/bin/vant-handset usr/share/man/man1/VANTFerrant.1.gz usr/share/doc/vantferrant/LICENSE \
+              usr/share/applications/vantferrant.desktop usr/share/icons/hicolor/scalable/apps/vantferrant.svg; do
+    [ -f "$root/$file" ] || package_fail "the package lacks $file"
+  done
+  "$root/usr/bin/VANTFerrant" COM1 | grep -q '^Usage:$' ||
+    package_fail "the unpacked VANTFerrant does not print the usage"
+}
+
+# Line and branch coverage of src/ from the test suite (no sanitizers, so the figures are not
+# skewed by their instrumentation). Exception and compiler-made branches are left out: they are
+# not decisions the code makes.
+cmd_coverage() {
+  ensure_packages
+  export QT_QPA_PLATFORM=offscreen
+  local dir=build/coverage failed=0
+  find "$dir" -name '*.gcda' -delete 2>/dev/null || true
+  build "$dir" "" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=--coverage \
+    -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage
+  ctest --test-dir "$dir" -j "$JOBS" --output-on-failure || failed=1
+  find "$dir/CMakeFiles" \( -name '*.gcda' -o -name '*.gcno' \) -delete  # cmake's own compiler checks
+  gcovr --root . --filter 'src/' --object-directory "$dir" "$dir" \
+    --exclude-throw-branches --exclude-unreachable-branches \
+    --print-summary --html-details "$dir/coverage.html" -j "$JOBS"
+  return "$failed"
 }
 
 cmd_bench() {
@@ -157,5 +263,7 @@ case "${1:-}" in
   bench) cmd_bench ;;
   fuzz) cmd_fuzz ;;
   package) cmd_package ;;
-  *) echo "usage: ./run.sh demo | test | bench | fuzz | package" >&2; exit 2 ;;
+  screenshots) cmd_screenshots ;;
+  coverage) cmd_coverage ;;
+  *) echo "usage: ./run.sh demo | test | bench | fuzz | package | screenshots | coverage" >&2; exit 2 ;;
 esac

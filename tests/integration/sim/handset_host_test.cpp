@@ -1,170 +1,137 @@
-// The virtual handset on a real pseudo-terminal: replies, line rates, wire behaviours, stop.
+// The virtual handset on a real pseudo-terminal: which requests it answers at which line rate
+// in each of its modes, stop, and throttling.
 #include <gtest/gtest.h>
 
-#include <array>
-
-#include "link/frame_codec.h"
-#include "pty_client.h"
-#include "sim/demo_tree.h"
-#include "sim/handset_host.h"
+#include "sim/sim_protocol.h"
+#include "support/handset_rig.h"
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<uint8_t>;
-using simtest::CPtyClient;
+using rig::Bytes;
 
 namespace {
 
 constexpr auto replyWait = 3000ms;
 
-class HandsetHostTest : public ::testing::Test {
-protected:
-    void Start(sim::SimBehaviour behaviour = {})
-    {
-        std::string error;
-        host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(sim::MakeDemoFileSystem(), behaviour),
-                                        &error);
-        ASSERT_NE(host, nullptr) << error;
-        ASSERT_TRUE(client.Open(host->SlavePath()));
-    }
-
-    // Waits until the host has heard count requests in all, and returns the last one's record.
-    sim::SimRequestRecord Heard(size_t count)
-    {
-        EXPECT_TRUE(host->WaitForRequests(count, replyWait));
-        const auto log = host->RequestLog();
-        return log.empty() ? sim::SimRequestRecord{} : log.back();
-    }
-
-    std::unique_ptr<sim::CHandsetHost> host;
-    CPtyClient client;
+// One request sent at baud: a frame of payload, or text sent as it is. The answer is a frame
+// starting replyStart (of replySize bytes unless 0), or text holding replyText; neither means
+// the handset hears the request and leaves it unanswered.
+struct Step {
+    uint32_t baud = 38400;
+    Bytes payload = {};
+    std::string text = {};
+    Bytes replyStart = {};
+    size_t replySize = 0;
+    std::string replyText = {};
+    bool openingFlag = false;
 };
 
-TEST_F(HandsetHostTest, AFrameWrittenToTheSlaveGetsItsReplyAndIsLogged)
+struct HostCase {
+    const char* name;
+    rig::BehaviourChange behaviour;
+    std::vector<Step> steps;
+};
+
+const Bytes status{0x0C};
+const Bytes switchTo115200{0x5C, 0x01, 0x00, 0xC2, 0x01, 0x00};
+const Bytes streamHello = [] {
+    Bytes hello{0x01};
+    hello.insert(hello.end(), sim::streamHelloMagic, sim::streamHelloMagic + 32);
+    hello.insert(hello.end(), {0x02, 0x02, 0x01});
+    return hello;
+}();
+const std::string downloadAck = [] {
+    const Bytes frame = rig::Frame({0x02}, true);
+    return std::string(frame.begin(), frame.end());
+}();
+
+const HostCase hostCases[] = {
+    {"StatusAt38400", {}, {{38400, status, {}, status, 48}, {38400, {0x59, 0x0C}, {}, {0x59, 0x0C}, 11}}},
+    {"Only115200", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only115200; },
+     {{38400, status, {}, {}}, {38400, switchTo115200, {}, {}}, {115200, {0x00}, {}, {0x00}}}},
+    {"Only38400RefusesTheSwitch", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only38400; },
+     {{38400, switchTo115200, {}, {0x5C, 0x01, 0x00, 0x00}}, {115200, status, {}, {}}, {38400, status, {}, status}}},
+    {"RateSwitchLeaves38400",
+     {},
+     {{38400, switchTo115200, {}, {0x5C, 0x01, 0x01}},
+      {38400, status, {}, {}},
+      {115200, status, {}, status, 48}}},
+    {"DataPhoneAfterTheModemSwitch", [](sim::SimBehaviour& b) { b.dataPhone = true; },
+     {{19200, {}, "AT+FOO\r", {}, 0, "\r\nERROR\r\n"},
+      {19200, {}, "xx~AT$KTDMG\r", {}, 0, "\r\nOK\r\n"},
+      {38400, status, {}, status, 48}}},
+    {"DownloadModeAnswersOnlyItsProbe",
+     [](sim::SimBehaviour& b) { b.downloadMode = sim::SimDownloadMode::download; },
+     {{115200, {}, std::string("\x7E\x06\x4E\x95\x7E", 5), {}, 0, downloadAck},
+      {38400, {0x06}, {}, {}, 0, {}, true},
+      {115200, status, {}, {}}}},
+    {"StreamDownloadAnswersOnlyItsHello",
+     [](sim::SimBehaviour& b) { b.downloadMode = sim::SimDownloadMode::streamDownload; },
+     {{115200, {0x06}, {}, {}}, {115200, streamHello, {}, {0x02}}}},
+};
+
+class HandsetHost : public ::testing::TestWithParam<HostCase> {
+protected:
+    void Start(const rig::BehaviourChange& behaviour = {})
+    {
+        ASSERT_NO_FATAL_FAILURE(handset.Start(behaviour));
+        ASSERT_TRUE(client.Open(handset.Port()));
+    }
+
+    rig::CHandsetRig handset;
+    rig::CRawClient client;
+};
+
+TEST_P(HandsetHost, AnswersWhatItSpeaksAndLogsEveryRequest)
 {
-    Start();
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    const auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->size(), 48u);
-    EXPECT_EQ(reply->at(0), 0x0C);
-
-    const auto record = Heard(1);
-    EXPECT_EQ(record.payload, (Bytes{0x0C}));
-    EXPECT_EQ(record.baud, 38400u);
-    EXPECT_TRUE(record.framed);
-    EXPECT_EQ(record.fate, sim::SimReplyFate::answered);
-
-    // A reopened port is served as before.
-    ASSERT_TRUE(client.Open(host->SlavePath()));
-    ASSERT_TRUE(client.WriteFrame({0x59, 0x0C}));
-    const auto space = client.ReadFrame(replyWait);
-    ASSERT_TRUE(space.has_value());
-    EXPECT_EQ(space->size(), 11u);
+    ASSERT_NO_FATAL_FAILURE(Start(GetParam().behaviour));
+    size_t heard = 0;
+    for (const Step& step : GetParam().steps) {
+        SCOPED_TRACE(heard);
+        ASSERT_TRUE(client.SetSpeed(step.baud));
+        ASSERT_TRUE(step.payload.empty() ? client.WriteRaw(step.text) : client.WriteFrame(step.payload, step.openingFlag));
+        ASSERT_TRUE(handset.host->WaitForRequests(++heard, replyWait));
+        const sim::SimRequestRecord record = handset.host->RequestLog().back();
+        EXPECT_EQ(record.baud, step.baud);
+        EXPECT_EQ(record.framed, step.text.find("AT") == std::string::npos) << "only modem text is not a frame";
+        if (!step.replyText.empty()) {
+            const std::string answer = client.ReadUntil(step.replyText, replyWait);
+            EXPECT_NE(answer.find(step.replyText), std::string::npos) << answer;
+        } else if (!step.replyStart.empty()) {
+            const auto reply = client.ReadFrame(replyWait);
+            ASSERT_TRUE(reply.has_value());
+            EXPECT_EQ(Bytes(reply->begin(), reply->begin() + static_cast<long>(std::min(reply->size(), step.replyStart.size()))),
+                      step.replyStart);
+            if (step.replySize != 0) {
+                EXPECT_EQ(reply->size(), step.replySize);
+            }
+            EXPECT_EQ(record.fate, sim::SimReplyFate::answered);
+        } else {
+            EXPECT_EQ(record.fate, sim::SimReplyFate::unanswered);
+        }
+    }
 }
 
-TEST_F(HandsetHostTest, ARateItDoesNotSpeakIsHeardButNotAnswered)
+INSTANTIATE_TEST_SUITE_P(Modes, HandsetHost, ::testing::ValuesIn(hostCases),
+                         [](const ::testing::TestParamInfo<HostCase>& test) { return std::string(test.param.name); });
+
+TEST_F(HandsetHost, StopsPromptlyEvenInsideALongReplyDelay)
 {
-    sim::SimBehaviour behaviour;
-    behaviour.speeds = sim::SimSpeeds::only115200;
-    Start(behaviour);
-    EXPECT_EQ(host->LineRate(), 38400u);
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    const auto unheard = Heard(1);
-    EXPECT_EQ(unheard.baud, 38400u);
-    EXPECT_EQ(unheard.fate, sim::SimReplyFate::unanswered);
-
-    ASSERT_TRUE(client.SetSpeed(115200));
-    EXPECT_EQ(host->LineRate(), 115200u) << "the master shows the slave's rate";
-    ASSERT_TRUE(client.WriteFrame({0x00}));
-    const auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->at(0), 0x00) << "the first reply belongs to the second request";
-    EXPECT_EQ(Heard(2).baud, 115200u);
-}
-
-TEST_F(HandsetHostTest, RateSwitchMovesTheHandsetTo115200)
-{
-    Start();
-    ASSERT_TRUE(client.WriteFrame({0x5C, 0x01, 0x00, 0xC2, 0x01, 0x00}));
-    auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(Bytes(reply->begin(), reply->begin() + 3), (Bytes{0x5C, 0x01, 0x01}));
-
-    ASSERT_TRUE(client.WriteFrame({0x0C}));  // still at 38400: no longer understood
-    EXPECT_EQ(Heard(2).fate, sim::SimReplyFate::unanswered);
-    ASSERT_TRUE(client.SetSpeed(115200));
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->size(), 48u);
-}
-
-TEST_F(HandsetHostTest, StopsPromptlyEvenInsideALongReplyDelay)
-{
-    Start();
-    host->UpdateBehaviour([](sim::SimBehaviour& b) { b.replyDelay = 30000ms; });
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    Heard(1);
+    ASSERT_NO_FATAL_FAILURE(Start([](sim::SimBehaviour& b) { b.replyDelay = 30000ms; }));
+    ASSERT_TRUE(client.WriteFrame(status));
+    ASSERT_TRUE(handset.host->WaitForRequests(1, replyWait));
     const auto start = std::chrono::steady_clock::now();
-    host->Stop();
+    handset.host->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
-    host.reset();
 }
 
-TEST_F(HandsetHostTest, DataPhoneAnswersTheModemCommandThenDm)
+TEST_F(HandsetHost, ThrottledHandsetTakesRequestsInAtTheLineRate)
 {
-    sim::SimBehaviour behaviour;
-    behaviour.dataPhone = true;
-    Start(behaviour);
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    ASSERT_TRUE(client.SetSpeed(19200));
-    ASSERT_TRUE(client.WriteRaw("AT$KTDMG\r"));
-    const std::string answer = client.ReadUntil("OK\r\n", replyWait);
-    EXPECT_NE(answer.find("OK\r\n"), std::string::npos) << answer;
-    const auto modem = Heard(1);
-    EXPECT_FALSE(modem.framed);
-
-    ASSERT_TRUE(client.SetSpeed(38400));
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
-    const auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->size(), 48u);
-}
-
-TEST_F(HandsetHostTest, DownloadModePhoneAnswersTheProbeWithAnOpeningFlag)
-{
-    sim::SimBehaviour behaviour;
-    behaviour.downloadMode = sim::SimDownloadMode::download;
-    Start(behaviour);
-    ASSERT_TRUE(client.SetSpeed(115200));
-    ASSERT_TRUE(client.WriteRaw(std::string("\x7E\x06\x4E\x95\x7E", 5)));
-    const Bytes ack{0x02};
-    std::array<uint8_t, frameWorkAreaSize> frame{};
-    const size_t length = EncodeFrame(ack.data(), ack.size(), frame.data(), false);
-    const std::string expected(frame.begin(), frame.begin() + static_cast<long>(length));
-    EXPECT_EQ(expected[0], '\x7E');
-    EXPECT_EQ(client.ReadUntil(expected, replyWait), expected);
-
-    ASSERT_TRUE(client.SetSpeed(38400));
-    ASSERT_TRUE(client.WriteFrame({0x06}, true));
-    EXPECT_EQ(Heard(2).fate, sim::SimReplyFate::unanswered) << "the download protocol runs at 115200";
-}
-
-}  // namespace
-
-namespace {
-
-TEST_F(HandsetHostTest, ThrottledHandsetTakesRequestsInAtTheLineRate)
-{
-    sim::SimBehaviour behaviour;
-    behaviour.throttle = true;
-    Start(behaviour);
-    ASSERT_TRUE(client.SetSpeed(38400));
+    ASSERT_NO_FATAL_FAILURE(Start([](sim::SimBehaviour& b) { b.throttle = true; }));
     // 1,920 bytes of a broken frame, then a status request: a 38400-baud line carries them in
     // half a second, so the reply cannot come sooner.
     const auto sent = std::chrono::steady_clock::now();
     ASSERT_TRUE(client.WriteRaw(std::string(1919, 'x') + "\x7e"));
-    ASSERT_TRUE(client.WriteFrame({0x0C}));
+    ASSERT_TRUE(client.WriteFrame(status));
     const auto reply = client.ReadFrame(replyWait);
     ASSERT_TRUE(reply.has_value());
     EXPECT_EQ(reply->size(), 48u);

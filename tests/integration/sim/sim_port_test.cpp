@@ -6,27 +6,16 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "platform/virtual_ports.h"
-#include "pty_client.h"
-#include "sim/handset_host.h"
 #include "sim/sim_port.h"
+#include "support/handset_rig.h"
 
 using namespace std::chrono_literals;
-using Bytes = std::vector<uint8_t>;
-namespace fs = std::filesystem;
+using rig::Bytes;
 
 namespace {
 
 constexpr auto replyWait = 3000ms;
-
-fs::path MakeTempDir()
-{
-    std::string pattern = (fs::temp_directory_path() / "vant-simport-XXXXXX").string();
-    return ::mkdtemp(pattern.data()) != nullptr ? fs::path(pattern) : fs::path();
-}
 
 Bytes WriteSmallFile(const std::string& name, const std::string& text)
 {
@@ -42,46 +31,37 @@ Bytes WriteSmallFile(const std::string& name, const std::string& text)
 
 TEST(SimPort, NamesSelectTheDemoTreeOrADirectory)
 {
-    EXPECT_EQ(StartVirtualHandset("SIMPLE"), nullptr);
-    EXPECT_EQ(StartVirtualHandset("COM1"), nullptr);
-    EXPECT_EQ(StartVirtualHandset("SIM:"), nullptr);
-    EXPECT_EQ(StartVirtualHandset("SIM:/nonexistent/vant/dir"), nullptr);
+    for (const char* refused : {"SIMPLE", "COM1", "SIM:", "SIM:/nonexistent/vant/dir"})
+        EXPECT_EQ(StartVirtualHandset(refused), nullptr) << refused;
 
     auto demo = StartVirtualHandset("sim");
     ASSERT_NE(demo, nullptr);
-    simtest::CPtyClient client;
+    rig::CRawClient client;
     ASSERT_TRUE(client.Open(demo->SlavePath()));
     ASSERT_TRUE(client.WriteFrame({0x59, 0x0B, 0, 0, 0, 0, 0x01, 0x00}));
     const auto reply = client.ReadFrame(replyWait);
     ASSERT_TRUE(reply.has_value());
+    ASSERT_GT(reply->size(), 25u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(reply->data()) + 25), "/chess.mif");
 }
 
 TEST(SimPort, LeaseServesTheDirectoryAndEndsWithIt)
 {
-    const fs::path dir = MakeTempDir();
-    ASSERT_FALSE(dir.empty());
+    rig::CScratch dir;
     InstallVirtualHandsetPorts();
-    auto lease = AcquireVirtualPort("SIM:" + dir.string());
+    auto lease = AcquireVirtualPort("SIM:" + dir.Path().string());
     ASSERT_TRUE(lease.has_value());
     std::weak_ptr<void> alive = lease->keepAlive;
     {
-        simtest::CPtyClient client;
+        rig::CRawClient client;
         ASSERT_TRUE(client.Open(lease->devicePath));
         ASSERT_TRUE(client.WriteFrame(WriteSmallFile("/hello.txt", "hello")));
-        const auto reply = client.ReadFrame(replyWait);
-        ASSERT_TRUE(reply.has_value());
-        EXPECT_EQ(*reply, (Bytes{0x59, 0x05, 0x00}));
+        EXPECT_EQ(client.ReadFrame(replyWait), (Bytes{0x59, 0x05, 0x00}));
     }
-    std::ifstream in(dir / "hello.txt", std::ios::binary);
-    std::string content(16, '\0');
-    in.read(content.data(), static_cast<std::streamsize>(content.size()));
-    content.resize(static_cast<size_t>(in.gcount()));
-    EXPECT_EQ(content, "hello");
+    EXPECT_EQ(rig::ReadPcFile(dir.Path() / "hello.txt"), rig::ToBytes("hello"));
     lease.reset();
     EXPECT_TRUE(alive.expired()) << "the handset ends with its lease";
     EXPECT_FALSE(AcquireVirtualPort("/dev/ttyS0").has_value());
-    fs::remove_all(dir);
 }
 
 TEST(VantHandset, PrintsItsPortServesItAndEndsOnSigterm)
@@ -105,9 +85,8 @@ TEST(VantHandset, PrintsItsPortServesItAndEndsOnSigterm)
     ::close(out[0]);
     ASSERT_EQ(path.rfind("/dev/", 0), 0u) << path;
 
-    simtest::CPtyClient client;
-    ASSERT_TRUE(client.Open(path));
-    ASSERT_TRUE(client.SetSpeed(115200));
+    rig::CRawClient client;
+    ASSERT_TRUE(client.Open(path, 115200));
     ASSERT_TRUE(client.WriteFrame({0x0C}));
     const auto reply = client.ReadFrame(replyWait);
     ASSERT_TRUE(reply.has_value());
@@ -115,12 +94,8 @@ TEST(VantHandset, PrintsItsPortServesItAndEndsOnSigterm)
 
     ASSERT_EQ(::kill(child, SIGTERM), 0);
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + 5s;
     pid_t done = 0;
-    while ((done = ::waitpid(child, &status, WNOHANG)) == 0 && std::chrono::steady_clock::now() < deadline) {
-        pollfd none{-1, 0, 0};
-        ::poll(&none, 0, 10);  // brief pause between checks of the child
-    }
+    rig::WaitUntil(5s, [&] { return (done = ::waitpid(child, &status, WNOHANG)) != 0; });
     if (done == 0) {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);

@@ -8,25 +8,12 @@
 
 using efs_test::Bytes;
 
-TEST(EfsNameField, CountsTheTerminatorInTheLengthByte)
-{
-    EfsRequest field;
-    ASSERT_TRUE(PackDeviceName(field, ""));
-    EXPECT_EQ(field, (Bytes{0x01, 0x00}));
-
-    field.clear();
-    ASSERT_TRUE(PackDeviceName(field, "abc"));
-    EXPECT_EQ(field, (Bytes{0x04, 'a', 'b', 'c', 0x00}));
-
-    field.clear();
-    ASSERT_TRUE(PackDeviceName(field, "/brew/mod/x.mo"));  // 14 characters
-    EXPECT_EQ(field.front(), 15);
-    EXPECT_EQ(field.size(), 16u);
-}
-
-TEST(EfsNameField, RefusesNamesTheLengthByteCannotCarryOrTheHandsetWouldCut)
+TEST(EfsNameField, CountsTheTerminatorAndRefusesNamesTheLengthByteCannotCarryOrTheHandsetWouldCut)
 {
     EfsRequest field{0x59};
+    ASSERT_TRUE(PackDeviceName(field, "abc"));
+    EXPECT_EQ(field, (Bytes{0x59, 0x04, 'a', 'b', 'c', 0x00}));
+    field = {0x59};
     ASSERT_TRUE(PackDeviceName(field, std::string(254, 'n')));
     EXPECT_EQ(field[1], 255);
     EXPECT_EQ(field.size(), 1u + 1u + 254u + 1u);
@@ -35,7 +22,6 @@ TEST(EfsNameField, RefusesNamesTheLengthByteCannotCarryOrTheHandsetWouldCut)
     EXPECT_FALSE(PackDeviceName(field, std::string(255, 'n')));
     EXPECT_FALSE(PackDeviceName(field, std::string("keep\0me", 7)));
     EXPECT_EQ(field, (Bytes{0x59})) << "a refused name appends nothing";
-
     EXPECT_FALSE(BuildEfsNameRequest(efsRemoveFile, std::string(300, 'x')));
     EXPECT_FALSE(BuildEfsIterateRequest(efsIterateFiles, 0, std::string(255, 'x')));
     EXPECT_FALSE(BuildEfsReadFirstRequest(std::string(255, 'x')));

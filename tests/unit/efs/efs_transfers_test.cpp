@@ -20,32 +20,10 @@ uint32_t IterationSequence(const EfsRequest& request)
 
 }  // namespace
 
-TEST(EfsIteration, AsksEachIndexUntilStatus28)
+TEST(EfsIteration, FailsOnAMissingDirectoryOrAForeignReply)
 {
-    CEfsIteration iteration(efsIterateFiles, "/d");
-    const std::vector<Bytes> replies = {IterationEntry(11, "/d/a"), IterationEntry(11, "/d/b"),
-                                        StatusReply(11, 28)};
-    std::vector<EfsStep> steps;
-    for (uint32_t index = 0; index < replies.size(); ++index) {
-        const auto request = iteration.Request();
-        ASSERT_TRUE(request);
-        EXPECT_EQ(IterationSequence(*request), index);
-        EXPECT_EQ(EfsRequestLength(*request), request->size());
-        steps.push_back(iteration.Accept(replies[index]));
-    }
-    EXPECT_EQ(steps.back(), EfsStep::stepDone);
-    EXPECT_EQ(iteration.Names(), (std::vector<std::string>{"/d/a", "/d/b"}));
-}
-
-TEST(EfsIteration, EmptyDirectoryAndFailures)
-{
-    CEfsIteration empty(efsIterateDirs, "");
-    EXPECT_EQ(empty.Accept(StatusReply(10, 28)), EfsStep::stepDone);
-    EXPECT_TRUE(empty.Names().empty());
-
     CEfsIteration missing(efsIterateDirs, "/gone");
     EXPECT_EQ(missing.Accept(StatusReply(10, 6)), EfsStep::stepFailed);
-
     CEfsIteration foreign(efsIterateDirs, "");
     EXPECT_EQ(foreign.Accept(Bytes{0x13, 0x59, 0x00}), EfsStep::stepFailed);
     EXPECT_FALSE(foreign.TooManyEntries());
@@ -72,42 +50,32 @@ TEST(EfsIteration, FailsBeyondTheEntryBoundEvenWhenNothingIsStored)
     EXPECT_TRUE(iteration.TooManyEntries());
 }
 
-TEST(EfsFileRead, ZeroLengthFileIsOneEmptyBlock)
-{
-    CEfsFileRead read("/empty");
-    EXPECT_EQ(read.Accept(ReadFirstReply(false, 0, {})), EfsStep::stepDone);
-    EXPECT_TRUE(read.TakeData().empty());
-}
+// Replies to a read in turn, and the step the last one ends with: blocks must add up to the
+// announced total, and a block that makes no progress while announcing more fails.
+struct ReadCase {
+    const char* what;
+    std::vector<Bytes> replies;
+    EfsStep last;
+};
 
 TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
 {
-    CEfsFileRead tooMuch("/f");
-    ASSERT_EQ(tooMuch.Accept(ReadFirstReply(true, 300, Pattern(256, 0))), EfsStep::stepContinue);
-    EXPECT_EQ(tooMuch.Accept(ReadNextReply(false, Pattern(45, 0))), EfsStep::stepFailed);
-
-    CEfsFileRead firstTooMuch("/f");
-    EXPECT_EQ(firstTooMuch.Accept(ReadFirstReply(false, 10, Pattern(11, 0))),
-              EfsStep::stepFailed);
-
-    CEfsFileRead tooLittle("/f");
-    ASSERT_EQ(tooLittle.Accept(ReadFirstReply(true, 300, Pattern(256, 0))),
-              EfsStep::stepContinue);
-    EXPECT_EQ(tooLittle.Accept(ReadNextReply(false, Pattern(43, 0))), EfsStep::stepFailed);
-
-    CEfsFileRead exact("/f");
-    ASSERT_EQ(exact.Accept(ReadFirstReply(true, 300, Pattern(256, 0))), EfsStep::stepContinue);
-    EXPECT_EQ(exact.Accept(ReadNextReply(false, Pattern(44, 0))), EfsStep::stepDone);
-
-    CEfsFileRead refused("/f");
-    EXPECT_EQ(refused.Accept(StatusReply(4, 6)), EfsStep::stepFailed);
-}
-
-TEST(EfsFileRead, MoreFlagThatNeverClearsFails)
-{
-    CEfsFileRead read("/f");
-    ASSERT_EQ(read.Accept(ReadFirstReply(true, 4, Bytes{1, 2, 3, 4})), EfsStep::stepContinue);
-    EXPECT_EQ(read.Accept(ReadNextReply(true, {})), EfsStep::stepFailed)
-        << "an empty block that still announces more makes no progress";
+    const Bytes first = ReadFirstReply(true, 300, Pattern(256, 0));
+    const ReadCase cases[] = {
+        {"exact", {first, ReadNextReply(false, Pattern(44, 0))}, EfsStep::stepDone},
+        {"empty file", {ReadFirstReply(false, 0, {})}, EfsStep::stepDone},
+        {"too much", {first, ReadNextReply(false, Pattern(45, 0))}, EfsStep::stepFailed},
+        {"too much at once", {ReadFirstReply(false, 10, Pattern(11, 0))}, EfsStep::stepFailed},
+        {"too little", {first, ReadNextReply(false, Pattern(43, 0))}, EfsStep::stepFailed},
+        {"no progress", {ReadFirstReply(true, 4, Bytes{1, 2, 3, 4}), ReadNextReply(true, {})}, EfsStep::stepFailed},
+        {"refused", {StatusReply(4, 6)}, EfsStep::stepFailed},
+    };
+    for (const ReadCase& c : cases) {
+        CEfsFileRead read("/f");
+        for (size_t i = 0; i + 1 < c.replies.size(); ++i)
+            ASSERT_EQ(read.Accept(c.replies[i]), EfsStep::stepContinue) << c.what;
+        EXPECT_EQ(read.Accept(c.replies.back()), c.last) << c.what;
+    }
 }
 
 TEST(EfsFileRead, HugeAnnouncedTotalIsNotAllocatedUpFront)

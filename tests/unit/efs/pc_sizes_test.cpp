@@ -1,14 +1,12 @@
 // Space accounting: the allocation rule and the PC-side sizes over a real temporary tree.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "efs/pc_sizes.h"
+#include "support/scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -16,24 +14,13 @@ namespace {
 
 class PcTree : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = (fs::temp_directory_path() / "efs-pc-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root = pattern;
-    }
-    void TearDown() override
-    {
-        std::error_code error;
-        fs::remove_all(root, error);
-    }
     void WriteFile(const fs::path& relative, size_t size)
     {
         fs::create_directories((root / relative).parent_path());
-        std::ofstream out(root / relative, std::ios::binary);
-        out << std::string(size, 'x');
+        std::ofstream(root / relative, std::ios::binary) << std::string(size, 'x');
     }
-    fs::path root;
+    rig::CScratch scratch;
+    const fs::path root = scratch.Path();
 };
 
 }  // namespace

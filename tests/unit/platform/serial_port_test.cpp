@@ -91,27 +91,6 @@ TEST(SerialPort, CancelEndsAPendingReadAtOnce)
     EXPECT_LT(Clock::now() - start, 1s);
 }
 
-TEST(SerialPort, WritesArriveWhole)
-{
-    CPtyPair pty;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
-    CSyncEvent cancel(EventReset::manual);
-    Bytes frame(300);
-    for (size_t i = 0; i < frame.size(); ++i)
-        frame[i] = static_cast<uint8_t>(i);
-    ASSERT_EQ(port.Write(frame.data(), frame.size(), 1000, cancel), frame.size());
-    Bytes seen;
-    ASSERT_TRUE(WaitUntil([&] {
-        uint8_t chunk[512];
-        const ssize_t n = read(pty.MasterFd(), chunk, sizeof chunk);
-        if (n > 0)
-            seen.insert(seen.end(), chunk, chunk + n);
-        return seen.size() >= frame.size();
-    }, 2s));
-    EXPECT_EQ(seen, frame);
-}
-
 TEST(SerialPort, HangUpIsReportedAtOnceAndWritesFail)
 {
     CPtyPair pty;

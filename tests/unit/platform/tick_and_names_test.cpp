@@ -18,18 +18,13 @@ TEST(Tick, ComparisonsSurviveTheWrap)
 
 TEST(PortNames, AbsoluteComAndBareNames)
 {
-    EXPECT_EQ(ResolvePortName("/dev/pts/7"), "/dev/pts/7");
-    EXPECT_EQ(ResolvePortName("COM1"), "/dev/ttyS0");
-    EXPECT_EQ(ResolvePortName("com12"), "/dev/ttyS11");
-    EXPECT_EQ(ResolvePortName("ttyUSB0"), "/dev/ttyUSB0");
-    EXPECT_EQ(ResolvePortName("COMX"), "/dev/COMX");
-    EXPECT_EQ(ResolvePortName("COM"), "/dev/COM");
-}
-
-TEST(PortNames, EmptyAndZeroNamesResolveToNothing)
-{
-    EXPECT_EQ(ResolvePortName(""), "");
-    EXPECT_EQ(ResolvePortName("COM0"), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"/dev/pts/7", "/dev/pts/7"}, {"COM1", "/dev/ttyS0"}, {"com12", "/dev/ttyS11"},
+        {"ttyUSB0", "/dev/ttyUSB0"},  {"COMX", "/dev/COMX"},  {"COM", "/dev/COM"},
+        {"", ""},                     {"COM0", ""},
+    };
+    for (const auto& [name, path] : cases)
+        EXPECT_EQ(ResolvePortName(name), path) << name;
 }
 
 }  // namespace

@@ -4,4 +4,4 @@ vant_add_test(unit_sim
           ${CMAKE_CURRENT_LIST_DIR}/handset_model_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/request_cutter_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/directory_file_system_test.cpp
-  LIBS vant_sim LABELS "unit")
+  LIBS vant_sim vant_efs_core LABELS "unit")

@@ -35,14 +35,24 @@ std::string CaptureReport(AppMessage code)
     return ::testing::internal::GetCapturedStdout();
 }
 
-TEST_F(ReporterTest, ConsolePrintsTwoBlankLinesTextAndLineBreak)
+TEST_F(ReporterTest, ConsolePrintsTwoBlankLinesTextAndLineBreakMessageBoxesTheTextAlone)
 {
-    EXPECT_EQ(CaptureReport(22),
-              "\n\nError - Could not detect any device on the specified port\n");
+    EXPECT_EQ(CaptureReport(22), "\n\nError - Could not detect any device on the specified port\n");
     ::testing::internal::CaptureStdout();
     ReportPathMessage(56, "/games");
     EXPECT_EQ(::testing::internal::GetCapturedStdout(),
               "\n\nError - Could not remove directory from the device:\n/games\n");
+
+    std::vector<std::string> shown;
+    SetMessageBoxHandler([&](const std::string& text) { shown.push_back(text); });
+    OutputMode = outputModeMessageBox;
+    EXPECT_EQ(CaptureReport(70), "");
+    ReportPathMessage(54, "/chess/chess.mod");
+    EXPECT_EQ(shown, (std::vector<std::string>{"Device is now offline",
+                                               "Error - Could not remove file from the device:\n/chess/chess.mod"}));
+    OutputMode = 2;  // silent
+    EXPECT_EQ(CaptureReport(70), "");
+    EXPECT_EQ(shown.size(), 2u);
 }
 
 TEST_F(ReporterTest, NothingOutsideTheTableOrWhileDisabled)
@@ -56,22 +66,6 @@ TEST_F(ReporterTest, NothingOutsideTheTableOrWhileDisabled)
     SetMessageBoxHandler([&](const std::string&) { ++boxes; });
     ReportAppMessage(0);
     EXPECT_EQ(boxes, 0);
-}
-
-TEST_F(ReporterTest, MessageBoxModeUsesTheInstalledHandlerAndSilentModeNothing)
-{
-    std::vector<std::string> shown;
-    SetMessageBoxHandler([&](const std::string& text) { shown.push_back(text); });
-    OutputMode = outputModeMessageBox;
-    EXPECT_EQ(CaptureReport(70), "");
-    ReportPathMessage(54, "/chess/chess.mod");
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], "Device is now offline");
-    EXPECT_EQ(shown[1], "Error - Could not remove file from the device:\n/chess/chess.mod");
-
-    OutputMode = 2;
-    EXPECT_EQ(CaptureReport(70), "");
-    EXPECT_EQ(shown.size(), 2u);
 }
 
 // Feeds text to standard input (descriptor 0) for the duration of one question.

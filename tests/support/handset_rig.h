@@ -1,0 +1,155 @@
+// The one test rig for everything that talks to a handset: a scratch folder, a capture of what
+// the reporter shows, a virtual handset on a pty (memory tree or a PC folder, with its fault
+// switches), an optional noisy relay in front of it, the link on it, and a raw client for tests
+// that speak frames to the handset themselves.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <future>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "integration/faults/noisy_relay.h"
+#include "link/diag_port.h"
+#include "platform/serial_port.h"
+#include "sim/handset_host.h"
+#include "support/scratch.h"
+
+namespace rig {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<uint8_t>;
+using Clock = std::chrono::steady_clock;
+using BehaviourChange = std::function<void(sim::SimBehaviour&)>;
+
+// Everything the reporter shows while it lives (window mode): message boxes into texts,
+// questions into questions, answered from answers and yes once they run out. Restores the
+// console defaults at the end.
+class CReportCapture {
+public:
+    CReportCapture();
+    ~CReportCapture();
+    CReportCapture(const CReportCapture&) = delete;
+    CReportCapture& operator=(const CReportCapture&) = delete;
+
+    std::vector<std::string> texts;
+    std::vector<std::string> questions;
+    std::deque<bool> answers;
+};
+
+// The link's polling profile sped up so detection is quick; every other time-out is the
+// product's own.
+LinkTiming FastTiming();
+
+// Bytes that differ from block to block, so a block stored twice or out of place shows.
+Bytes Pattern(size_t size, uint8_t salt = 0);
+Bytes ToBytes(const std::string& text);
+Bytes ReadPcFile(const fs::path& file);
+void WritePcFile(const fs::path& file, const Bytes& data);  // parent folders made as needed
+
+// Checks condition every few milliseconds; false when limit passes first.
+bool WaitUntil(Clock::duration limit, const std::function<bool()>& condition);
+
+enum class DeviceStore {
+    memory,  // an in-memory tree, gone with the handset
+    folder   // the folder Device(), so files outlive an unplugged handset
+};
+
+class CHandsetRig {
+public:
+    explicit CHandsetRig(DeviceStore store = DeviceStore::memory);
+    ~CHandsetRig();
+    CHandsetRig(const CHandsetRig&) = delete;
+    CHandsetRig& operator=(const CHandsetRig&) = delete;
+
+    // Starts the handset with change applied before its first request; with corruptShare > 0
+    // the link talks to it through a noisy relay that damages that share of reply bytes.
+    void Start(const BehaviourChange& change = {}, double corruptShare = 0);
+    // The terminal a client opens (relay or handset); starts the handset on first use.
+    const std::string& Port();
+    // Opens a link on Port() and waits until it has found the handset Ready.
+    void Connect(const LinkTiming& timing = FastTiming());
+    void Change(const BehaviourChange& change) { host->UpdateBehaviour(change); }
+    // Pulls the cable: relay and handset go, the link keeps its end.
+    void Unplug();
+    // A new handset on the same store and a new link to it, every fault switch off.
+    void Replug();
+
+    // The device's content, through the handset (started when needed). Parent directories are
+    // made as needed.
+    void PutDeviceFile(const std::string& devicePath, const Bytes& data);
+    void MakeDeviceDir(const std::string& devicePath);
+    std::optional<Bytes> DeviceFile(const std::string& devicePath);
+    bool DeviceEntryExists(const std::string& devicePath);
+    // A PC file below Pc(); returns its full path.
+    fs::path PutPcFile(const std::string& relative, const Bytes& data);
+
+    // EFS requests (payloads starting 0x59) the handset has heard from log index from on.
+    std::vector<Bytes> EfsRequestsSince(size_t from = 0);
+    size_t LogSize() { return host->RequestLog().size(); }
+
+    const fs::path& Scratch() const { return scratch.Path(); }
+    const fs::path& Device() const { return device; }
+    const fs::path& Pc() const { return pc; }
+
+    uint64_t capacity = 4u * 1024 * 1024;  // applies from the next Start
+    std::unique_ptr<sim::CHandsetHost> host;
+    std::unique_ptr<CNoisyRelay> relay;
+    std::unique_ptr<CDiagPort> link;
+
+private:
+    void WithHandsetFiles(const std::function<void(sim::CSimFileSystem&)>& action);
+
+    const DeviceStore store;
+    CScratch scratch;
+    fs::path device;
+    fs::path pc;
+};
+
+// Runs operation on its own thread; a result later than limit fails the test and calls
+// onOverrun (unplug the handset there, so the operation ends).
+template <typename Operation>
+auto RunWithin(Clock::duration limit, Operation operation, const std::function<void()>& onOverrun)
+{
+    auto pending = std::async(std::launch::async, std::move(operation));
+    if (pending.wait_for(limit) != std::future_status::ready) {
+        ADD_FAILURE() << "operation still running after "
+                      << std::chrono::duration_cast<std::chrono::milliseconds>(limit).count() << " ms";
+        onOverrun();
+    }
+    return pending.get();
+}
+
+// The test's own end of a handset's terminal, through the product's serial port: frames and
+// modem text at a chosen rate.
+class CRawClient {
+public:
+    bool Open(const std::string& path, uint32_t baud = 38400) { return port.Open(path, baud); }
+    bool SetSpeed(uint32_t baud) { return port.SetBaud(baud); }
+    bool WriteFrame(const Bytes& payload, bool openingFlag = false);
+    bool WriteRaw(const std::string& text);
+    // The next payload that decodes, skipping junk and damaged frames; nothing at the timeout.
+    std::optional<Bytes> ReadFrame(std::chrono::milliseconds timeout);
+    // Everything received until text has arrived or timeout passed.
+    std::string ReadUntil(const std::string& text, std::chrono::milliseconds timeout);
+
+private:
+    bool ReadSome(Clock::time_point deadline);
+
+    CSerialPort port;
+    CSyncEvent never{EventReset::manual};
+    Bytes pending;
+};
+
+// The frame of payload as it goes on the wire (closing flag; opening flag on request).
+Bytes Frame(const Bytes& payload, bool openingFlag = false);
+
+}  // namespace rig
