@@ -52,29 +52,33 @@ struct Outcome {
     int strayMiscount = 0;  // stray replies counted minus replies sent and not taken
 };
 
-// One handset with its own device and PC folders, driven by one interactive session that loads
-// a 20-file module, views, fetches a file and deletes the module.
+// One handset with its own device and PC folders (a module folder "chess" of 20 files and an
+// empty "out"), driven by one interactive session.
 class ConsoleRig : public ConsoleSession {
 public:
-    explicit ConsoleRig(Delay delay) : delay_(delay) { SetUp(); }
-    ~ConsoleRig() override { TearDown(); }
-    void TestBody() override {}
-
-    Outcome Run()
+    ConsoleRig(Delay delay, const std::map<std::string, std::string>& deviceFiles) : delay_(delay)
     {
-        for (int i = 0; i < 12; ++i)
-            PutDeviceFile("entries/e" + std::to_string(i), std::string(static_cast<size_t>(i), 'x'));
+        SetUp();
+        for (const auto& [path, contents] : deviceFiles)
+            PutDeviceFile(path, contents);
         std::vector<std::pair<std::string, std::string>> files{
             {"chess.mif", std::string(40, 'm')}, {"chess.mod", "mod"}, {"chess.sig", "sig"}, {"chess.bar", "bar"}};
         for (int i = 0; i < 16; ++i)
             files.emplace_back("part" + std::to_string(i) + ".dat", std::string(static_cast<size_t>(100 + i), 'd'));
         MakeModuleDir("chess", files);
         fs::create_directories(pc_ / "out");
+    }
+    ~ConsoleRig() override { TearDown(); }
+    void TestBody() override {}
+
+    // Runs the commands, "{pc}" in them standing for the PC folder.
+    Outcome Run(std::string commands)
+    {
+        for (size_t at = commands.find("{pc}"); at != std::string::npos; at = commands.find("{pc}", at))
+            commands.replace(at, 4, pc_.string());
         StartHandset([this](sim::SimBehaviour& b) { Slow(b, delay_); });
         const std::string log = (work_ / "debug.log").string();
-        const std::string script = "l " + (pc_ / "chess").string() + " chess\nv\ng /entries/e11 " +
-                                   (pc_ / "out").string() + "\nd chess\nq\n";
-        const auto result = RunProcess(VANTFERRANT_EXE, {Port(), "-i"}, script, {"VANTFERRANT_DEBUG_LOG=" + log});
+        const auto result = RunProcess(VANTFERRANT_EXE, {Port(), "-i"}, commands, {"VANTFERRANT_DEBUG_LOG=" + log});
         Outcome outcome;
         outcome.output = WithoutDots(result.output);
         outcome.output.replace(outcome.output.find(Port()), Port().size(), "PORT");  // each handset has its own
@@ -122,40 +126,63 @@ Listing ListThroughLink(Delay delay)
     return listing;
 }
 
+std::string Label(Delay delay)
+{
+    return std::to_string(delay.ms) + (delay.maxMs > delay.ms ? "-" + std::to_string(delay.maxMs) : "") + " ms";
+}
+
+void ExpectSame(const Outcome& slow, const Outcome& prompt, const std::string& what)
+{
+    EXPECT_EQ(slow.output, prompt.output) << what;
+    EXPECT_EQ(slow.device, prompt.device) << what;
+    EXPECT_EQ(slow.pc, prompt.pc) << what;
+    EXPECT_EQ(slow.strayMiscount, 0) << what;
+}
+
+// The module load and the commands after it run on handsets of their own, the latter starting
+// from the device the prompt handset's load left, so the slowest case takes half as long.
 TEST(SlowHandset, GivesExactlyThePromptHandsetsResults)
 {
+    const std::string load = "l {pc}/chess chess\nq\n";
+    const std::string use = "v\ng /chess/part3.dat {pc}/out\nd chess\nq\n";
     const Delay prompt{0, 0};
-    const Delay consoleDelays[] = {{150, 0}, {250, 0}, {450, 0}, {100, 500}};
+    const Delay delays[] = {{150, 0}, {250, 0}, {450, 0}, {100, 500}};
     const Delay listingDelays[] = {{250, 0}, {100, 500}};
+
+    ConsoleRig promptLoad(prompt, {});
+    const Outcome loaded = promptLoad.Run(load);
+    EXPECT_NE(loaded.output.find("Load VANT Module on the device was successful"), std::string::npos);
+    EXPECT_EQ(loaded.strayMiscount, 0);
+
     std::vector<std::unique_ptr<ConsoleRig>> rigs;
-    std::vector<std::future<Outcome>> sessions;
-    for (const Delay delay : {prompt, consoleDelays[0], consoleDelays[1], consoleDelays[2], consoleDelays[3]}) {
-        rigs.push_back(std::make_unique<ConsoleRig>(delay));
-        sessions.push_back(std::async(std::launch::async, &ConsoleRig::Run, rigs.back().get()));
+    std::vector<std::future<Outcome>> sessions;  // the prompt use, then a load and a use per delay
+    const auto start = [&](Delay delay, const std::map<std::string, std::string>& device, const std::string& commands) {
+        rigs.push_back(std::make_unique<ConsoleRig>(delay, device));
+        sessions.push_back(std::async(std::launch::async, &ConsoleRig::Run, rigs.back().get(), commands));
+    };
+    start(prompt, loaded.device, use);
+    for (const Delay delay : delays) {
+        start(delay, {}, load);
+        start(delay, loaded.device, use);
     }
     std::vector<std::future<Listing>> listings;
     for (const Delay delay : {prompt, listingDelays[0], listingDelays[1]})
         listings.push_back(std::async(std::launch::async, ListThroughLink, delay));
 
-    const Outcome reference = sessions[0].get();
-    EXPECT_EQ(reference.strayMiscount, 0);
-    for (const char* done : {"Load VANT Module on the device was successful", "      chess\t",
-                             "Operation was successful", "Delete VANT module from the device was successful"})
-        EXPECT_NE(reference.output.find(done), std::string::npos) << done;
-    for (size_t i = 1; i < sessions.size(); ++i) {
-        const Delay delay = consoleDelays[i - 1];
-        const Outcome slow = sessions[i].get();
-        EXPECT_EQ(slow.output, reference.output) << delay.ms << "-" << delay.maxMs << " ms";
-        EXPECT_EQ(slow.device, reference.device) << delay.ms << "-" << delay.maxMs << " ms";
-        EXPECT_EQ(slow.pc, reference.pc) << delay.ms << "-" << delay.maxMs << " ms";
-        EXPECT_EQ(slow.strayMiscount, 0) << delay.ms << "-" << delay.maxMs << " ms";
+    const Outcome used = sessions[0].get();
+    for (const char* done : {"      chess\t", "Operation was successful", "Delete VANT module from the device was successful"})
+        EXPECT_NE(used.output.find(done), std::string::npos) << done;
+    EXPECT_EQ(used.strayMiscount, 0);
+    for (size_t i = 0; i < std::size(delays); ++i) {
+        ExpectSame(sessions[1 + 2 * i].get(), loaded, "load at " + Label(delays[i]));
+        ExpectSame(sessions[2 + 2 * i].get(), used, "view, fetch and delete at " + Label(delays[i]));
     }
     const Listing promptListing = listings[0].get();
     EXPECT_EQ(promptListing.names.size(), 300u);
     for (size_t i = 1; i < listings.size(); ++i) {
         const Listing slow = listings[i].get();
-        EXPECT_EQ(slow.names, promptListing.names) << listingDelays[i - 1].ms << " ms";
-        EXPECT_EQ(slow.strayMiscount, 0) << listingDelays[i - 1].ms << " ms";
+        EXPECT_EQ(slow.names, promptListing.names) << Label(listingDelays[i - 1]);
+        EXPECT_EQ(slow.strayMiscount, 0) << Label(listingDelays[i - 1]);
     }
 }
 
