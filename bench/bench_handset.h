@@ -32,8 +32,12 @@ struct BenchLink {
     {
         sim::SimBehaviour behaviour;
         behaviour.throttle = throttle;
-        host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(
-            std::make_unique<sim::CMemoryFileSystem>(), behaviour));
+        return Start(behaviour, std::make_unique<sim::CMemoryFileSystem>());
+    }
+
+    bool Start(const sim::SimBehaviour& behaviour, std::unique_ptr<sim::CMemoryFileSystem> files)
+    {
+        host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(files), behaviour));
         if (!host)
             return false;
         LinkTiming timing;

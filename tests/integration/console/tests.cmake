@@ -7,4 +7,4 @@ vant_add_test(integration_console_session
 
 vant_add_test(integration_console_slow_handset
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/slow_handset_test.cpp
-  LIBS vant_sim LABELS "integration")
+  LIBS vant_efs vant_sim LABELS "integration")

@@ -227,9 +227,13 @@ TEST_F(EfsOnHandset, PresenceTestAndItsRetry)
     requests = EfsRequestsSince(mark);
     EXPECT_EQ(std::count(requests.begin(), requests.end(), probe), 1);
     EXPECT_EQ(DeviceRootPath, "");
+
+    for (char letter = 'a'; letter < 'k'; ++letter)
+        MakeDeviceDir("/" + std::string(30, letter));  // the root's listing outgrows a reply
+    EXPECT_EQ(EfsProbe(port.get()), msgSuccess);
 }
 
-TEST_F(EfsOnHandset, RefusedArgumentsSendNothing)
+TEST_F(EfsOnHandset, PathsOver254BytesSendNothingAnd254ByteOnesWork)
 {
     CReportCapture capture;
     const size_t mark = LogSize();
@@ -245,6 +249,14 @@ TEST_F(EfsOnHandset, RefusedArgumentsSendNothing)
     EXPECT_TRUE(capture.texts.empty()) << "these failures are the caller's to report";
 
     EXPECT_TRUE(EfsMakeDir(port.get(), "/" + std::string(253, 'n'))) << "254 bytes still go";
+    const std::string longest = "/d/" + std::string(251, 'n');
+    MakeDeviceDir("/d");
+    PutDeviceFile(longest, {7});
+    ASSERT_TRUE(EfsListFiles(port.get(), "/d", &names));
+    EXPECT_EQ(names, EfsNameList{longest});
+    EXPECT_EQ(EfsReadFile(port.get(), longest), Bytes{7});
+    EXPECT_TRUE(EfsRemoveFile(port.get(), longest));
+    EXPECT_FALSE(DeviceEntryExists(longest));
 }
 
 TEST_F(EfsOnHandset, NullHandlesAndArgumentsAreReported)

@@ -57,4 +57,31 @@ TEST(RealTiming, TheFirstPollComesAtOnceOnOpen)
                                                     LinkTiming{}.connectPollCount)));
 }
 
+TEST(RealTiming, TheConnectWaitEndsAsSoonAsTheHandsetIsReadyAndCountsWholePeriods)
+{
+    // Detection runs quickly and often, and the handset holds back its basic information until
+    // 1.3 s after open: the link turns Ready within a few milliseconds of that moment.
+    LinkTiming timing = FastTiming();
+    timing.probeReplyMs = 20;
+    timing.pollPeriodMs = 20;
+    timing.pollIdleMs = 10;
+    LinkUnderTest t(timing);
+    const auto answersFrom = Clock::now() + 1300ms;
+    CScriptedPeer::Handler handset = t.handset.Handler();
+    t.peer = std::make_unique<CScriptedPeer>(t.pty, [&](const PeerRequest& request) {
+        const bool basicInfo = !request.payload.empty() && request.payload[0] == 0x00;
+        return basicInfo && Clock::now() < answersFrom ? Bytes() : handset(request);
+    });
+    ASSERT_EQ(t.Open(), linkStatusOk);
+    int dots = 0;
+    const LinkTiming product;
+    EXPECT_TRUE(t.link->WaitForPhone([&] { return t.link->GetPhoneStatus() == phoneStatusReady; },
+                                     product.connectPollCount, [&] { ++dots; },
+                                     product.connectPollMs));
+    const auto readyAt = Clock::now();
+    EXPECT_EQ(dots, 2);
+    EXPECT_GE(readyAt, answersFrom);
+    EXPECT_LT(readyAt, answersFrom + 150ms);
+}
+
 }  // namespace

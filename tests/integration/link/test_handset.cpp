@@ -50,6 +50,8 @@ Bytes CTestHandset::Answer(const PeerRequest& request)
     case 0x00:
         return Frame({0x00, 'T', 'E', 'S', 'T'});
     case 0x29:
+        if (refuseModeChanges.load())
+            return Frame({0x13, 0x29});
         if (ignoreModeChanges.load())
             return Frame({0x29, request.payload.size() >= 2 ? request.payload[1] : uint8_t{0}, 0x00});
         if (request.payload.size() >= 2 && request.payload[1] == 1)

@@ -23,6 +23,7 @@ public:
     std::atomic<bool> dataPhone{false};        // silent until the modem switch
     std::atomic<int> resetSilentRequests{0};   // after a reset, ignore this many requests
     std::atomic<bool> ignoreModeChanges{false};  // acknowledge mode changes, change nothing
+    std::atomic<bool> refuseModeChanges{false};  // mode changes get the bad-command reply
 
     CScriptedPeer::Handler Handler();
     Bytes Answer(const PeerRequest& request);
