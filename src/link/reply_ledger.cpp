@@ -42,13 +42,12 @@ uint32_t CReplyLedger::OverdueAfterMs()
     return OverdueLocked();
 }
 
-void CReplyLedger::DropOverdueLocked(uint32_t now)
+bool CReplyLedger::AllOverdueLocked(uint32_t now) const
 {
     const uint32_t overdue = OverdueLocked();
-    while (!owed.empty() && TickElapsed(owed.front().writtenAt, now) > overdue)
-        owed.pop_front();
-    if (owed.empty())
-        settled.notify_all();
+    return std::all_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
+        return TickElapsed(attempt.writtenAt, now) > overdue;
+    });
 }
 
 void CReplyLedger::NoteLatencyLocked(uint32_t latency)
@@ -64,6 +63,10 @@ void CReplyLedger::Written(const std::vector<uint8_t>& request, bool anyReplyFit
         latestRequest = request;
         latestFirstWrite = now;
     }
+    // A line that loses every reply must not grow the ledger without bound; the oldest
+    // attempts are the ones least likely to be answered.
+    if (owed.size() == maxOwed)
+        owed.pop_front();
     owed.push_back({request, anyReplyFits, now});
 }
 
@@ -71,32 +74,42 @@ bool CReplyLedger::Claim(const std::vector<uint8_t>* current, bool anyReplyFits,
                          const uint8_t* packet, size_t length, uint32_t now)
 {
     std::lock_guard guard(lock);
-    DropOverdueLocked(now);
     bool answers = false;
-    if (owed.empty()) {
+    // The handset answers in order, so the packet answers the oldest owed attempt it fits; the
+    // attempts ahead of that one lost their replies. Owed attempts are never forgotten for being
+    // late: a slow handset's late reply must not be laid against a later request.
+    const auto fits = std::find_if(owed.begin(), owed.end(), [&](const Attempt& attempt) {
+        return attempt.anyReplyFits || ReplyFitsRequest(attempt.request, packet, length);
+    });
+    if (fits != owed.end()) {
+        answers = current != nullptr && fits->request == *current;
+        owed.erase(owed.begin(), fits + 1);
+        if (owed.empty())
+            settled.notify_all();
+    } else if (owed.empty()) {
         // Nothing is owed: the packet is the current request's if it fits it.
         answers = current != nullptr &&
                   (anyReplyFits || ReplyFitsRequest(*current, packet, length));
-    } else {
-        const Attempt& oldest = owed.front();
-        if (!oldest.anyReplyFits && !ReplyFitsRequest(oldest.request, packet, length))
-            return false;  // not a reply to anything written: leave the owed attempts alone
-        answers = current != nullptr && oldest.request == *current;
-        owed.pop_front();
-        if (owed.empty())
-            settled.notify_all();
     }
-    if (answers && current != nullptr && *current == latestRequest)
+    if (answers && *current == latestRequest)
         NoteLatencyLocked(TickElapsed(latestFirstWrite, now));
     return answers;
 }
 
-bool CReplyLedger::ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now)
+bool CReplyLedger::ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now,
+                                 uint32_t longestWaitMs)
 {
     std::lock_guard guard(lock);
-    DropOverdueLocked(now);
-    return std::none_of(owed.begin(), owed.end(),
-                        [&](const Attempt& attempt) { return attempt.request == request; });
+    const uint32_t overdue = std::min(OverdueLocked(), longestWaitMs);
+    return std::none_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
+        return attempt.request == request && TickElapsed(attempt.writtenAt, now) < overdue;
+    });
+}
+
+void CReplyLedger::Settle()
+{
+    WaitSettled(OverdueAfterMs());
+    Clear();
 }
 
 void CReplyLedger::Clear()
@@ -111,13 +124,11 @@ bool CReplyLedger::WaitSettled(uint32_t ms)
     std::unique_lock guard(lock);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     for (;;) {
-        DropOverdueLocked(TickCount());
-        if (owed.empty())
+        if (AllOverdueLocked(TickCount()))
             return true;
-        if (settled.wait_until(guard, std::min(deadline, std::chrono::steady_clock::now() +
-                                                             std::chrono::milliseconds(10))) ==
-                std::cv_status::timeout &&
-            std::chrono::steady_clock::now() >= deadline)
-            return owed.empty();
+        settled.wait_until(guard, std::min(deadline, std::chrono::steady_clock::now() +
+                                                         std::chrono::milliseconds(10)));
+        if (std::chrono::steady_clock::now() >= deadline)
+            return AllOverdueLocked(TickCount());
     }
 }

@@ -3,8 +3,9 @@
 // come later than the attempt that waited for them. The ledger keeps every written attempt
 // whose reply has not come yet; each reply is laid against the oldest of them. A reply is
 // handed to the current request only when it answers an attempt of that same request, never
-// when it is owed to an earlier one. Attempts whose reply is long overdue (lost on the line)
-// are forgotten, so one lost reply costs at most one attempt.
+// when it is owed to an earlier one. An attempt whose reply is overdue is written again, but it
+// stays owed until a later reply shows its own was lost, so a lost reply costs attempts, never
+// a wrong answer.
 #pragma once
 
 #include <condition_variable>
@@ -26,13 +27,20 @@ public:
                size_t length, uint32_t now);
 
     // False while an earlier attempt of request is still owed and may yet be answered: writing
-    // it again would only queue more work ahead of the next request on a slow handset.
-    bool ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now);
+    // it again would only queue more work ahead of the next request on a slow handset. An
+    // attempt older than longestWaitMs is written again whatever the replies so far suggest,
+    // so the request keeps a retry within its attempts.
+    bool ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now, uint32_t longestWaitMs);
+
+    // Before a new request goes out: waits for the replies earlier attempts still owe until
+    // they are overdue, then takes the rest as lost. A reply that was lost therefore costs one
+    // wait here instead of shifting every later reply onto the request after its own.
+    void Settle();
 
     // Forgets every owed attempt (a new port setting, or the link closing).
     void Clear();
 
-    // Waits up to ms for the owed attempts that may still be answered; true when none is left.
+    // Waits up to ms until no owed attempt may still be answered; true when none is left.
     bool WaitSettled(uint32_t ms);
 
     // How long after its write an unanswered attempt is taken as lost.
@@ -46,12 +54,13 @@ private:
     };
 
     uint32_t OverdueLocked() const;
-    void DropOverdueLocked(uint32_t now);
+    bool AllOverdueLocked(uint32_t now) const;
     void NoteLatencyLocked(uint32_t latency);
 
     std::mutex lock;
     std::condition_variable settled;
     std::deque<Attempt> owed;
+    static constexpr size_t maxOwed = 64;
     // The first write of the latest request, for its reply's latency.
     std::vector<uint8_t> latestRequest;
     uint32_t latestFirstWrite = 0;

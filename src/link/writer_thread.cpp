@@ -48,13 +48,17 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
     const uint32_t attempts = record->type == cmdTypeProbe ? 3 : std::max<uint32_t>(record->attempts, 1);
     stats.CountCommand(*record);
 
+    if (record->encoding == encFramed)
+        replyLedger.Settle();
+    // A retry is written no later than the last attempt, so each request keeps a second try.
+    const uint32_t longestWaitMs = record->replyTimeout * (attempts > 1 ? attempts - 1 : 1);
     bool success = false;
     for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
         LinkStatus status = linkStatusFail;
         if (record->encoding == encFramed) {
             // A retry goes out again only when the earlier write's reply is no longer to be
             // expected; otherwise the attempt just waits on for it.
-            status = attempt == 0 || replyLedger.ShouldRewrite(record->request, TickCount())
+            status = attempt == 0 || replyLedger.ShouldRewrite(record->request, TickCount(), longestWaitMs)
                          ? WriteCommand(record)
                          : linkStatusOk;
             if (status == linkStatusOk)
