@@ -15,10 +15,6 @@
 
 namespace {
 
-constexpr AppMessage msgUnknownOption = 1;
-constexpr AppMessage msgCannotOpenPort = 21;
-constexpr AppMessage msgNoDevice = 22;
-
 // Waits for the polling thread to find the handset, one dot per full wait period.
 bool WaitForHandset(CDiagPort& port, const LinkTiming& timing)
 {
@@ -61,7 +57,8 @@ AppMessage RunOption(CDiagPort* port, char letter, int argc, char** argv)
     case 'v':
         return ListModulesCommand(port);
     default:
-        return Usage(msgUnknownOption);
+        // An unknown option gives the result 1 (never reported; only the usage is printed).
+        return Usage(msgModuleLoaded);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "console/module_table.h"
 #include "console/progress_line.h"
 #include "console/stop_signals.h"
 #include "efs/efs_memory.h"
@@ -13,10 +14,6 @@
 
 namespace {
 
-// DeleteModule has already reported the details behind this code.
-constexpr AppMessage msgModuleNotRemoved = 58;
-constexpr AppMessage msgNoMemoryFigures = 72;
-
 // A device operation of the console runs with signals asking it to stop and its transfers
 // shown on the progress line; both end, erasing the line, before the result is reported.
 template <typename Operation>
@@ -25,6 +22,18 @@ AppMessage RunOperation(Operation operation)
     const CStopSignalScope signals;
     const CProgressLine progress;
     return operation();
+}
+
+// A mode change's wait as the console shows it: the text, one dot per period, then a new line.
+ModeWaitWatcher WaitingLine(const char* text)
+{
+    return [text](ModeWaitEvent event) {
+        std::fputs(event == ModeWaitEvent::started ? text
+                   : event == ModeWaitEvent::period ? "."
+                                                    : "\n",
+                   stdout);
+        std::fflush(stdout);
+    };
 }
 
 }  // namespace
@@ -37,14 +46,21 @@ AppMessage Reported(AppMessage code)
 
 AppMessage ListModulesCommand(CDiagPort* port)
 {
-    const AppMessage result = ListModules(port);
-    return result != msgSuccess ? Reported(result) : result;
+    const bool withSizes = EfsStatsAvailable;
+    std::vector<StoredModule> modules;
+    const AppMessage result =
+        ListModules(port, withSizes ? ModuleSizes::actual : ModuleSizes::none, modules);
+    if (result != msgSuccess)
+        return Reported(result);
+    PrintModuleTable(modules, withSizes);
+    return result;
 }
 
 AppMessage DeleteModuleCommand(CDiagPort* port, const std::string& moduleName)
 {
     const AppMessage result = RunOperation([&] { return DeleteModule(port, moduleName); });
-    return result != msgModuleNotRemoved ? Reported(result) : result;
+    // DeleteModule has already reported the details behind 58.
+    return result != msgCannotRemoveModule ? Reported(result) : result;
 }
 
 AppMessage LoadModuleCommand(CDiagPort* port, const std::string& dir, const std::string& name)
@@ -65,12 +81,12 @@ AppMessage FetchFileCommand(CDiagPort* port, const std::string& deviceFile, cons
 
 AppMessage OfflineCommand(CDiagPort* port)
 {
-    return Reported(SetPhoneOffline(port));
+    return Reported(SetPhoneOffline(port, WaitingLine("Waiting for phone to go offline")));
 }
 
 AppMessage ResetCommand(CDiagPort* port)
 {
-    return Reported(ResetPhone(port));
+    return Reported(ResetPhone(port, WaitingLine("Waiting for phone to come back online")));
 }
 
 AppMessage StatisticsCommand(CDiagPort* port)

@@ -24,10 +24,6 @@ using EfsNameList = std::vector<std::string>;
 // Called after every block of a file transfer with the bytes done so far and the total.
 using EfsProgress = std::function<void(uint64_t done, uint64_t total)>;
 
-// Results of the EFS presence test besides success and the null handle.
-constexpr AppMessage msgEfsNotSupported = 24;
-constexpr AppMessage msgEfsUnrecognised = 25;
-
 // Per-request reply time-outs in milliseconds.
 constexpr uint32_t efsNameTimeoutMs = 2000;
 constexpr uint32_t efsIterateStepTimeoutMs = 200;

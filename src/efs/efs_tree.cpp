@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr AppMessage msgCannotReadEfs = 37;
-constexpr AppMessage msgCannotRemoveDirectory = 56;
-
 // A device path in one spelling: leading "/", no repeated or trailing "/", lower case. The
 // handset treats "a/b", "/a/b", "a/b/" and "a//b" as the same entry.
 std::string ComparableDevicePath(const std::string& path)

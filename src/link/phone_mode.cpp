@@ -1,32 +1,26 @@
 #include "link/phone_mode.h"
 
-#include <cstdio>
 #include <functional>
 
 #include "link/diag_port.h"
-#include "report/reporter.h"
 
 namespace {
 
-constexpr AppMessage msgOfflineFailed = 68;
-constexpr AppMessage msgOnlineFailed = 69;
-constexpr AppMessage msgNowOffline = 70;
-constexpr AppMessage msgNowOnline = 71;
 constexpr uint8_t modeChangeCode = 0x29;
 
-void ConsoleWrite(const char* text)
+// Waits until reached() holds, at most `periods` mode-wait periods, telling the watcher.
+bool WaitForMode(CDiagPort& port, uint32_t periods, const std::function<bool()>& reached,
+                 const ModeWaitWatcher& watcher)
 {
-    if (OutputMode == outputModeConsole) {
-        std::fputs(text, stdout);
-        std::fflush(stdout);
-    }
-}
-
-// Waits until reached() holds, at most `periods` mode-wait periods, one dot per full period.
-bool WaitWithDots(CDiagPort& port, uint32_t periods, const std::function<bool()>& reached)
-{
-    return port.WaitForPhone(reached, periods, [] { ConsoleWrite("."); },
-                             port.Timing().modeWaitPeriodMs);
+    const auto tell = [&watcher](ModeWaitEvent event) {
+        if (watcher)
+            watcher(event);
+    };
+    tell(ModeWaitEvent::started);
+    const bool done = port.WaitForPhone(reached, periods, [&] { tell(ModeWaitEvent::period); },
+                                        port.Timing().modeWaitPeriodMs);
+    tell(ModeWaitEvent::ended);
+    return done;
 }
 
 // True when the handset accepted the mode change: an error reply echoing the code (the link
@@ -43,21 +37,19 @@ bool SendModeChange(CDiagPort& port, uint8_t value)
 
 }  // namespace
 
-AppMessage SetPhoneOffline(CDiagPort* port)
+AppMessage SetPhoneOffline(CDiagPort* port, const ModeWaitWatcher& watcher)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
     if (!SendModeChange(*port, 1))
         return msgOfflineFailed;
-    ConsoleWrite("Waiting for phone to go offline");
-    const bool offline = WaitWithDots(*port, port->Timing().offlineWaitPeriods, [port] {
-        return port->GetPhoneMode() == modeDiagnosticOffline;
-    });
-    ConsoleWrite("\n");
+    const bool offline = WaitForMode(
+        *port, port->Timing().offlineWaitPeriods,
+        [port] { return port->GetPhoneMode() == modeDiagnosticOffline; }, watcher);
     return offline ? msgNowOffline : msgOfflineFailed;
 }
 
-AppMessage ResetPhone(CDiagPort* port)
+AppMessage ResetPhone(CDiagPort* port, const ModeWaitWatcher& watcher)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
@@ -72,8 +64,7 @@ AppMessage ResetPhone(CDiagPort* port)
     const uint32_t silencesBefore = port->StatusProbesUnanswered();
     bool absent = false;
     uint32_t answersAtAbsence = 0;
-    ConsoleWrite("Waiting for phone to come back online");
-    const bool back = WaitWithDots(*port, port->Timing().resetWaitPeriods, [&] {
+    const bool back = WaitForMode(*port, port->Timing().resetWaitPeriods, [&] {
         const bool diagnostic = port->GetPhoneMode() == modeDiagnostic;
         if (!absent && (!diagnostic || port->StatusProbesUnanswered() != silencesBefore)) {
             absent = true;
@@ -81,7 +72,6 @@ AppMessage ResetPhone(CDiagPort* port)
             return false;
         }
         return absent && diagnostic && port->StatusProbesAnswered() != answersAtAbsence;
-    });
-    ConsoleWrite("\n");
+    }, watcher);
     return back ? msgNowOnline : msgOnlineFailed;
 }

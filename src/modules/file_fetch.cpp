@@ -12,11 +12,6 @@
 
 namespace {
 
-constexpr AppMessage msgFetchStopped = 4;
-constexpr AppMessage msgCannotReadDeviceFile = 36;
-constexpr AppMessage msgCannotCreatePcFile = 41;
-constexpr AppMessage msgCannotWritePcFile = 43;
-
 std::string TrimSpaces(const std::string& text)
 {
     const size_t first = text.find_first_not_of(' ');
@@ -55,7 +50,7 @@ AppMessage FetchFile(CDiagPort* port, const std::string& deviceName, std::string
     // go to it as they arrive and it replaces the destination only once complete.
     auto replacement = CFileReplacement::Begin(pcPath);
     if (!replacement)
-        return msgCannotCreatePcFile;
+        return msgCannotOpenPcFile;
     bool writeFailed = false;
     const auto store = [&](std::span<const uint8_t> block) {
         writeFailed = !replacement->Write(block);
@@ -81,7 +76,7 @@ AppMessage FetchFile(CDiagPort* port, const std::string& deviceName, std::string
         if (!AskYesNo(question + " (y/n)?[y] ", question + "?"))
             return msgFetchStopped;
         if (existing == PcEntryKind::directory)
-            return msgCannotCreatePcFile;
+            return msgCannotOpenPcFile;
     }
     // A stop asked for while the question waited keeps the old file too.
     if (StopRequested())

@@ -1,47 +1,18 @@
 #include "modules/module_list.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <optional>
 
 #include "report/reporter.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
+#include "efs/pc_sizes.h"
 #include "modules/module_name.h"
 #include "modules/pc_search.h"
 #include "platform/stop_request.h"
 
 namespace {
-
-constexpr AppMessage msgModuleDeleted = 2;
-constexpr AppMessage msgInvalidModuleName = 33;
-constexpr AppMessage msgNoModules = 35;
-constexpr AppMessage msgCannotReadEfs = 37;
-constexpr AppMessage msgCannotListModules = 38;
-constexpr AppMessage msgMifNotFound = 51;
-constexpr AppMessage msgModuleDirNotFound = 52;
-constexpr AppMessage msgUnknownModule = 53;
-constexpr AppMessage msgCannotRemoveMif = 55;
-constexpr AppMessage msgCannotRemoveModule = 58;
-constexpr AppMessage msgDeleteStopped = 92;
-
-void PrintModuleTableHeader(bool withSizes)
-{
-    std::fputs("\n\n===================================================\n"
-               "\tLoaded VANT application modules:\n"
-               "===================================================\n\n",
-               stdout);
-    std::fputs(withSizes ? "\t\tModule Name\tModule Size\n\t-----------------------------------\n"
-                         : "\t\tModule Name\n\t-------------------------\n",
-               stdout);
-}
-
-bool ContainsMif(const std::string& name)
-{
-    return CutAtExtension(name, ".mif").size() != name.size();
-}
 
 // The path form the deletion messages show: DeviceRootPath + "/" + the path below the root.
 std::string ShownPath(const std::string& path)
@@ -73,6 +44,16 @@ std::optional<ModuleEntries> FindModuleEntries(CDiagPort* port, const std::strin
     return found;
 }
 
+// The listed directory that is the module's without regard to letter case; the module's own
+// path when none is.
+std::string ListedDirectory(const EfsNameList& directories, const std::string& modulePath)
+{
+    const auto listed = std::find_if(directories.begin(), directories.end(), [&](const auto& dir) {
+        return EqualIgnoringCase(StripDeviceRoot(dir), StripDeviceRoot(modulePath));
+    });
+    return listed != directories.end() ? *listed : modulePath;
+}
+
 bool RemoveMif(CDiagPort* port, const std::string& mifPath)
 {
     if (EfsRemoveFile(port, mifPath))
@@ -93,49 +74,35 @@ std::string ModuleMifPath(const std::string& moduleName)
     return ModuleDirectoryPath(moduleName) + ".mif";
 }
 
-AppMessage ListModules(CDiagPort* port)
+AppMessage ListModules(CDiagPort* port, ModuleSizes sizes, std::vector<StoredModule>& modules)
 {
+    modules.clear();
     if (port == nullptr)
         return msgInvalidPortHandle;
     EfsNameList names;
     if (!EfsListFiles(port, DeviceRootPath, &names))
         return msgCannotListModules;
 
-    const bool withSizes = EfsStatsAvailable;
+    const bool allocated = sizes == ModuleSizes::allocated;
     // The module directory may differ from its .mif in letter case; sizes follow the listing.
     EfsNameList directories;
-    if (withSizes && !EfsListDirs(port, DeviceRootPath, &directories))
+    if (sizes != ModuleSizes::none && !EfsListDirs(port, DeviceRootPath, &directories))
         directories.clear();
-    int listed = 0;
     for (const auto& name : names) {
-        if (!ContainsMif(name))
+        if (!NamesMifFile(name))
             continue;
-        uint64_t size = 0;
-        uint32_t mifSize = 0;
-        if (withSizes && EfsGetFileInfo(port, name, nullptr, nullptr, &mifSize))
-            size = mifSize;
-        const std::string directory = CutAtExtension(name, ".mif");
-        if (withSizes) {
-            const auto stored = std::find_if(
-                directories.begin(), directories.end(), [&](const std::string& listedDir) {
-                    return EqualIgnoringCase(StripDeviceRoot(listedDir), StripDeviceRoot(directory));
-                });
-            size += DeviceTreeSize(port, stored != directories.end() ? *stored : directory);
+        StoredModule module{ModulePathOfMif(name)};
+        if (sizes != ModuleSizes::none) {
+            uint32_t mifSize = 0;
+            if (EfsGetFileInfo(port, name, nullptr, nullptr, &mifSize))
+                module.mifSize = allocated ? EfsAllocatedSize(mifSize) : mifSize;
+            const std::string directory = ListedDirectory(directories, module.path);
+            module.directorySize = allocated ? DeviceTreeAllocatedSize(port, directory)
+                                             : DeviceTreeSize(port, directory);
         }
-        const std::string shown = StripDeviceRoot(directory);
-        if (listed++ == 0)
-            PrintModuleTableHeader(withSizes);
-        if (withSizes)
-            std::printf("%24s\t%8" PRIu64 "\n", shown.c_str(), size);
-        else
-            std::printf("%24s\n", shown.c_str());
+        modules.push_back(std::move(module));
     }
-    if (listed == 0)
-        return msgNoModules;
-    std::fputs(withSizes ? "\t-----------------------------------\n" : "\t-------------------------\n",
-               stdout);
-    std::fflush(stdout);
-    return msgSuccess;
+    return modules.empty() ? msgNoModules : msgSuccess;
 }
 
 AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)

@@ -1,15 +1,29 @@
-// The modules stored on the handset: listing them for the console and deleting one.
+// The modules stored on the handset: finding them in the root listing and deleting one.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "report/app_messages.h"
 
 class CDiagPort;
 
-// Prints the table of modules (a root file whose name contains ".mif" is a module). 0 when at
-// least one was listed, 35 when none, 38 when the root cannot be listed, 11 with no link.
-AppMessage ListModules(CDiagPort* port);
+// How module sizes are counted: not at all, in stored bytes, or in the space the device
+// allocates for them.
+enum class ModuleSizes { none, actual, allocated };
+
+// One module of the root listing: a root file whose name contains ".mif".
+struct StoredModule {
+    std::string path;            // the listed name cut at its first ".mif"
+    uint64_t mifSize = 0;        // the .mif file's size; 0 when it cannot be read
+    uint64_t directorySize = 0;  // the tree below the module's directory
+};
+
+// The modules of the root listing in listing order, sized as asked. The directory is the listed
+// one that matches the module's path without regard to letter case. 0 when at least one was
+// found, 35 when none, 38 when the root cannot be listed, 11 with no link.
+AppMessage ListModules(CDiagPort* port, ModuleSizes sizes, std::vector<StoredModule>& modules);
 
 // Removes the module's information file and directory, found in the root's listing without
 // regard to letter case. 2 only when nothing of the module is left; 9, 11, 33, 37 (root not

@@ -23,30 +23,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr AppMessage msgLoadStopped = 3;
-constexpr AppMessage msgEfsFull = 26;
-constexpr AppMessage msgNoRoomForModule = 27;
-constexpr AppMessage msgNoRoomForDirectory = 28;
-constexpr AppMessage msgNoRoomForFiles = 29;
-constexpr AppMessage msgInvalidModuleName = 33;
-constexpr AppMessage msgCannotReadEfs = 37;
-constexpr AppMessage msgCannotOpenPcFile = 41;
-constexpr AppMessage msgCannotReadPcFile = 42;
-constexpr AppMessage msgNoMif = 44;
-constexpr AppMessage msgManyMif = 45;
-constexpr AppMessage msgManyMod = 47;
-constexpr AppMessage msgManySig = 49;
-constexpr AppMessage msgModSigNamesDiffer = 50;
-constexpr AppMessage msgDownloadFailed = 60;
-constexpr AppMessage msgCannotCopyFile = 61;
-constexpr AppMessage msgCannotCopyMif = 62;
-constexpr AppMessage msgMifExists = 63;
-constexpr AppMessage msgCannotCopyModule = 65;
-constexpr AppMessage msgPendingFailed = 66;
-constexpr AppMessage msgPendingLoaded = 67;
-constexpr AppMessage msgModuleLoaded = 1;
-constexpr AppMessage msgPendingStopped = 91;
-
 // Files of 4 GiB or more cannot be described by the handset's 32-bit sizes.
 constexpr uint64_t maxDeviceFileSize = 0xFFFFFFFFull;
 
@@ -347,5 +323,5 @@ AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
         return msgNullArgument;
     if (CopyFileToDevice(port, pcFile, DeviceRootPath + "/pending"))
         return msgPendingLoaded;
-    return StopRequested() ? msgPendingStopped : msgPendingFailed;
+    return StopRequested() ? msgCopyToDeviceStopped : msgPendingFailed;
 }

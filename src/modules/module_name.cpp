@@ -1,5 +1,7 @@
 #include "modules/module_name.h"
 
+#include "modules/pc_search.h"
+
 bool ParseModuleName(std::string& name)
 {
     const size_t first = name.find_first_not_of(' ');
@@ -14,4 +16,14 @@ bool ParseModuleName(std::string& name)
         name.pop_back();
     // "." and ".." would make the module directory the root or its parent.
     return !name.empty() && name.find('/') == std::string::npos && name != "." && name != "..";
+}
+
+bool NamesMifFile(const std::string& name)
+{
+    return ModulePathOfMif(name).size() != name.size();
+}
+
+std::string ModulePathOfMif(const std::string& mifName)
+{
+    return CutAtExtension(mifName, ".mif");
 }

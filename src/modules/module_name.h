@@ -1,4 +1,5 @@
-// Module names as the user types them: " /chess/ " names the module chess.
+// Module names as the user types them (" /chess/ " names the module chess) and as the device
+// lists them (a root file whose name contains ".mif" is a module's information file).
 #pragma once
 
 #include <string>
@@ -6,3 +7,9 @@
 // Trims surrounding spaces, then one leading and one trailing "/". Returns true when what is
 // left is a usable module name: not empty, no "/", and not "." or "..".
 bool ParseModuleName(std::string& name);
+
+// Whether a device name or path names a module information file (contains ".mif", any case).
+bool NamesMifFile(const std::string& name);
+
+// The module path of an information file's name: the name cut at its first ".mif".
+std::string ModulePathOfMif(const std::string& mifName);

@@ -139,15 +139,23 @@ bool CFileReplacement::Write(std::span<const uint8_t> bytes)
     return fd >= 0 && WriteAllBytes(fd, bytes.data(), bytes.size());
 }
 
-bool CFileReplacement::Commit()
+bool CFileReplacement::Commit(ReplaceDurability durability)
 {
     if (fd < 0)
         return false;
-    const bool synced = ::fchmod(fd, ModeFor(target)) == 0 && ::fsync(fd) == 0;
+    const bool durable = durability == ReplaceDurability::durable;
+    const bool synced = ::fchmod(fd, ModeFor(target)) == 0 && (!durable || ::fsync(fd) == 0);
     const bool closed = ::close(std::exchange(fd, -1)) == 0;
     if (!synced || !closed || ::rename(temporary.c_str(), target.c_str()) != 0)
         return false;
     temporary.clear();
     // The rename is durable only once the folder holding both names is on the disk.
-    return SyncDirectory(DirectoryOf(target));
+    return !durable || SyncDirectory(DirectoryOf(target));
+}
+
+bool ReplacePcFile(const std::string& destination, std::span<const uint8_t> bytes,
+                   ReplaceDurability durability)
+{
+    auto replacement = CFileReplacement::Begin(destination);
+    return replacement && replacement->Write(bytes) && replacement->Commit(durability);
 }

@@ -35,6 +35,11 @@ enum class PcEntryKind { none, regularFile, directory, other };
 // What is at path, without following a symbolic link at its end (a link is "other").
 PcEntryKind PcEntryAt(const std::string& path);
 
+// durable: the new contents and the rename are on the disk before Commit returns. atomicOnly:
+// readers see the old file or the new one, never a torn one, but a power loss may lose either
+// (for files that stand in for another device's, where a sync per write only costs time).
+enum class ReplaceDurability { durable, atomicOnly };
+
 // The replacement of one PC file. Begin creates the temporary file, so a destination folder
 // that cannot take it fails before any contents are fetched. A symbolic link at the
 // destination is followed: its target is replaced, as a plain overwrite would do.
@@ -49,8 +54,9 @@ public:
 
     bool Write(std::span<const uint8_t> bytes);
     // Gives the file the replaced file's permissions (or the umask's), syncs it, renames it over
-    // the destination and syncs the folder. False leaves the destination as it was.
-    bool Commit();
+    // the destination and syncs the folder (the syncs only when durable). False leaves the
+    // destination as it was.
+    bool Commit(ReplaceDurability durability = ReplaceDurability::durable);
 
 private:
     CFileReplacement(int fd, std::string temporary, std::string target);
@@ -58,3 +64,7 @@ private:
     std::string temporary;
     std::string target;
 };
+
+// Replaces the file at destination with bytes in one step, as CFileReplacement does.
+bool ReplacePcFile(const std::string& destination, std::span<const uint8_t> bytes,
+                   ReplaceDurability durability = ReplaceDurability::durable);

@@ -2,25 +2,13 @@
 
 #include <cstdint>
 
+#include "platform/device_epoch.h"
+
 namespace sim {
-
-namespace {
-
-std::time_t DeviceEpoch()
-{
-    std::tm epoch{};
-    epoch.tm_year = 80;
-    epoch.tm_mon = 0;
-    epoch.tm_mday = 6;
-    epoch.tm_isdst = 0;
-    return std::mktime(&epoch);
-}
-
-}  // namespace
 
 uint32_t DeviceTimeFromPc(std::time_t pcTime)
 {
-    const std::time_t epoch = DeviceEpoch();
+    const std::time_t epoch = ComputeDeviceEpoch();
     if (pcTime <= epoch)
         return 0;
     const auto seconds = static_cast<uint64_t>(pcTime - epoch);

@@ -1,16 +1,11 @@
 #include "sim/directory_file_system.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
+#include <chrono>
 #include <string>
 #include <system_error>
 
-#include "platform/file_io.h"
+#include "platform/pc_file.h"
 #include "sim/device_time.h"
 
 namespace fs = std::filesystem;
@@ -178,14 +173,18 @@ EfsStatusCode CDirectoryFileSystem::Stat(const DevicePath& path, SimEntryInfo& i
     auto location = Resolve(path);
     if (!location)
         return efsStatusIllegalOperation;
-    struct stat st {};
-    if (::stat(location->followed.c_str(), &st) != 0)
+    std::error_code error;
+    const fs::file_status status = fs::status(location->followed, error);
+    if (error || (!fs::is_directory(status) && !fs::is_regular_file(status)))
         return efsStatusFileMissing;
-    if (!S_ISDIR(st.st_mode) && !S_ISREG(st.st_mode))
+    const auto modified = fs::last_write_time(location->followed, error);
+    const uint64_t size = fs::is_directory(status) ? 0 : fs::file_size(location->followed, error);
+    if (error)
         return efsStatusFileMissing;
-    info.isDirectory = S_ISDIR(st.st_mode);
-    info.size = info.isDirectory ? 0 : static_cast<uint64_t>(st.st_size);
-    info.deviceTime = DeviceTimeFromPc(st.st_mtime);
+    info.isDirectory = fs::is_directory(status);
+    info.size = size;
+    info.deviceTime = DeviceTimeFromPc(std::chrono::system_clock::to_time_t(
+        std::chrono::file_clock::to_sys(modified)));
     info.attributes = EfsAttributeRecord{};
     return efsStatusOk;
 }
@@ -195,39 +194,15 @@ EfsStatusCode CDirectoryFileSystem::ReadFile(const DevicePath& path, std::vector
     auto location = Resolve(path);
     if (!location || path.empty())
         return location ? efsStatusFileMissing : efsStatusIllegalOperation;
-    // Non-blocking open, then a check of what was opened: a FIFO must not stall the handset.
-    const int fd = ::open(location->followed.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
+    // The reader refuses a FIFO or device at once: it must not stall the handset.
+    auto file = CPcFileReader::Open(location->followed.string());
+    if (!file)
         return efsStatusFileMissing;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return efsStatusFileMissing;
-    }
-    if (static_cast<uint64_t>(st.st_size) > UINT32_MAX) {  // its length would not fit the reply
-        ::close(fd);
+    if (file->Size() > UINT32_MAX)  // its length would not fit the reply
         return efsStatusDeviceFailure;
-    }
-    data.clear();
-    data.reserve(static_cast<size_t>(st.st_size));
-    uint8_t chunk[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            ::close(fd);
-            return efsStatusDeviceFailure;
-        }
-        if (n == 0)
-            break;
-        data.insert(data.end(), chunk, chunk + n);
-        if (data.size() > UINT32_MAX) {
-            ::close(fd);
-            return efsStatusDeviceFailure;
-        }
-    }
-    ::close(fd);
+    data.assign(static_cast<size_t>(file->Size()), 0);
+    if (file->Read(data) != data.size())
+        return efsStatusDeviceFailure;
     return efsStatusOk;
 }
 
@@ -244,20 +219,10 @@ EfsStatusCode CDirectoryFileSystem::WriteFile(const DevicePath& path, const std:
     const fs::file_status status = fs::status(target, error);
     if (fs::exists(status) && !fs::is_regular_file(status))
         return efsStatusIllegalOperation;
-
-    // Write beside the target and rename over it, so a failed write never leaves a torn file.
-    const std::string hiddenName = std::string(".").append(target.filename().string()).append(".XXXXXX");
-    std::string temporary = (target.parent_path() / hiddenName).string();
-    const int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
+    // Replaced in one rename, so a failed write never leaves a torn file; the handset's files
+    // need not survive a power loss of the PC.
+    if (!ReplacePcFile(target.string(), data, ReplaceDurability::atomicOnly))
         return efsStatusDeviceFailure;
-    const bool written = WriteAllBytes(fd, data.data(), data.size());
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::chmod(temporary.c_str(), 0644) != 0 ||
-        ::rename(temporary.c_str(), target.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return efsStatusDeviceFailure;
-    }
     return efsStatusOk;
 }
 

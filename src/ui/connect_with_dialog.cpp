@@ -3,14 +3,6 @@
 #include "ui/port_dialog.h"
 #include "ui/wait_dialog.h"
 
-namespace {
-
-constexpr AppMessage msgSelectValidPort = 7;
-constexpr AppMessage msgNoInput = 8;
-constexpr AppMessage msgRetrievingInformation = 81;
-
-}  // namespace
-
 AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect)
 {
     std::string portName;

@@ -6,9 +6,7 @@
 #include <ctime>
 #include <string>
 
-// The calendar time of the device epoch in the current time zone, or -1 when it cannot be
-// represented. Recomputed on every call.
-std::time_t ComputeDeviceEpoch();
+#include "platform/device_epoch.h"
 
 // ComputeDeviceEpoch's value, computed once on first use and cached for the process.
 std::time_t DeviceEpoch();

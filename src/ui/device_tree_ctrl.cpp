@@ -11,7 +11,7 @@
 #include "efs/efs_tree.h"
 #include "efs/pc_sizes.h"
 #include "link/diag_port.h"
-#include "modules/pc_search.h"
+#include "modules/module_name.h"
 #include "ui/connection_status.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
@@ -23,8 +23,6 @@
 
 namespace {
 
-constexpr AppMessage msgNoListPane = 12;
-constexpr AppMessage msgCannotReadEfs = 37;
 constexpr int connectionWatchMs = 500;
 
 // The unread child that gives a directory its expand button until it is listed.
@@ -235,7 +233,7 @@ int CDeviceTreeCtrl::AddFileRows(CTarlo32View* list, const std::string& path)
         }
         const std::string shown = LastPathComponent(name);
         // The root shows only module information files besides its directories.
-        if (listShowsRoot_ && CutAtExtension(shown, ".mif").size() == shown.size())
+        if (listShowsRoot_ && !NamesMifFile(shown))
             continue;
         list->AddItem(QString::fromStdString(shown), size, ItemKind::file, modified);
     }

@@ -2,11 +2,6 @@
 
 namespace {
 
-constexpr AppMessage msgRootAlreadyExists = 77;
-constexpr AppMessage msgSpecifyDevicePath = 78;
-constexpr AppMessage msgSpecifyPcPath = 79;
-constexpr AppMessage msgSpecifyValidPcFile = 80;
-
 std::string Trim(const std::string& text)
 {
     const char* blanks = " \t\r\n\v\f";

@@ -1,16 +1,6 @@
 #include "ui/drop_placement.h"
 
-namespace {
-
-constexpr AppMessage msgMifOnlyAtRoot = 30;
-constexpr AppMessage msgOnlyMifAtRoot = 31;
-constexpr AppMessage msgModulesOnlyAtRoot = 32;
-constexpr AppMessage msgMoreThanOneMif = 45;
-constexpr AppMessage msgCannotCopyFile = 61;
-constexpr AppMessage msgCannotCopyMif = 62;
-constexpr AppMessage msgCannotCopyDirectory = 64;
-
-}  // namespace
+#include "modules/module_name.h"
 
 std::string DropTargetDirectory(const std::string& nodePath)
 {
@@ -26,11 +16,6 @@ std::string PcBaseName(const std::string& pcPath)
         path.pop_back();
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool NamesMifFile(const std::string& path)
-{
-    return CutAtExtension(path, ".mif").size() != path.size();
 }
 
 CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCount,
@@ -68,7 +53,7 @@ CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCoun
         plan.moduleName = mifName.substr(0, mifName.size() - std::string(".mif").size());
         break;
     case mifCountMany:
-        plan.refusal = msgMoreThanOneMif;
+        plan.refusal = msgManyMif;
         break;
     }
     return plan;

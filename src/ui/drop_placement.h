@@ -43,9 +43,6 @@ CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCoun
 // `.mif` is matched without regard to case, as everywhere else.
 AppMessage CheckNewFilePlacement(const std::string& devicePath, bool containingNodeIsTop);
 
-// Whether a device path names a module information file (contains ".mif", any case).
-bool NamesMifFile(const std::string& path);
-
 // Which node a drop onto the list goes to, from the kinds of the selected rows.
 enum class ListDropTarget { selectedNode, selectedRowDirectory, ignore };
 ListDropTarget ListDropTargetFor(const std::vector<ItemKind>& selectedRows);

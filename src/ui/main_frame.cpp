@@ -35,7 +35,6 @@ namespace {
 constexpr int treePaneWidth = 200;
 constexpr int messagePaneWidth = 250;
 constexpr int productPaneWidth = 75;
-constexpr AppMessage msgUpdatingView = 86;
 
 // The connection pane is as wide as its longest text needs: "Disconnected" and 42 blanks.
 const QString connectionPaneSizer = QStringLiteral("Disconnected") + QString(42, QLatin1Char(' '));

@@ -3,23 +3,9 @@
 #include <cctype>
 #include <limits>
 
-#include "efs/efs_operations.h"
-#include "efs/efs_paths.h"
-#include "efs/efs_tree.h"
-#include "efs/pc_sizes.h"
-#include "modules/pc_search.h"
+#include "modules/module_list.h"
+#include "modules/module_name.h"
 #include "ui/item_kind.h"
-
-namespace {
-
-constexpr const char* mifExtension = ".mif";
-
-bool ContainsMif(const std::string& name)
-{
-    return CutAtExtension(name, mifExtension).size() != name.size();
-}
-
-}  // namespace
 
 std::int64_t LeadingNumber(const std::string& sizeText)
 {
@@ -43,9 +29,8 @@ std::vector<ModuleEntry> ModulesFromRows(const std::vector<CListRowText>& rows)
     };
     std::vector<Candidate> candidates;
     for (const CListRowText& row : rows) {
-        if (ItemKindFromText(row.typeText) == ItemKind::file && ContainsMif(row.name))
-            candidates.push_back({{CutAtExtension(row.name, mifExtension),
-                                   LeadingNumber(row.sizeText)}});
+        if (ItemKindFromText(row.typeText) == ItemKind::file && NamesMifFile(row.name))
+            candidates.push_back({{ModulePathOfMif(row.name), LeadingNumber(row.sizeText)}});
     }
     // Directories come first in the listing, so the first other row ends them.
     for (const CListRowText& row : rows) {
@@ -70,26 +55,19 @@ bool ModulesFromDevice(CDiagPort* port, bool statsAvailable, int sizeMode,
                        std::vector<ModuleEntry>& modules)
 {
     modules.clear();
-    EfsNameList names;
-    if (!EfsListFiles(port, DeviceRootPath, &names))
+    const ModuleSizes sizes = !statsAvailable                 ? ModuleSizes::none
+                              : sizeMode == sizeModeAllocated ? ModuleSizes::allocated
+                                                              : ModuleSizes::actual;
+    std::vector<StoredModule> stored;
+    const AppMessage listed = ListModules(port, sizes, stored);
+    if (listed != msgSuccess && listed != msgNoModules)
         return false;
-    const bool allocated = sizeMode == sizeModeAllocated;
-    for (const std::string& name : names) {
-        if (!ContainsMif(name))
+    for (const StoredModule& module : stored) {
+        // With sizes, only a module whose directory holds something counts.
+        if (sizes != ModuleSizes::none && module.directorySize == 0)
             continue;
-        uint32_t mifSize = 0;
-        const bool haveInfo = EfsGetFileInfo(port, name, nullptr, nullptr, &mifSize);
-        const std::string moduleName = CutAtExtension(name, mifExtension);
-        if (!statsAvailable) {
-            modules.push_back({moduleName, 0});
-            continue;
-        }
-        const uint64_t directorySize = allocated ? DeviceTreeAllocatedSize(port, moduleName)
-                                                 : DeviceTreeSize(port, moduleName);
-        if (directorySize == 0)
-            continue;
-        const uint64_t fileSize = !haveInfo ? 0 : allocated ? EfsAllocatedSize(mifSize) : mifSize;
-        modules.push_back({moduleName, static_cast<std::int64_t>(directorySize + fileSize)});
+        modules.push_back(
+            {module.path, static_cast<std::int64_t>(module.mifSize + module.directorySize)});
     }
     return true;
 }

@@ -10,12 +10,6 @@
 #include "ui/profile_file.h"
 #include "ui/serial_port_list.h"
 
-namespace {
-
-constexpr AppMessage msgSelectValidPort = 7;
-
-}  // namespace
-
 CPortDialog::CPortDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(QString::fromLatin1(dialogCaption));

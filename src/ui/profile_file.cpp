@@ -1,16 +1,15 @@
 #include "ui/profile_file.h"
 
-#include <fcntl.h>
-#include <pwd.h>
 #include <strings.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <system_error>
 #include <vector>
+
+#include "platform/pc_file.h"
+#include "platform/user_home.h"
 
 namespace {
 
@@ -58,36 +57,6 @@ std::vector<std::string> ReadLines(const std::filesystem::path& path)
     for (std::string line; std::getline(in, line);)
         lines.push_back(line);
     return lines;
-}
-
-bool WriteAll(int fd, const std::string& text)
-{
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t written = ::write(fd, text.data() + done, text.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
-// Writes text to a temporary file beside path and renames it over path.
-bool ReplaceFile(const std::filesystem::path& path, const std::string& text)
-{
-    std::string pattern = path.string() + ".XXXXXX";
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, text) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok)
-        ok = ::rename(pattern.c_str(), path.c_str()) == 0;
-    if (!ok)
-        ::unlink(pattern.c_str());
-    return ok;
 }
 
 }  // namespace
@@ -162,7 +131,8 @@ bool CProfileFile::WriteString(const std::string& section, const std::string& ke
     std::string text;
     for (const std::string& line : lines)
         text += line + "\n";
-    return ReplaceFile(path_, text);
+    return ReplacePcFile(path_.string(), std::span(reinterpret_cast<const uint8_t*>(text.data()),
+                                                   text.size()));
 }
 
 std::filesystem::path ConfigurationFilePath()
@@ -170,12 +140,8 @@ std::filesystem::path ConfigurationFilePath()
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
     if (xdg && xdg[0] == '/')
         return std::filesystem::path(xdg) / configurationFileName;
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = ::getpwuid(::getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/')
+    const std::string home = UserHomeDirectory();
+    if (home.empty())
         return {};
     return std::filesystem::path(home) / ".config" / configurationFileName;
 }

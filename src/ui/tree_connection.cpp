@@ -15,11 +15,6 @@
 
 namespace {
 
-constexpr AppMessage msgCannotOpenPort = 21;
-constexpr AppMessage msgNoDevice = 22;
-constexpr AppMessage msgAlreadyConnected = 76;
-constexpr AppMessage msgRetrievingInformation = 81;
-
 bool PhoneReady(const CDiagPort* link)
 {
     return link != nullptr && link->GetPhoneStatus() == phoneStatusReady;

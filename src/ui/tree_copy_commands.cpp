@@ -19,20 +19,6 @@
 
 namespace {
 
-constexpr AppMessage msgModuleLoaded = 1;
-constexpr AppMessage msgUserStoppedLoad = 3;
-constexpr AppMessage msgNoListPane = 12;
-constexpr AppMessage msgDirectoryNotGiven = 15;
-constexpr AppMessage msgFileNamesNotGiven = 17;
-constexpr AppMessage msgModuleNamesNotGiven = 19;
-constexpr AppMessage msgCannotCopyModule = 65;
-constexpr AppMessage msgRetryMakeDirectory = 74;
-constexpr AppMessage msgRetryCopyFile = 75;
-constexpr AppMessage msgCopyingFiles = 83;
-constexpr AppMessage msgCreatingDirectory = 84;
-constexpr AppMessage msgHousekeeping = 89;
-constexpr AppMessage msgUserStoppedCopyToDevice = 91;
-
 bool Ask(AppMessage question)
 {
     const std::string text = AppMessageText(question);
@@ -97,7 +83,7 @@ void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* tar
         }
     }
     if (stopped)
-        ReportAppMessage(msgUserStoppedCopyToDevice);
+        ReportAppMessage(msgCopyToDeviceStopped);
 }
 
 bool CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target)
@@ -146,7 +132,7 @@ bool CDeviceTreeCtrl::CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem
     case DropAction::loadModule: {
         const AppMessage result = LoadModule(link_.get(), pcPath, plan.moduleName);
         stopped = result != msgModuleLoaded && StopRequested();
-        if (result != msgModuleLoaded && result != msgUserStoppedLoad && !stopped)
+        if (result != msgModuleLoaded && result != msgLoadStopped && !stopped)
             ReportAppMessage(result);
         break;
     }
@@ -239,7 +225,7 @@ void CDeviceTreeCtrl::OnNewFile()
         }
         // The wait window is gone before the question comes up; a stopped copy asks nothing.
         if (StopRequested()) {
-            ReportAppMessage(msgUserStoppedCopyToDevice);
+            ReportAppMessage(msgCopyToDeviceStopped);
             return;
         }
         if (!Ask(msgRetryCopyFile))
@@ -305,10 +291,10 @@ void CDeviceTreeCtrl::OnNewModule()
     const AppMessage result = LoadModule(link_.get(), directory, name);
     // Cancel in the wait window is reported; a declined question ends the load silently.
     if (StopRequested() && result != msgModuleLoaded) {
-        ReportAppMessage(msgUserStoppedLoad);
+        ReportAppMessage(msgLoadStopped);
         return;
     }
-    if (result == msgUserStoppedLoad)
+    if (result == msgLoadStopped)
         return;
     if (result != msgModuleLoaded)
         ReportAppMessage(result);

@@ -24,26 +24,6 @@
 
 namespace {
 
-constexpr AppMessage msgModuleDeleted = 2;
-constexpr AppMessage msgNoListPane = 12;
-constexpr AppMessage msgModuleNameNotGiven = 16;
-constexpr AppMessage msgFetchNamesNotGiven = 18;
-constexpr AppMessage msgNoModules = 35;
-constexpr AppMessage msgCannotListModules = 38;
-constexpr AppMessage msgNothingSelected = 39;
-constexpr AppMessage msgUserKeptFile = 4;
-constexpr AppMessage msgUnknownModule = 53;
-constexpr AppMessage msgCannotRemoveFile = 54;
-constexpr AppMessage msgCannotRemoveModule = 58;
-constexpr AppMessage msgCannotDeleteRoot = 59;
-constexpr AppMessage msgDeletingFiles = 82;
-constexpr AppMessage msgCopyingFiles = 83;
-constexpr AppMessage msgBuildingModuleList = 85;
-constexpr AppMessage msgResetting = 87;
-constexpr AppMessage msgGoingOffline = 88;
-constexpr AppMessage msgConfirmDeleteDirectory = 90;
-constexpr AppMessage msgUserStoppedDelete = 92;
-
 bool Confirm(const std::string& question)
 {
     return AskYesNo(question, question);
@@ -158,7 +138,7 @@ void CDeviceTreeCtrl::OnDeleteDirectory(bool fromDeleteKey)
     } else if (StopRequested()) {
         // Part of the directory may be gone: show what is left.
         RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
-        ReportAppMessage(msgUserStoppedDelete);
+        ReportAppMessage(msgDeleteStopped);
     }
 }
 
@@ -226,7 +206,7 @@ void CDeviceTreeCtrl::OnDeleteRows()
     if (QTreeWidgetItem* selected = currentItem())
         RefreshNode(selected, NodePath(*selected), RefreshMode::treeAndList, true);
     if (StopRequested())
-        ReportAppMessage(msgUserStoppedDelete);
+        ReportAppMessage(msgDeleteStopped);
 }
 
 void CDeviceTreeCtrl::OnDeleteModule()
@@ -252,7 +232,7 @@ void CDeviceTreeCtrl::OnDeleteModule()
     CWaitScope wait(msgDeletingFiles, WaitStop::cancel);
     const AppMessage result = DeleteModule(link_.get(), name);
     if (result != msgModuleDeleted && StopRequested())
-        ReportAppMessage(msgUserStoppedDelete);
+        ReportAppMessage(msgDeleteStopped);
     else if (result != msgModuleDeleted && result != msgCannotRemoveModule)
         ReportAppMessage(result);
     if (result != msgUnknownModule)
@@ -294,8 +274,8 @@ void CDeviceTreeCtrl::OnCopyFromDevice()
     }
     // Code 4 is silent when the user kept the PC file, and said when Cancel stopped the copy.
     if (result != msgSuccess && StopRequested())
-        ReportAppMessage(msgUserKeptFile);
-    else if (result != msgSuccess && result != msgUserKeptFile)
+        ReportAppMessage(msgFetchStopped);
+    else if (result != msgSuccess && result != msgFetchStopped)
         ReportAppMessage(result);
 }
 

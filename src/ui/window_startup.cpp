@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr AppMessage msgNoLeftPane = 13;
 constexpr int productSplashPauseMs = 1000;
 
 }  // namespace

@@ -40,7 +40,9 @@ TEST_F(FaultsOnHandset, OverstatedLengthsFailEveryModuleProcedureCleanly)
     PutPcFile(pc / "golf/golf.mod", Pattern(700, 5));
     ASSERT_NO_FATAL_FAILURE(StartAndConnect([](sim::SimBehaviour& b) { b.hostileLengths = true; }));
 
-    EXPECT_EQ(RunWithin(bound, [&] { return ListModules(port.get()); }), cannotListModules);
+    std::vector<StoredModule> modules;
+    EXPECT_EQ(RunWithin(bound, [&] { return ListModules(port.get(), ModuleSizes::actual, modules); }),
+              cannotListModules);
     std::string pcPath = pc.string();
     EXPECT_EQ(RunWithin(bound, [&] { return FetchFile(port.get(), "/chess/chess.mod", pcPath); }),
               cannotReadDeviceFile);
@@ -64,7 +66,9 @@ TEST_F(FaultsOnHandset, LongNamesAndManyEntriesGiveWholeModuleListings)
         b.hostileLongNames = true;
         b.hostileManyEntries = true;
     }));
-    EXPECT_EQ(RunWithin(bound, [&] { return ListModules(port.get()); }), listedModules);
+    std::vector<StoredModule> modules;
+    EXPECT_EQ(RunWithin(bound, [&] { return ListModules(port.get(), ModuleSizes::actual, modules); }),
+              listedModules);
     // The module's directory lists entries the handset cannot remove: the delete removes the
     // .mif, then fails on them with its message.
     reported.clear();

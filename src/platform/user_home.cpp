@@ -1,0 +1,16 @@
+#include "platform/user_home.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+std::string UserHomeDirectory()
+{
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = ::getpwuid(::getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    return home && home[0] == '/' ? home : std::string();
+}
