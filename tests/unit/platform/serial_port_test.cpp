@@ -1,3 +1,5 @@
+// The serial port on a pseudo-terminal whose master side the test holds: line settings, reads,
+// cancel, hang-up, virtual ports, and the exclusive claim on the terminal.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -7,12 +9,10 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
+#include <functional>
 #include <memory>
 #include <thread>
 
-#include "integration/link/pty_peer.h"
 #include "platform/debug_sink.h"
 #include "platform/serial_port.h"
 #include "platform/virtual_ports.h"
@@ -22,96 +22,93 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-void WriteMaster(CPtyPair& pty, const Bytes& bytes)
-{
-    ASSERT_EQ(write(pty.MasterFd(), bytes.data(), bytes.size()),
-              static_cast<ssize_t>(bytes.size()));
-}
+struct Pty {
+    Pty()
+    {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        EXPECT_TRUE(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
+        slave = ::ptsname(master);
+    }
+    ~Pty() { Hangup(); }
+    void Hangup()
+    {
+        if (master >= 0)
+            ::close(master);
+        master = -1;
+    }
+    termios Settings() const
+    {
+        termios settings{};
+        EXPECT_EQ(::tcgetattr(master, &settings), 0);
+        return settings;
+    }
+    int master = -1;
+    std::string slave;
+};
+
+// Opens a port on a fresh pty at 38400 baud.
+struct Opened : Pty {
+    Opened() { EXPECT_TRUE(port.Open(slave, 38400)) << port.LastError(); }
+    CSerialPort port;
+    CSyncEvent cancel{EventReset::manual};
+    uint8_t buffer[64] = {};
+};
 
 TEST(SerialPort, OpensRaw8N1WithoutFlowControlAtTheGivenRate)
 {
-    CPtyPair pty;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400)) << port.LastError();
-    termios settings{};
-    ASSERT_EQ(tcgetattr(pty.MasterFd(), &settings), 0);
+    Opened pty;
+    termios settings = pty.Settings();
     EXPECT_EQ(cfgetospeed(&settings), B38400);
     EXPECT_EQ(cfgetispeed(&settings), B38400);
-    EXPECT_EQ(settings.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-    EXPECT_EQ(settings.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
-    EXPECT_EQ(settings.c_cflag & (CLOCAL | CREAD), static_cast<tcflag_t>(CLOCAL | CREAD));
+    EXPECT_EQ(settings.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS | CLOCAL | CREAD),
+              static_cast<tcflag_t>(CS8 | CLOCAL | CREAD));
     EXPECT_EQ(settings.c_iflag & (IXON | IXOFF | ICRNL | ISTRIP), 0u);
     EXPECT_EQ(settings.c_lflag & (ICANON | ECHO | ISIG), 0u);
     EXPECT_EQ(settings.c_oflag & OPOST, 0u);
-
-    ASSERT_TRUE(port.SetBaud(115200));
-    EXPECT_EQ(pty.Baud(), 115200u);
-    ASSERT_TRUE(port.SetBaud(19200));
-    EXPECT_EQ(pty.Baud(), 19200u);
-    EXPECT_FALSE(port.SetBaud(9600));
-    EXPECT_EQ(pty.Baud(), 19200u);
+    for (const auto& [baud, accepted, speed] :
+         {std::tuple{115200u, true, B115200}, {19200u, true, B19200}, {9600u, false, B19200}}) {
+        EXPECT_EQ(pty.port.SetBaud(baud), accepted) << baud;
+        settings = pty.Settings();
+        EXPECT_EQ(cfgetospeed(&settings), speed) << baud;
+    }
 }
 
-TEST(SerialPort, ReadWaitsForTheFirstByteThenReturnsWhatIsBuffered)
+TEST(SerialPort, ReadTimesOutThenReturnsWhatArrivesCancelAndHangUpEndItAtOnce)
 {
-    CPtyPair pty;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
-    CSyncEvent cancel(EventReset::manual);
-    uint8_t buffer[64] = {};
-
-    const auto start = Clock::now();
-    EXPECT_EQ(port.Read(buffer, sizeof buffer, 60, cancel).result, PortIoResult::timedOut);
+    Opened pty;
+    auto start = Clock::now();
+    EXPECT_EQ(pty.port.Read(pty.buffer, sizeof pty.buffer, 60, pty.cancel).result, PortIoResult::timedOut);
     EXPECT_GE(Clock::now() - start, 60ms);
 
-    std::thread writer([&] { WriteMaster(pty, {1, 2, 3, 4, 5}); });
+    std::thread writer([&] { EXPECT_EQ(::write(pty.master, "\1\2\3\4\5", 5), 5); });
     size_t got = 0;
     while (got < 5) {
-        const PortReadResult read = port.Read(buffer + got, sizeof buffer - got, 2000, cancel);
+        const PortReadResult read = pty.port.Read(pty.buffer + got, sizeof pty.buffer - got, 2000, pty.cancel);
         ASSERT_EQ(read.result, PortIoResult::ok);
         got += read.bytes;
     }
     writer.join();
-    EXPECT_EQ(Bytes(buffer, buffer + 5), (Bytes{1, 2, 3, 4, 5}));
-}
+    EXPECT_EQ(std::string(pty.buffer, pty.buffer + 5), "\1\2\3\4\5");
 
-TEST(SerialPort, CancelEndsAPendingReadAtOnce)
-{
-    CPtyPair pty;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
-    CSyncEvent cancel(EventReset::manual);
-    uint8_t buffer[16];
+    start = Clock::now();
     PortReadResult read;
-    const auto start = Clock::now();
-    std::thread reader([&] { read = port.Read(buffer, sizeof buffer, 30000, cancel); });
-    cancel.Set();
+    std::thread reader([&] { read = pty.port.Read(pty.buffer, sizeof pty.buffer, 30000, pty.cancel); });
+    pty.cancel.Set();
     reader.join();
     EXPECT_EQ(read.result, PortIoResult::cancelled);
-    EXPECT_LT(Clock::now() - start, 1s);
-}
+    pty.cancel.Reset();
 
-TEST(SerialPort, HangUpIsReportedAtOnceAndWritesFail)
-{
-    CPtyPair pty;
-    CSerialPort port;
-    ASSERT_TRUE(port.Open(pty.SlavePath(), 38400));
-    CSyncEvent cancel(EventReset::manual);
-    pty.CloseMaster();
-    uint8_t buffer[16];
-    const auto start = Clock::now();
-    EXPECT_EQ(port.Read(buffer, sizeof buffer, 30000, cancel).result, PortIoResult::hungUp);
+    pty.Hangup();
+    EXPECT_EQ(pty.port.Read(pty.buffer, sizeof pty.buffer, 30000, pty.cancel).result, PortIoResult::hungUp);
+    EXPECT_EQ(pty.port.Write(pty.buffer, 1, 1000, pty.cancel), 0u);
     EXPECT_LT(Clock::now() - start, 1s);
-    const uint8_t byte = 0x0C;
-    EXPECT_EQ(port.Write(&byte, 1, 1000, cancel), 0u);
 }
 
 TEST(SerialPort, VirtualPortIsOpenedThroughItsLeaseAndKeptAliveUntilClose)
 {
-    CPtyPair pty;
+    Pty pty;
     static std::weak_ptr<int> watch;
-    RegisterVirtualPortProvider([path = pty.SlavePath()](const std::string& name)
-                                -> std::optional<VirtualPortLease> {
+    RegisterVirtualPortProvider([path = pty.slave](const std::string& name) -> std::optional<VirtualPortLease> {
         if (name != "VTEST")
             return std::nullopt;
         auto server = std::make_shared<int>(1);
@@ -120,72 +117,50 @@ TEST(SerialPort, VirtualPortIsOpenedThroughItsLeaseAndKeptAliveUntilClose)
     });
     CSerialPort port;
     ASSERT_TRUE(port.Open("VTEST", 38400));
-    EXPECT_EQ(port.DevicePath(), pty.SlavePath());
+    EXPECT_EQ(port.DevicePath(), pty.slave);
     EXPECT_FALSE(watch.expired());
     port.Close();
     EXPECT_TRUE(watch.expired());
 }
 
-}  // namespace
-
-namespace {
-
-// errno of an open of path by an unprivileged user (nobody), or 0 when it succeeds.
-int OpenErrorAsNobody(const std::string& path)
+// Runs check in a child that has become the unprivileged user nobody; true when it returns true.
+bool AsNobody(const std::function<bool()>& check)
 {
-    const pid_t child = fork();
-    if (child == 0) {
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(255);
-        const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-        _exit(fd >= 0 ? 0 : errno);
-    }
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(::setgid(65534) == 0 && ::setuid(65534) == 0 && check() ? 0 : 1);
     int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-TEST(SerialPortAccess, AFailedSecondOpenLeavesTheFirstProgramsClaimInPlace)
+bool NobodyOpens(const std::string& path)
 {
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to let another user try the port";
-    CPtyPair pty;
-    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0666), 0);
-    CSerialPort holder;
-    ASSERT_TRUE(holder.Open(pty.SlavePath(), 38400));
-    EXPECT_EQ(OpenErrorAsNobody(pty.SlavePath()), EBUSY);
+    return AsNobody([&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK) >= 0; });
+}
 
-    CSerialPort intruder;  // root passes TIOCEXCL; the lock stops it
-    EXPECT_FALSE(intruder.Open(pty.SlavePath(), 38400));
+TEST(SerialPortAccess, AFailedSecondOpenKeepsTheClaimAndPermissionDeniedHintsAtDialout)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to try the port as another user";
+    Opened pty;
+    ASSERT_EQ(::chmod(pty.slave.c_str(), 0666), 0);
+    EXPECT_FALSE(NobodyOpens(pty.slave));
+    CSerialPort intruder;  // root passes the exclusive mode; the lock stops it
+    EXPECT_FALSE(intruder.Open(pty.slave, 38400));
     EXPECT_EQ(intruder.LastFailure(), PortOpenFailure::inUse);
-    EXPECT_EQ(OpenErrorAsNobody(pty.SlavePath()), EBUSY) << "the failed open cleared the claim";
+    EXPECT_FALSE(NobodyOpens(pty.slave)) << "the failed open cleared the claim";
+    pty.port.Close();
+    EXPECT_TRUE(NobodyOpens(pty.slave));
 
-    holder.Close();
-    EXPECT_EQ(OpenErrorAsNobody(pty.SlavePath()), 0);
-}
-
-TEST(SerialPortAccess, PermissionDeniedIsNamedAndHintsAtTheDialoutGroup)
-{
-    if (geteuid() != 0)
-        GTEST_SKIP() << "needs root to open the port as another user";
-    CPtyPair pty;
-    ASSERT_EQ(chmod(pty.SlavePath().c_str(), 0600), 0);
-    const pid_t child = fork();
-    if (child == 0) {
+    ASSERT_EQ(::chmod(pty.slave.c_str(), 0600), 0);
+    EXPECT_TRUE(AsNobody([&] {
         std::string lines;
         SetDebugSink([&](const std::string& text) { lines += text; });
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(2);
         CSerialPort port;
-        const bool opened = port.Open(pty.SlavePath(), 38400);
-        const bool named = port.LastFailure() == PortOpenFailure::permissionDenied;
-        const bool hinted = lines.find("dialout") != std::string::npos &&
-                            lines.find(pty.SlavePath()) != std::string::npos;
-        _exit(!opened && named && hinted ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return !port.Open(pty.slave, 38400) && port.LastFailure() == PortOpenFailure::permissionDenied &&
+               lines.find("dialout") != std::string::npos && lines.find(pty.slave) != std::string::npos;
+    }));
 }
 
 }  // namespace
