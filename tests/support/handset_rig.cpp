@@ -1,6 +1,5 @@
 #include "support/handset_rig.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -255,24 +254,18 @@ bool CRawClient::ReadSome(Clock::time_point deadline)
 std::optional<Bytes> CRawClient::ReadFrame(std::chrono::milliseconds timeout)
 {
     const auto deadline = Clock::now() + timeout;
-    for (;;) {
-        // Cut at each flag; a flag at the start opens a frame.
-        for (;;) {
-            const auto from = pending.begin() + ((!pending.empty() && pending[0] == frameFlag) ? 1 : 0);
-            const auto flag = std::find(from, pending.end(), frameFlag);
-            if (flag == pending.end())
-                break;
-            Bytes frame(pending.begin(), flag + 1);
-            pending.erase(pending.begin(), flag + 1);
-            size_t length = frame.size();
-            if (DecodeFrame(frame.data(), length) == linkStatusOk) {
-                frame.resize(length);
+    do {
+        frames.Append(pending.data(), pending.size());
+        pending.clear();
+        while (auto frame = frames.NextFrame()) {
+            size_t length = frame->size();
+            if (DecodeFrame(frame->data(), length) == linkStatusOk) {
+                frame->resize(length);
                 return frame;
             }
         }
-        if (!ReadSome(deadline))
-            return std::nullopt;
-    }
+    } while (ReadSome(deadline));
+    return std::nullopt;
 }
 
 std::string CRawClient::ReadUntil(const std::string& text, std::chrono::milliseconds timeout)

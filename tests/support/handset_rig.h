@@ -21,6 +21,7 @@
 #include "link/diag_port.h"
 #include "platform/serial_port.h"
 #include "sim/handset_host.h"
+#include "sim/request_cutter.h"
 #include "support/scratch.h"
 
 namespace rig {
@@ -146,7 +147,8 @@ private:
 
     CSerialPort port;
     CSyncEvent never{EventReset::manual};
-    Bytes pending;
+    Bytes pending;               // raw bytes not yet looked at
+    sim::CRequestCutter frames;  // bytes ReadFrame has taken, cut at the flags
 };
 
 // The frame of payload as it goes on the wire (closing flag; opening flag on request).

@@ -45,7 +45,16 @@ const std::string downloadAck = [] {
 }();
 
 const HostCase hostCases[] = {
-    {"StatusAt38400", {}, {{38400, status, {}, status, 48}, {38400, {0x59, 0x0C}, {}, {0x59, 0x0C}, 11}}},
+    {"DiagnosticAt38400",
+     {},
+     {{38400, status, {}, status, 48},
+      {38400, {0x59, 0x0C}, {}, {0x59, 0x0C}, 11},
+      {38400, {0x0C, 0x00}, {}, {0x15}},  // bad length
+      {38400, {0x29, 0x01}, {}, {0x15}},
+      {38400, {0x29, 0x07, 0x00}, {}, {0x14}},  // bad parameters
+      {38400, {0x4B, 0x01}, {}, {0x13, 0x4B, 0x01}},  // unknown command
+      {38400, {0x29, 0x01, 0x00}, {}, {0x29, 0x01, 0x00}}}},
+    {"WithoutEfs", [](sim::SimBehaviour& b) { b.noEfs = true; }, {{38400, {0x59, 0x0C}, {}, {0x13, 0x59, 0x0C}}}},
     {"Only115200", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only115200; },
      {{38400, status, {}, {}}, {38400, switchTo115200, {}, {}}, {115200, {0x00}, {}, {0x00}}}},
     {"Only38400RefusesTheSwitch", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only38400; },
@@ -54,7 +63,8 @@ const HostCase hostCases[] = {
      {},
      {{38400, switchTo115200, {}, {0x5C, 0x01, 0x01}},
       {38400, status, {}, {}},
-      {115200, status, {}, status, 48}}},
+      {115200, status, {}, status, 48},
+      {115200, {0x06}, {}, {0x13, 0x06}}}},  // no download probe answer in diagnostic mode
     {"DataPhoneAfterTheModemSwitch", [](sim::SimBehaviour& b) { b.dataPhone = true; },
      {{19200, {}, "AT+FOO\r", {}, 0, "\r\nERROR\r\n"},
       {19200, {}, "xx~AT$KTDMG\r", {}, 0, "\r\nOK\r\n"},

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "efs/efs_packets.h"
 #include "platform/virtual_ports.h"
 #include "sim/sim_port.h"
 #include "support/handset_rig.h"
@@ -16,18 +17,6 @@ using rig::Bytes;
 namespace {
 
 constexpr auto replyWait = 3000ms;
-
-Bytes WriteSmallFile(const std::string& name, const std::string& text)
-{
-    Bytes out{0x59, 0x05, 0x00, 0x00, 0x01};
-    for (int i = 0; i < 4; ++i)
-        out.push_back(static_cast<uint8_t>(text.size() >> (8 * i)));
-    out.insert(out.end(), {0xFF, 0x00, 0x01, 0x00, static_cast<uint8_t>(name.size() + 1)});
-    out.insert(out.end(), name.begin(), name.end());
-    out.insert(out.end(), {0x00, static_cast<uint8_t>(text.size()), 0x00});
-    out.insert(out.end(), text.begin(), text.end());
-    return out;
-}
 
 TEST(SimPort, NamesSelectTheDemoTreeOrADirectory)
 {
@@ -55,7 +44,7 @@ TEST(SimPort, LeaseServesTheDirectoryAndEndsWithIt)
     {
         rig::CRawClient client;
         ASSERT_TRUE(client.Open(lease->devicePath));
-        ASSERT_TRUE(client.WriteFrame(WriteSmallFile("/hello.txt", "hello")));
+        ASSERT_TRUE(client.WriteFrame(*BuildEfsWriteFirstBlock(false, 1, 5, {}, "/hello.txt", rig::ToBytes("hello"))));
         EXPECT_EQ(client.ReadFrame(replyWait), (Bytes{0x59, 0x05, 0x00}));
     }
     EXPECT_EQ(rig::ReadPcFile(dir.Path() / "hello.txt"), rig::ToBytes("hello"));

@@ -3,50 +3,29 @@
 
 #include "efs/efs_paths.h"
 
-namespace {
-
-// Sets DeviceRootPath for one test and restores the empty root afterwards.
-class RootPathGuard {
-public:
-    explicit RootPathGuard(std::string root) { DeviceRootPath = std::move(root); }
-    ~RootPathGuard() { DeviceRootPath.clear(); }
-    RootPathGuard(const RootPathGuard&) = delete;
-    RootPathGuard& operator=(const RootPathGuard&) = delete;
-};
-
-}  // namespace
-
-TEST(DevicePaths, EmptyRootStripsUpToTheFirstSlash)
+TEST(DevicePaths, RootSegmentsStripAndAbsolutePaths)
 {
-    RootPathGuard root("");
-    EXPECT_EQ(CountRootSegments(), 1u);
-    EXPECT_EQ(StripDeviceRoot("/brew/app.mod"), "brew/app.mod");
-    EXPECT_EQ(StripDeviceRoot("brew/app.mod"), "app.mod");
-    EXPECT_EQ(StripDeviceRoot("app.mif"), "app.mif");
-    EXPECT_EQ(StripDeviceRoot(""), "");
-    EXPECT_EQ(AbsoluteDevicePath("/brew/app.mod"), "/brew/app.mod");
-    EXPECT_EQ(AbsoluteDevicePath("app.mif"), "/app.mif");
+    // {root, path, stripped, absolute}; an empty root strips up to the first slash.
+    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+        {"", "/brew/app.mod", "brew/app.mod", "/brew/app.mod"}, {"", "brew/app.mod", "app.mod", "/app.mod"},
+        {"", "app.mif", "app.mif", "/app.mif"},                   {"", "", "", "/"},
+        {"/user", "/user/a/b", "a/b", "/user/a/b"},               {"/user", "/only", "only", "/user/only"},
+    };
+    for (const auto& [root, path, stripped, absolute] : cases) {
+        DeviceRootPath = root;
+        EXPECT_EQ(CountRootSegments(), *root ? 2u : 1u) << root;
+        EXPECT_EQ(StripDeviceRoot(path), stripped) << root << " " << path;
+        EXPECT_EQ(AbsoluteDevicePath(path), absolute) << root << " " << path;
+    }
+    DeviceRootPath.clear();
 }
 
-TEST(DevicePaths, DeeperRootStripsOneSegmentPerRootSegment)
-{
-    RootPathGuard root("/user");
-    EXPECT_EQ(CountRootSegments(), 2u);
-    EXPECT_EQ(StripDeviceRoot("/user/a/b"), "a/b");
-    EXPECT_EQ(AbsoluteDevicePath("/user/a/b"), "/user/a/b");
-    EXPECT_EQ(StripDeviceRoot("/only"), "only");
-}
-
-TEST(DevicePaths, JoinCollapsesRepeatedSlashes)
+TEST(DevicePaths, JoinCollapsesRepeatedSlashesAndOddNamesAreRefused)
 {
     EXPECT_EQ(JoinDevicePath("", "a"), "/a");
     EXPECT_EQ(JoinDevicePath("/a/", "b"), "/a/b");
     EXPECT_EQ(JoinDevicePath("a//b", "/c"), "a/b/c");
     EXPECT_EQ(JoinDevicePath("/", ""), "/");
-}
-
-TEST(DevicePaths, UsableEntryNames)
-{
     for (const char* good : {"a", "/a", "a/b", "/dir/file.mod", "a/", "..a", ".hidden", "a..b"})
         EXPECT_TRUE(IsUsableEntryName(good)) << good;
     for (const char* odd : {"", ".", "..", "/", "//", "/..", "a/..", "./a", "a/./b", "/../x"})

@@ -1,8 +1,9 @@
-// Builders of handset reply bytes for the EFS unit tests and fuzz seeds: each writes the layout
-// a handset sends, so the readers are tested against independently assembled bytes.
+// Builders of handset reply bytes for the EFS unit tests: each writes the layout a handset
+// sends, so the readers are tested against independently assembled bytes.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,22 +11,13 @@ namespace efs_test {
 
 using Bytes = std::vector<uint8_t>;
 
-inline void PutLe16(Bytes& out, uint32_t value)
+inline void PutLe(Bytes& out, uint32_t value, int bytes)
 {
-    out.push_back(static_cast<uint8_t>(value & 0xFF));
-    out.push_back(static_cast<uint8_t>((value >> 8) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
 
-inline void PutLe32(Bytes& out, uint32_t value)
-{
-    PutLe16(out, value & 0xFFFF);
-    PutLe16(out, value >> 16);
-}
-
-inline Bytes StatusReply(uint8_t subcommand, uint8_t status)
-{
-    return Bytes{0x59, subcommand, status};
-}
+inline Bytes StatusReply(uint8_t subcommand, uint8_t status) { return Bytes{0x59, subcommand, status}; }
 
 inline Bytes IterationEntry(uint8_t subcommand, const std::string& name)
 {
@@ -39,50 +31,41 @@ inline Bytes IterationEntry(uint8_t subcommand, const std::string& name)
 inline Bytes ListingReply(uint8_t subcommand, const Bytes& block)
 {
     Bytes reply = StatusReply(subcommand, 0);
-    PutLe16(reply, 0);
-    PutLe16(reply, static_cast<uint32_t>(block.size()));
+    PutLe(reply, 0, 2);
+    PutLe(reply, static_cast<uint32_t>(block.size()), 2);
     reply.insert(reply.end(), block.begin(), block.end());
     return reply;
 }
 
-inline Bytes ReadFirstReply(bool more, uint32_t total, const Bytes& block)
+// A first block carries the total length; later blocks do not.
+inline Bytes ReadReply(bool more, const Bytes& block, std::optional<uint32_t> total = {})
 {
-    Bytes reply = StatusReply(4, 0);
-    reply.push_back(0);
-    reply.push_back(more ? 1 : 0);
-    PutLe32(reply, total);
-    PutLe16(reply, static_cast<uint32_t>(block.size()));
+    Bytes reply{0x59, 4, 0, 0, static_cast<uint8_t>(more ? 1 : 0)};
+    if (total)
+        PutLe(reply, *total, 4);
+    PutLe(reply, static_cast<uint32_t>(block.size()), 2);
     reply.insert(reply.end(), block.begin(), block.end());
     return reply;
 }
-
-inline Bytes ReadNextReply(bool more, const Bytes& block)
-{
-    Bytes reply = StatusReply(4, 0);
-    reply.push_back(0);
-    reply.push_back(more ? 1 : 0);
-    PutLe16(reply, static_cast<uint32_t>(block.size()));
-    reply.insert(reply.end(), block.begin(), block.end());
-    return reply;
-}
+inline Bytes ReadFirstReply(bool more, uint32_t total, const Bytes& block) { return ReadReply(more, block, total); }
+inline Bytes ReadNextReply(bool more, const Bytes& block) { return ReadReply(more, block); }
 
 inline Bytes SpaceReply(uint32_t freeBytes, uint32_t usedBytes)
 {
     Bytes reply = StatusReply(12, 0);
-    PutLe32(reply, freeBytes);
-    PutLe32(reply, usedBytes);
+    PutLe(reply, freeBytes, 4);
+    PutLe(reply, usedBytes, 4);
     return reply;
 }
 
-inline Bytes AttributesReply(uint16_t attributes, uint8_t option1, uint8_t option2,
-                             uint32_t time, uint32_t size)
+inline Bytes AttributesReply(uint16_t attributes, uint8_t option1, uint8_t option2, uint32_t time, uint32_t size)
 {
     Bytes reply = StatusReply(7, 0);
-    PutLe16(reply, attributes);
+    PutLe(reply, attributes, 2);
     reply.push_back(option1);
     reply.push_back(option2);
-    PutLe32(reply, time);
-    PutLe32(reply, size);
+    PutLe(reply, time, 4);
+    PutLe(reply, size, 4);
     return reply;
 }
 

@@ -10,33 +10,19 @@
 
 using namespace efs_test;
 
-namespace {
-
-uint32_t IterationSequence(const EfsRequest& request)
-{
-    return static_cast<uint32_t>(request[2] | (request[3] << 8) | (request[4] << 16) |
-                                 (request[5] << 24));
-}
-
-}  // namespace
-
-TEST(EfsIteration, FailsOnAMissingDirectoryOrAForeignReply)
-{
-    CEfsIteration missing(efsIterateDirs, "/gone");
-    EXPECT_EQ(missing.Accept(StatusReply(10, 6)), EfsStep::stepFailed);
-    CEfsIteration foreign(efsIterateDirs, "");
-    EXPECT_EQ(foreign.Accept(Bytes{0x13, 0x59, 0x00}), EfsStep::stepFailed);
-    EXPECT_FALSE(foreign.TooManyEntries());
-}
-
-TEST(EfsIteration, OddNamesAdvanceTheSequenceButAreNotStored)
+TEST(EfsIteration, OddNamesAdvanceTheSequenceButAreNotStoredAndForeignRepliesFail)
 {
     CEfsIteration iteration(efsIterateDirs, "/d");
     for (const char* odd : {"", ".", "..", "/", "/d/..", "/d/./x", "//"})
         ASSERT_EQ(iteration.Accept(IterationEntry(10, odd)), EfsStep::stepContinue) << odd;
     ASSERT_EQ(iteration.Accept(IterationEntry(10, "/d/real")), EfsStep::stepContinue);
-    EXPECT_EQ(IterationSequence(*iteration.Request()), 8u);
+    const EfsRequest next = *iteration.Request();
+    EXPECT_EQ(Bytes(next.begin() + 2, next.begin() + 6), (Bytes{8, 0, 0, 0})) << "sequence number";
     EXPECT_EQ(iteration.Names(), (std::vector<std::string>{"/d/real"}));
+    EXPECT_EQ(iteration.Accept(Bytes{0x13, 0x59, 0x00}), EfsStep::stepFailed);
+    EXPECT_FALSE(iteration.TooManyEntries());
+    CEfsIteration missing(efsIterateDirs, "/gone");
+    EXPECT_EQ(missing.Accept(StatusReply(10, 6)), EfsStep::stepFailed);
 }
 
 TEST(EfsIteration, FailsBeyondTheEntryBoundEvenWhenNothingIsStored)
@@ -52,16 +38,10 @@ TEST(EfsIteration, FailsBeyondTheEntryBoundEvenWhenNothingIsStored)
 
 // Replies to a read in turn, and the step the last one ends with: blocks must add up to the
 // announced total, and a block that makes no progress while announcing more fails.
-struct ReadCase {
-    const char* what;
-    std::vector<Bytes> replies;
-    EfsStep last;
-};
-
 TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
 {
     const Bytes first = ReadFirstReply(true, 300, Pattern(256, 0));
-    const ReadCase cases[] = {
+    const std::tuple<const char*, std::vector<Bytes>, EfsStep> cases[] = {
         {"exact", {first, ReadNextReply(false, Pattern(44, 0))}, EfsStep::stepDone},
         {"empty file", {ReadFirstReply(false, 0, {})}, EfsStep::stepDone},
         {"too much", {first, ReadNextReply(false, Pattern(45, 0))}, EfsStep::stepFailed},
@@ -70,21 +50,17 @@ TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
         {"no progress", {ReadFirstReply(true, 4, Bytes{1, 2, 3, 4}), ReadNextReply(true, {})}, EfsStep::stepFailed},
         {"refused", {StatusReply(4, 6)}, EfsStep::stepFailed},
     };
-    for (const ReadCase& c : cases) {
+    for (const auto& [what, replies, last] : cases) {
         CEfsFileRead read("/f");
-        for (size_t i = 0; i + 1 < c.replies.size(); ++i)
-            ASSERT_EQ(read.Accept(c.replies[i]), EfsStep::stepContinue) << c.what;
-        EXPECT_EQ(read.Accept(c.replies.back()), c.last) << c.what;
+        for (size_t i = 0; i + 1 < replies.size(); ++i)
+            ASSERT_EQ(read.Accept(replies[i]), EfsStep::stepContinue) << what;
+        EXPECT_EQ(read.Accept(replies.back()), last) << what;
     }
-}
 
-TEST(EfsFileRead, HugeAnnouncedTotalIsNotAllocatedUpFront)
-{
-    CEfsFileRead read("/f");
-    ASSERT_EQ(read.Accept(ReadFirstReply(true, 0xFFFFFFFFu, Pattern(16, 0))),
-              EfsStep::stepContinue);
-    EXPECT_EQ(read.BytesDone(), 16u);
-    EXPECT_LT(read.TakeData().capacity(), 1u << 20);
+    CEfsFileRead huge("/f");
+    ASSERT_EQ(huge.Accept(ReadFirstReply(true, 0xFFFFFFFFu, Pattern(16, 0))), EfsStep::stepContinue);
+    EXPECT_EQ(huge.BytesDone(), 16u);
+    EXPECT_LT(huge.TakeData().capacity(), 1u << 20) << "an announced total is not allocated up front";
 }
 
 TEST(EfsFileWrite, StopsAtTheFirstRefusedBlock)
@@ -95,7 +71,5 @@ TEST(EfsFileWrite, StopsAtTheFirstRefusedBlock)
     EXPECT_EQ(write.BytesDone(), 256u);
     EXPECT_EQ(write.Accept(StatusReply(5, 22)), EfsStep::stepFailed);
     EXPECT_EQ(write.BytesDone(), 256u);
-
-    CEfsFileWrite badName(std::string(255, 'n'), 1, efsDefaultFileAttributes, data);
-    EXPECT_FALSE(badName.Request());
+    EXPECT_FALSE(CEfsFileWrite(std::string(255, 'n'), 1, efsDefaultFileAttributes, data).Request());
 }

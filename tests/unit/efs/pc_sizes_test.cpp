@@ -10,65 +10,39 @@
 
 namespace fs = std::filesystem;
 
-namespace {
+TEST(EfsAllocatedSize, SizePlusOverheadRoundedUpTo240WithoutWrapping)
+{
+    const std::pair<uint64_t, uint64_t> cases[] = {
+        {0, 240}, {206, 240}, {207, 480}, {446, 480}, {1000, 1200}, {0xFFFFFFFFull, 0x1000000E0ull},
+    };
+    for (const auto& [size, allocated] : cases)
+        EXPECT_EQ(EfsAllocatedSize(size), allocated) << size;
+}
 
-class PcTree : public ::testing::Test {
-protected:
-    void WriteFile(const fs::path& relative, size_t size)
-    {
-        fs::create_directories((root / relative).parent_path());
-        std::ofstream(root / relative, std::ios::binary) << std::string(size, 'x');
-    }
+TEST(PcSizes, FilesPatternsAndTreesWithoutFollowingDirectoryLinks)
+{
     rig::CScratch scratch;
     const fs::path root = scratch.Path();
-};
-
-}  // namespace
-
-TEST(EfsAllocatedSize, SizePlusOverheadRoundedUpTo240)
-{
-    EXPECT_EQ(EfsAllocatedSize(0), 240u);
-    EXPECT_EQ(EfsAllocatedSize(206), 240u);
-    EXPECT_EQ(EfsAllocatedSize(207), 480u);
-    EXPECT_EQ(EfsAllocatedSize(446), 480u);
-    EXPECT_EQ(EfsAllocatedSize(1000), 1200u);
-    // Sizes near and above 4 GiB do not wrap.
-    EXPECT_EQ(EfsAllocatedSize(0xFFFFFFFFull), 0x1000000E0ull);
-    EXPECT_EQ(EfsAllocatedSize(0xFFFFFFFFull) % 240, 0u);
-}
-
-TEST_F(PcTree, FileSizeOfFilesDirectoriesAndPatterns)
-{
-    WriteFile("mod/app.mod", 1234);
-    WriteFile("mod/b.SIG", 10);
-    WriteFile("mod/a.sig", 20);
-    EXPECT_EQ(PcFileSize((root / "mod/app.mod").string()), 1234u);
-    EXPECT_EQ(PcFileSize((root / "mod").string()), 0u);
-    EXPECT_EQ(PcFileSize((root / "mod/missing").string()), 0u);
+    for (const auto& [file, size] : {std::pair{"mod/app.mod", 1234}, {"mod/b.SIG", 10}, {"mod/a.sig", 20},
+                                     {"t/empty", 0}, {"t/sub/deeper/x", 207}, {"t/sub/y", 1000}}) {
+        fs::create_directories((root / file).parent_path());
+        std::ofstream(root / file) << std::string(static_cast<size_t>(size), 'x');
+    }
+    const std::pair<std::string, uint64_t> files[] = {
+        {"mod/app.mod", 1234}, {"mod", 0}, {"mod/missing", 0}, {"mod/*.MOD", 1234},  // patterns ignore case
+        {"mod/*.sig", 20},  // first match in name order
+        {"mod/*.bar", 0},
+    };
+    for (const auto& [file, size] : files)
+        EXPECT_EQ(PcFileSize((root / file).string()), size) << file;
     EXPECT_EQ(PcFileSize(""), 0u);
-    EXPECT_EQ(PcFileSize((root / "mod/*.MOD").string()), 1234u) << "patterns ignore case";
-    EXPECT_EQ(PcFileSize((root / "mod/*.sig").string()), 20u) << "first match in name order";
-    EXPECT_EQ(PcFileSize((root / "mod/*.bar").string()), 0u);
-}
 
-TEST_F(PcTree, TreeAllocatedSizeCountsFilesOnly)
-{
-    WriteFile("empty", 0);
-    fs::create_directory(root / "sub");
-    EXPECT_EQ(PcTreeAllocatedSize(root.string()), 240u);
-
-    WriteFile("sub/deeper/x", 207);
-    WriteFile("sub/y", 1000);
-    EXPECT_EQ(PcTreeAllocatedSize(root.string()), 240u + 480u + 1200u);
-    EXPECT_EQ(PcTreeAllocatedSize((root / "sub").string() + "/"), 480u + 1200u);
-    EXPECT_EQ(PcTreeAllocatedSize((root / "empty").string()), 0u) << "a file is no directory";
-    EXPECT_EQ(PcTreeAllocatedSize((root / "nothing").string()), 0u);
-}
-
-TEST_F(PcTree, DirectoryLinksAreNotFollowedFileLinksCount)
-{
-    WriteFile("d/f", 10);
-    fs::create_directory_symlink(root, root / "d/loop");  // would recurse forever if followed
-    fs::create_symlink(root / "d/f", root / "d/alias");
-    EXPECT_EQ(PcTreeAllocatedSize((root / "d").string()), 240u + 240u);
+    fs::create_directory_symlink(root, root / "t/sub/loop");  // would recurse forever if followed
+    fs::create_symlink(root / "t/sub/y", root / "t/alias");   // a file link counts
+    const std::pair<std::string, uint64_t> trees[] = {
+        {"t", 240 + 480 + 1200 + 1200}, {"t/sub/", 480 + 1200}, {"t/empty", 0},  // a file is no directory
+        {"nothing", 0},
+    };
+    for (const auto& [tree, size] : trees)
+        EXPECT_EQ(PcTreeAllocatedSize((root / tree).string()), size) << tree;
 }

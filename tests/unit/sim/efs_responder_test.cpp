@@ -6,7 +6,6 @@
 #include "sim/efs_responder.h"
 
 using namespace simtest;
-using sim::SimBehaviour;
 
 namespace {
 
@@ -14,42 +13,10 @@ class EfsResponderTest : public ::testing::Test {
 protected:
     std::unique_ptr<sim::CMemoryFileSystem> fs = sim::MakeDemoFileSystem();
     sim::CEfsResponder efs{*fs};
-    SimBehaviour behaviour;
+    sim::SimBehaviour behaviour;
 
     Bytes Ask(const Bytes& request) { return efs.Handle(request, behaviour); }
-
-    std::vector<std::string> Iterate(uint8_t subcommand, const std::string& directory, uint8_t* endStatus = nullptr)
-    {
-        std::vector<std::string> names;
-        for (uint32_t sequence = 0; sequence < 1000; ++sequence) {
-            const Bytes reply = Ask(IterateRequest(subcommand, sequence, directory));
-            EXPECT_GE(reply.size(), 3u);
-            if (reply.size() < 3 || reply[2] != 0) {
-                if (endStatus != nullptr)
-                    *endStatus = reply.size() >= 3 ? reply[2] : 0xFF;
-                break;
-            }
-            names.push_back(IteratedName(reply));
-        }
-        return names;
-    }
-
-    // Writes data in 256-byte blocks; returns the status of the first failing block, or 0.
-    uint8_t WriteWhole(const std::string& path, const Bytes& data)
-    {
-        size_t offset = std::min<size_t>(256, data.size());
-        Bytes reply = Ask(WriteFirst(path, static_cast<uint32_t>(data.size()), Bytes(data.begin(), data.begin() + static_cast<long>(offset)),
-                                     offset < data.size()));
-        uint8_t sequence = 0;
-        while (reply.at(2) == 0 && offset < data.size()) {
-            sequence = sim::NextSequence(sequence);
-            const size_t length = std::min<size_t>(256, data.size() - offset);
-            const Bytes block(data.begin() + static_cast<long>(offset), data.begin() + static_cast<long>(offset + length));
-            offset += length;
-            reply = Ask(WriteNext(sequence, block, offset < data.size()));
-        }
-        return reply.at(2);
-    }
+    uint8_t Status(const Bytes& request) { return Ask(request).at(2); }
 
     Bytes Stored(const std::string& path)
     {
@@ -59,21 +26,14 @@ protected:
     }
 };
 
-Bytes Pattern(size_t size)
-{
-    Bytes data(size);
-    for (size_t i = 0; i < size; ++i)
-        data[i] = static_cast<uint8_t>(i * 31 + i / 256);
-    return data;
-}
-
 TEST_F(EfsResponderTest, ListingTooLargeForOnePacketFailsInsteadOfBeingCut)
 {
     ASSERT_EQ(fs->MakeDir({"many"}), 0);
     for (int i = 0; i < 60; ++i)
         ASSERT_EQ(fs->WriteFile({"many", std::string(40, 'a') + std::to_string(i)}, {}, {}), 0);
     EXPECT_EQ(Ask(NameRequest(sim::efsListFiles, "many")), (Bytes{0x59, 0x03, sim::efsStatusMoreRecords}));
-    EXPECT_EQ(Iterate(sim::efsIterateFiles, "many").size(), 60u) << "iteration has no such limit";
+    EXPECT_EQ(Status(IterateRequest(sim::efsIterateFiles, 59, "many")), 0) << "iteration has no such limit";
+    EXPECT_EQ(Status(IterateRequest(sim::efsIterateFiles, 60, "many")), sim::efsStatusEnumerationDone);
 }
 
 TEST_F(EfsResponderTest, RepeatedReadBlockIsAnsweredAgainWithoutSkippingData)
@@ -82,8 +42,7 @@ TEST_F(EfsResponderTest, RepeatedReadBlockIsAnsweredAgainWithoutSkippingData)
     Bytes data;
     Bytes reply = Ask(ReadFirst("chess/chess.mod"));
     data.insert(data.end(), reply.begin() + 11, reply.end());
-    const Bytes again = Ask(ReadFirst("chess/chess.mod"));
-    EXPECT_EQ(again, reply) << "a repeated first request starts the same read over";
+    EXPECT_EQ(Ask(ReadFirst("chess/chess.mod")), reply) << "a repeated first request starts the same read over";
     uint8_t sequence = 0;
     while (reply[4] != 0) {
         sequence = sim::NextSequence(sequence);
@@ -95,57 +54,45 @@ TEST_F(EfsResponderTest, RepeatedReadBlockIsAnsweredAgainWithoutSkippingData)
         data.insert(data.end(), reply.begin() + 7, reply.end());
     }
     EXPECT_EQ(data, expected);
-
-    // A block number that skips ahead is refused.
     Ask(ReadFirst("chess/chess.mod"));
-    EXPECT_EQ(Ask(ReadNext(2))[2], sim::efsStatusParameterError);
+    EXPECT_EQ(Status(ReadNext(2)), sim::efsStatusParameterError) << "a block number that skips ahead";
 }
 
-TEST_F(EfsResponderTest, BrokenWriteKeepsTheOldFile)
+TEST_F(EfsResponderTest, BrokenOrRefusedWritesKeepTheOldFile)
 {
     const Bytes old = Stored("notes.txt");
-    // Fewer bytes than announced.
-    EXPECT_EQ(Ask(WriteFirst("notes.txt", 300, Pattern(256), false))[2], sim::efsStatusParameterError);
-    // More bytes than announced.
-    Ask(WriteFirst("notes.txt", 300, Pattern(256), true));
-    EXPECT_EQ(Ask(WriteNext(1, Pattern(256), false))[2], sim::efsStatusParameterError);
-    // A block out of order ends the transfer; later blocks find nothing open.
-    Ask(WriteFirst("notes.txt", 600, Pattern(256), true));
-    EXPECT_EQ(Ask(WriteNext(2, Pattern(256), true))[2], sim::efsStatusParameterError);
-    EXPECT_EQ(Ask(WriteNext(3, Pattern(88), false))[2], sim::efsStatusFileNotOpen);
-    // A block length beyond the packet.
+    const Bytes block(256, 7);
     Bytes lying = WriteFirst("notes.txt", 4, {1, 2, 3, 4}, false);
-    lying.pop_back();
-    lying.pop_back();
-    EXPECT_EQ(Ask(lying)[2], sim::efsStatusParameterError);
-    // Sequence 0 after a transfer has started is a new transfer, never block 256.
-    Ask(WriteFirst("notes.txt", 600, Pattern(256), true));
-    Ask(WriteNext(1, Pattern(256), true));
-    EXPECT_EQ(Ask(WriteNext(0, Pattern(88), false))[2], sim::efsStatusParameterError);
+    lying.resize(lying.size() - 2);  // a block length beyond the packet
+    // Each write in turn: its requests, and the status of the last.
+    const std::pair<std::vector<Bytes>, uint8_t> writes[] = {
+        {{WriteFirst("notes.txt", 300, block, false)}, sim::efsStatusParameterError},  // fewer bytes than announced
+        {{WriteFirst("notes.txt", 300, block, true), WriteNext(1, block, false)}, sim::efsStatusParameterError},
+        {{WriteFirst("notes.txt", 600, block, true), WriteNext(2, block, true)}, sim::efsStatusParameterError},
+        {{WriteNext(3, Bytes(88, 1), false)}, sim::efsStatusFileNotOpen},  // a block out of order ended it
+        {{lying}, sim::efsStatusParameterError},
+        // Sequence 0 after a transfer has started is a new transfer, never block 256.
+        {{WriteFirst("notes.txt", 600, block, true), WriteNext(1, block, true), WriteNext(0, Bytes(88, 1), false)},
+         sim::efsStatusParameterError},
+    };
+    for (const auto& [requests, status] : writes) {
+        for (size_t i = 0; i + 1 < requests.size(); ++i)
+            Ask(requests[i]);
+        EXPECT_EQ(Status(requests.back()), status) << requests.size();
+    }
     EXPECT_EQ(Stored("notes.txt"), old);
+
+    fs->SetCapacity(fs->UsedBytes() + 240);
+    EXPECT_EQ(Status(WriteFirst("fits.bin", 200, Bytes(200, 1), false)), 0);
+    EXPECT_EQ(Status(WriteFirst("full.bin", 1, {1}, false)), sim::efsStatusOutOfSpace);
+    EXPECT_EQ(Status(WriteFirst("fits.bin", 200, Bytes(200, 2), false)), 0) << "replacing a file reuses its space";
 }
 
-TEST_F(EfsResponderTest, WriteRefusals)
-{
-    EXPECT_EQ(WriteWhole("nodir/file.txt", Pattern(4)), sim::efsStatusDirMissing);
-    EXPECT_EQ(WriteWhole("chess", Pattern(4)), sim::efsStatusIllegalOperation);
-    fs->SetCapacity(fs->UsedBytes() + 480);
-    EXPECT_EQ(WriteWhole("fits.bin", Pattern(400)), 0);
-    EXPECT_EQ(WriteWhole("toolarge.bin", Pattern(10)), sim::efsStatusOutOfSpace);
-    EXPECT_EQ(WriteWhole("fits.bin", Pattern(200)), 0) << "replacing a file reuses its space";
-}
-
-// Requests on the demo tree and the status each gets: refusals of the directory and file
-// operations, and malformed or climbing names, which must never reach the file system.
-struct StatusCase {
-    const char* what;
-    Bytes request;
-    uint8_t status;
-};
-
+// Requests on the demo tree in turn and the status each gets: refusals of the directory and
+// file operations, and malformed or climbing names, which must never reach the file system.
 TEST_F(EfsResponderTest, EveryRequestGetsItsStatus)
 {
-    const StatusCase cases[] = {
+    const std::tuple<const char*, Bytes, uint8_t> cases[] = {
         {"make", NameRequest(sim::efsMkDir, "newdir"), 0},
         {"make again", NameRequest(sim::efsMkDir, "/newdir/"), sim::efsStatusDirExists},
         {"make without parent", NameRequest(sim::efsMkDir, "a/b"), sim::efsStatusDirMissing},
@@ -158,6 +105,8 @@ TEST_F(EfsResponderTest, EveryRequestGetsItsStatus)
         {"attributes of nothing", NameRequest(sim::efsGetAttributes, "notes.txt"), sim::efsStatusFileMissing},
         {"read a directory", ReadFirst("chess"), sim::efsStatusFileMissing},
         {"continue a failed read", ReadNext(1), sim::efsStatusFileNotOpen},
+        {"write without directory", WriteFirst("nodir/file.txt", 1, {1}, false), sim::efsStatusDirMissing},
+        {"write over a directory", WriteFirst("chess", 1, {1}, false), sim::efsStatusIllegalOperation},
         {"name beyond the packet", {0x59, 0x06, 0x09, 'a', 0}, sim::efsStatusParameterError},
         {"no terminator", {0x59, 0x06, 0x02, 'a', 'b'}, sim::efsStatusParameterError},
         {"name length 0", {0x59, 0x06, 0x00}, sim::efsStatusParameterError},
@@ -171,11 +120,11 @@ TEST_F(EfsResponderTest, EveryRequestGetsItsStatus)
         {"iteration far past the end", IterateRequest(sim::efsIterateFiles, 0xFFFFFFFF, ""),
          sim::efsStatusEnumerationDone},
     };
-    for (const StatusCase& c : cases) {
-        const Bytes reply = Ask(c.request);
-        ASSERT_GE(reply.size(), 3u) << c.what;
-        EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 2), Bytes(c.request.begin(), c.request.begin() + 2)) << c.what;
-        EXPECT_EQ(reply[2], c.status) << c.what;
+    for (const auto& [what, request, status] : cases) {
+        const Bytes reply = Ask(request);
+        ASSERT_GE(reply.size(), 3u) << what;
+        EXPECT_EQ(Bytes(reply.begin(), reply.begin() + 2), Bytes(request.begin(), request.begin() + 2)) << what;
+        EXPECT_EQ(reply[2], status) << what;
     }
 }
 

@@ -1,0 +1,93 @@
+// What the console makes of its input: command-line words, the argument vector's limits, prompt
+// lines and their operands.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "console/argument_vector.h"
+#include "console/command_line_split.h"
+#include "console/prompt_line.h"
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+TEST(SplitCommandLine, QuotingAndSeparators)
+{
+    const std::pair<const char*, Args> cases[] = {
+        {"COM1 -s", {"COM1", "-s"}},   {"   ", {}},
+        {"\"COM 7\" -v", {"COM 7", "-v"}},
+        {"a\"b", {"a\"b"}},            // a quote inside a word is ordinary
+        {"\"a b\"x", {"a b", "x"}},    // the closing quote ends the argument
+        {"\"\" x", {"", "x"}},         // two quotes: an empty argument
+        {"a\tb c", {"a\tb", "c"}},     // a tab does not end an argument
+        {"a    b", {"a", "b"}},        {" \t\nCOM1\t -i", {"COM1\t", "-i"}},
+    };
+    for (const auto& [line, args] : cases) {
+        const auto result = SplitCommandLine(line);
+        EXPECT_TRUE(result.ok) << line;
+        EXPECT_EQ(result.arguments, args) << line;
+    }
+    const auto open = SplitCommandLine("\"COM1 -v");
+    EXPECT_FALSE(open.ok);
+    EXPECT_EQ(open.errorText, "ERROR: Unterminated quoted argument: COM1 -v");
+}
+
+TEST(ArgumentVector, HoldsUpToThirtyOneArgumentsOf127Bytes)
+{
+    CArgumentVector vector;
+    ASSERT_TRUE(vector.Fill("VANTFerrant", {"COM1", std::string(127, 'a')}));
+    ASSERT_EQ(vector.Count(), 3);
+    EXPECT_STREQ(vector.Vector()[0], "VANTFerrant");
+    EXPECT_EQ(vector.Vector()[2], std::string(127, 'a'));
+    EXPECT_EQ(vector.Vector()[3], nullptr);
+    EXPECT_TRUE(vector.Fill("VANTFerrant", Args(31, "x")));
+    EXPECT_EQ(vector.Count(), 32);
+    for (const Args& refused : {Args(32, "x"), Args{"COM1", std::string(128, 'a')}}) {
+        EXPECT_FALSE(vector.Fill("VANTFerrant", refused));
+        EXPECT_EQ(vector.Count(), 1);
+    }
+}
+
+TEST(ReadPromptLine, CarriageReturnsOverLongLinesAndAPartialLastLine)
+{
+    const std::string exact(promptLineMax, 'a');
+    const std::string longer = "d " + std::string(100, 'x');
+    const std::string input = "v\r\n\n" + exact + "\r\n" + longer + "\nq";
+    std::FILE* file = ::fmemopen(const_cast<char*>(input.data()), input.size(), "r");
+    const std::tuple<std::string, bool, bool> expected[] = {
+        {"v", false, false}, {"", false, false}, {exact, false, false},
+        {longer.substr(0, promptLineMax), true, false}, {"q", false, true},  // a partial last line still runs
+    };
+    for (const auto& [text, tooLong, end] : expected) {
+        const PromptLine line = ReadPromptLine(file);
+        EXPECT_EQ(line.text, text);
+        EXPECT_EQ(line.tooLong, tooLong) << text;
+        EXPECT_EQ(line.endOfInput, end) << text;
+    }
+    std::fclose(file);
+}
+
+TEST(PromptOperands, OneOperandOrTwoQuotedOrUpToASpace)
+{
+    EXPECT_TRUE(HasOperandForm("d chess"));
+    for (const char* bare : {"dx", "d ", "list"})
+        EXPECT_FALSE(HasOperandForm(bare)) << bare;
+    EXPECT_EQ(SingleOperand("d  chess "), " chess ");  // kept unchanged
+
+    const std::tuple<const char*, const char*, const char*> cut[] = {
+        {"l \"dir with space\" chess", "dir with space", "chess"},
+        {"g   /chess/chess.mod   /home/me/my dir", "/chess/chess.mod", "/home/me/my dir"},
+        {"l \"a\"b", "a", "b"},
+    };
+    for (const auto& [line, first, second] : cut) {
+        const auto operands = CutTwoOperands(line);
+        ASSERT_TRUE(operands) << line;
+        EXPECT_EQ(operands->first, first);
+        EXPECT_EQ(operands->second, second);
+    }
+    for (const char* malformed : {"l dir", "l \"dir chess", "l \"dir\"", "l \"dir\"   ", "l    ", "lx dir name", "g file"})
+        EXPECT_FALSE(CutTwoOperands(malformed)) << malformed;
+}
+
+}  // namespace
