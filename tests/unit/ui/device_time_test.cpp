@@ -5,15 +5,13 @@
 
 #include <clocale>
 #include <cstdlib>
-#include <optional>
 #include <string>
 
 namespace {
 
 TEST(DeviceTime, EpochIsLocalStandardMidnightAndTimesShowLocally)
 {
-    const char* old = std::getenv("TZ");
-    const std::optional<std::string> oldZone = old ? std::optional<std::string>(old) : std::nullopt;
+    const std::string oldZone = std::getenv("TZ") ? std::getenv("TZ") : "";
     std::setlocale(LC_ALL, "C");
     // A zone west of Greenwich comes later; one whose summer time is in force in January is
     // still read as standard time.
@@ -32,10 +30,7 @@ TEST(DeviceTime, EpochIsLocalStandardMidnightAndTimesShowLocally)
     EXPECT_EQ(FormatDeviceTime(86400 + 3661, epoch), "01/07/80, 01:01:01");
     EXPECT_EQ(FormatDeviceTime(0xFFFFFFFFu, epoch), "02/12/16, 06:28:15");  // the largest
     EXPECT_EQ(FormatDeviceTime(100, static_cast<std::time_t>(-1)), "");     // no epoch, no text
-    if (oldZone)
-        ::setenv("TZ", oldZone->c_str(), 1);
-    else
-        ::unsetenv("TZ");
+    oldZone.empty() ? ::unsetenv("TZ") : ::setenv("TZ", oldZone.c_str(), 1);
     ::tzset();
 }
 

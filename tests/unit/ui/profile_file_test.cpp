@@ -8,7 +8,6 @@
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 
 #include "support/scratch.h"
 
@@ -17,9 +16,7 @@ namespace {
 std::string ReadAll(const std::filesystem::path& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class ProfileFile : public ::testing::Test {

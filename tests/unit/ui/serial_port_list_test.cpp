@@ -40,14 +40,12 @@ protected:
 
 TEST_F(SerialPortList, ListsTerminalsWithHardwareByIdNamesFirstThenInNumericOrder)
 {
-    AddTty("tty0", false);
-    AddTty("console", false);
-    AddTty("ttyS10", true, 4);  // a UART answers
-    AddTty("ttyS2", true, 4);
-    AddTty("ttyS1", true, 0);  // no UART at this address
-    AddTty("ttyACM0", true);
-    AddTty("ttyUSB0", true);
-    AddTty("ttyUSB1", true);
+    // Without hardware, a UART that answers (4) and one with none at its address (0).
+    const std::tuple<const char*, bool, int> ttys[] = {
+        {"tty0", false, -1}, {"console", false, -1}, {"ttyS10", true, 4}, {"ttyS2", true, 4},
+        {"ttyS1", true, 0},  {"ttyACM0", true, -1},  {"ttyUSB0", true, -1}, {"ttyUSB1", true, -1}};
+    for (const auto& [name, withDevice, uartType] : ttys)
+        AddTty(name, withDevice, uartType);
     fs::create_symlink("../../ttyUSB1", dirs.byId / "usb-Cable_B");
     fs::create_symlink("../../ttyUSB0", dirs.byId / "usb-Cable_A");
     EXPECT_EQ(ListPresentSerialPorts(dirs),
