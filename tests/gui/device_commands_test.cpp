@@ -1,120 +1,105 @@
-// Deletions, copy from the device, reset and offline from the window, against the virtual
-// handset.
+// The other device commands from the window against the virtual handset: the list's sizes,
+// opening rows, the module list, deletions, copy from the device, reset and offline.
 #include <QMenu>
-#include <QTimer>
+#include <QTreeView>
 
-#include "device_window_fixture.h"
-#include "ui/command_ids.h"
+#include <algorithm>
+
+#include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
+#include "window_rig.h"
 
 namespace {
 
-class DeviceCommandsTest : public DeviceWindowTest {
+using Texts = std::vector<std::string>;
+const std::string deleteOne = "Are you sure you want to delete these 1 item(s)?";
+
+class DeviceCommands : public WindowTest {
 protected:
     void SetUp() override
     {
-        DeviceWindowTest::SetUp();
-        PutDeviceFile("sub/a.txt", "a");
-        PutDeviceFile("sub/b.txt", "b");
-        PutDeviceFile("sub/c.txt", "c");
-        PutDeviceFile("chess.mif", "info");
-        PutDeviceFile("chess/chess.mod", std::string(200, 'm'));
+        WindowTest::SetUp();
+        for (const char* name : {"sub/a.txt", "sub/b.txt", "sub/c.txt", "notes.txt"})
+            PutDevice(name, "x");
+        PutDevice("a.mif", std::string(100, 'm'));
+        PutDevice("b.mif", std::string(20, 'm'));  // no directory b: not a module
+        PutDevice("a/a.mod", std::string(300, 'd'));
     }
 };
 
-TEST_F(DeviceCommandsTest, TheTopNodeIsNeverDeletedAndNothingIsSent)
+TEST_F(DeviceCommands, RootShowsDirectoriesThenMifFilesWithSizesInBothModes)
 {
     Connect();
-    const size_t before = Requests();
-    Tree()->OnDeleteDirectory(false);
-    frame->show();
-    QApplication::setActiveWindow(frame.get());
-    Tree()->setFocus();
-    QTest::keyClick(Tree(), Qt::Key_Delete);
-    const std::string refusal = "Error - You are not allowed to delete the VANT root directory";
-    EXPECT_EQ(messages, (std::vector<std::string>{refusal, refusal}));
-    EXPECT_TRUE(questions.empty());
-    EXPECT_EQ(Requests(), before);
+    EXPECT_EQ(Rows().mid(3), (QStringList{"a.mif|100 bytes|File", "b.mif|20 bytes|File"}));
+    EXPECT_EQ(List()->Text(RowOf("a"), columnSize), "300 bytes");
+    EXPECT_FALSE(List()->Text(RowOf("a.mif"), columnModified).isEmpty());
+    frame->Action(cmdAllocatedSize)->trigger();
+    // 100 + 34 and 300 + 34 bytes, rounded up to the next multiple of 240.
+    EXPECT_EQ(List()->Text(RowOf("a.mif"), columnSize), "240 bytes");
+    EXPECT_EQ(List()->Text(RowOf("a"), columnSize), "480 bytes");
+    Tree()->setCurrentItem(Node("/a/"));  // below the root every file is listed
+    EXPECT_EQ(Rows(), QStringList{"a.mod|480 bytes|File"});
+
+    // Without statistics sizes and dates are blank, the size modes grey, and the module list
+    // asks the device.
+    Connect([](sim::SimBehaviour& b) { b.usedFigureZero = true; });
+    EXPECT_EQ(List()->Text(RowOf("a.mif"), columnSize) + List()->Text(RowOf("a.mif"), columnModified), "");
+    EXPECT_FALSE(frame->Action(cmdActualSize)->isEnabled());
+    Tree()->setCurrentItem(Node("/a/"));
+    Tree()->OnModuleList();
+    EXPECT_EQ(Rows(), (QStringList{"a||Module", "b||Module"}));
+    EXPECT_EQ(Tree()->currentItem(), Tree()->TopNode());
 }
 
-TEST_F(DeviceCommandsTest, DeletingADirectoryAsksWithItsLabelThenRemovesTheTreeAndTheNode)
+TEST_F(DeviceCommands, DoubleClickOnADirectoryRowOpensItsNodeAndOnAFileDoesNothing)
 {
+    PutDevice("data/logs/deep/boot.log", "b");
     Connect();
-    Tree()->setCurrentItem(Node("/sub/"));
-    answers = {false, true};
-    Tree()->OnDeleteDirectory(false);
-    EXPECT_TRUE(fs::exists(device / "sub" / "a.txt"));
-    Tree()->OnDeleteDirectory(true);
-    EXPECT_EQ(questions, (std::vector<std::string>{"Are you sure you want to delete directory: sub",
-                                                   "Are you sure you want to delete directory:\nsub"}));
-    EXPECT_FALSE(fs::exists(device / "sub"));
-    EXPECT_EQ(Node("/sub/"), nullptr);
-    EXPECT_TRUE(messages.empty());
+    auto doubleClick = [&](int row) {
+        QTreeView* view = List()->DetailsView();
+        const QPoint at = view->visualRect(List()->Model()->index(row, columnName)).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    };
+    for (const char* name : {"data", "logs", "deep"})  // deep: its parent is expanded first
+        doubleClick(RowOf(name));
+    EXPECT_EQ(Tree()->currentItem(), Node("/data/logs/deep/"));
+    doubleClick(0);
+    EXPECT_EQ(Tree()->currentItem(), Node("/data/logs/deep/"));
+    EXPECT_EQ(Rows(), QStringList{"boot.log|1 bytes|File"});
 }
 
-TEST_F(DeviceCommandsTest, DeletingSelectedRowsAsksWithTheirNumber)
-{
-    Connect();
-    Tree()->setCurrentItem(Node("/sub/"));
-    SelectRows({0, 1, 2});
-    answers = {false};
-    Tree()->OnDeleteRows();
-    EXPECT_EQ(questions, std::vector<std::string>{"Are you sure you want to delete these 3 item(s)?"});
-    EXPECT_EQ(List()->RowCount(), 3);
-
-    SelectRows({0, 2});
-    Tree()->OnDeleteRows();
-    EXPECT_FALSE(fs::exists(device / "sub" / "a.txt"));
-    EXPECT_TRUE(fs::exists(device / "sub" / "b.txt"));
-    EXPECT_FALSE(fs::exists(device / "sub" / "c.txt"));
-    EXPECT_EQ(Rows(), QStringList{"b.txt|1 bytes|File"});
-
-    // With the focus in the list, Delete deletes rows rather than the selected directory.
-    frame->show();
-    QApplication::setActiveWindow(frame.get());
-    ASSERT_TRUE(WaitUntil([&] { return frame->isActiveWindow(); }));
-    List()->DetailsView()->setFocus();
-    SelectRows({0});
-    answers = {false};
-    frame->Action(cmdDelete)->trigger();
-    EXPECT_EQ(questions.back(), "Are you sure you want to delete these 1 item(s)?");
-}
-
-TEST_F(DeviceCommandsTest, TheListContextMenuFollowsTheSelectionAndDeletesRows)
-{
-    Connect();
-    Tree()->setCurrentItem(Node("/sub/"));
-    SelectRows({RowOf("b.txt")});
-    QStringList offered;
-    QTimer chooser;
-    QObject::connect(&chooser, &QTimer::timeout, [&] {
-        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-        if (menu == nullptr)
-            return;
-        chooser.stop();
-        for (QAction* action : menu->actions())
-            offered << action->text();
-        menu->actions().back()->trigger();  // "&Delete", with the focus still in the tree
-        menu->close();
-    });
-    chooser.start(10);
-    answers = {false};
-    Tree()->ShowListContextMenu(Tree()->mapToGlobal(QPoint(10, 10)));
-    EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
-    EXPECT_EQ(questions, std::vector<std::string>{"Are you sure you want to delete these 1 item(s)?"});
-}
-
-TEST_F(DeviceCommandsTest, ModulesAreDeletedFromTheModuleListAndTheDialog)
+TEST_F(DeviceCommands, ModuleListPairsMifFilesWithDirectoriesAndItsRowsDeleteModules)
 {
     Connect();
     Tree()->OnModuleList();
-    ASSERT_EQ(Rows(), QStringList{"chess|204 bytes|Module"});
+    EXPECT_EQ(Rows(), QStringList{"a|400 bytes|Module"});
+    const size_t before = Requests();
+    Tree()->OnModuleList();  // a fresh cache shows again without asking the device
+    EXPECT_EQ(Requests(), before);
+    // A failed load marks the cache stale while module rows show: they are not taken for the
+    // root's rows when the cache is rebuilt.
+    rig::fs::create_directories(handset.Pc() / "empty");
+    WhenModal<CNewModuleDialog>([&](CNewModuleDialog* dialog) {
+        dialog->SetModuleDirectory(QString::fromStdString((handset.Pc() / "empty").string()));
+        dialog->SetModuleName("c");
+        dialog->accept();
+    });
+    Tree()->OnNewModule();
+    Tree()->OnModuleList();
+    EXPECT_EQ(Rows(), QStringList{"a|400 bytes|Module"});
+    EXPECT_EQ(reports.texts.at(0), "Error - No MIF file found in the specified PC directory");
+    EXPECT_EQ(std::count(reports.texts.begin(), reports.texts.end(), "There is no VANT module stored on the device"), 0);
+    reports.texts.clear();
+    SelectRows({0});
+    Tree()->OnListRowActivated();  // a Module row opens the module's directory
+    EXPECT_EQ(Tree()->currentItem(), Node("/a/"));
+
+    Tree()->OnModuleList();
     SelectRows({0});
     Tree()->OnDeleteRows();
-    EXPECT_FALSE(fs::exists(device / "chess.mif"));
-    EXPECT_FALSE(fs::exists(device / "chess"));
+    EXPECT_FALSE(OnDevice("a.mif") || OnDevice("a"));
     EXPECT_TRUE(Tree()->ModuleCache().stale);
-
     // The dialog is preset with the one selected row's name, whatever its kind.
     SelectRows({RowOf("sub")});
     WhenModal<CDeleteModuleDialog>([](CDeleteModuleDialog* dialog) {
@@ -123,55 +108,106 @@ TEST_F(DeviceCommandsTest, ModulesAreDeletedFromTheModuleListAndTheDialog)
         dialog->accept();
     });
     Tree()->OnDeleteModule();
-    EXPECT_EQ(messages, std::vector<std::string>{"Error - Module name was not specified"});
+    EXPECT_EQ(reports.texts, Texts{"Error - Module name was not specified"});
 }
 
-TEST_F(DeviceCommandsTest, CopyFromDeviceFetchesAFileRowAndIgnoresADirectoryRow)
+TEST_F(DeviceCommands, DeletionsAskFirstAndTheTopNodeIsNeverDeleted)
 {
     Connect();
-    // A directory row makes the command do nothing: no dialog, no request.
-    bool dialogShown = false;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            dialogShown = true;
-            modal->close();
-        }
-    });
-    closer.start(20);
-    SelectRows({RowOf("sub")});
     const size_t before = Requests();
-    Tree()->OnCopyFromDevice();
-    closer.stop();
-    EXPECT_FALSE(dialogShown);
+    QApplication::setActiveWindow(frame.get());
+    Tree()->setFocus();
+    QTest::keyClick(Tree(), Qt::Key_Delete);
+    EXPECT_EQ(reports.texts, Texts{"Error - You are not allowed to delete the VANT root directory"});
     EXPECT_EQ(Requests(), before);
 
     Tree()->setCurrentItem(Node("/sub/"));
+    SelectRows({0, 1, 2});
+    reports.answers = {false, true, false};
+    Tree()->OnDeleteRows();
+    SelectRows({0, 2});
+    Tree()->OnDeleteRows();
+    EXPECT_EQ(Rows(), QStringList{"b.txt|1 bytes|File"});
+    // With the focus in the list, Delete deletes rows rather than the selected directory.
+    QApplication::setActiveWindow(frame.get());
+    ASSERT_TRUE(WaitWithEvents([&] { return frame->isActiveWindow(); }));
+    List()->DetailsView()->setFocus();
+    SelectRows({0});
+    frame->Action(cmdDelete)->trigger();
+    EXPECT_EQ(reports.questions, (Texts{"Are you sure you want to delete these 3 item(s)?",
+                                        "Are you sure you want to delete these 2 item(s)?", deleteOne}));
+    EXPECT_TRUE(OnDevice("sub/b.txt"));
+    EXPECT_FALSE(OnDevice("sub/a.txt") || OnDevice("sub/c.txt"));
+
+    reports.answers = {false, true};
+    Tree()->OnDeleteDirectory(false);
+    Tree()->OnDeleteDirectory(true);
+    EXPECT_EQ(Texts(reports.questions.end() - 2, reports.questions.end()),
+              (Texts{"Are you sure you want to delete directory: sub", "Are you sure you want to delete directory:\nsub"}));
+    EXPECT_FALSE(OnDevice("sub"));
+    EXPECT_EQ(Node("/sub/"), nullptr);
+}
+
+TEST_F(DeviceCommands, TheListContextMenuFollowsTheSelectionAndRunsItsCommand)
+{
+    Connect();
+    Tree()->setCurrentItem(Node("/sub/"));
     SelectRows({RowOf("b.txt")});
-    const QString destination = QString::fromStdString(pc.string());
+    QStringList offered;
+    QTimer chooser;
+    QObject::connect(&chooser, &QTimer::timeout, [&] {
+        if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            chooser.stop();
+            for (QAction* action : menu->actions())
+                offered << action->text();
+            menu->actions().back()->trigger();  // "&Delete", with the focus still in the tree
+            menu->close();
+        }
+    });
+    chooser.start(10);
+    reports.answers = {false};
+    Tree()->ShowListContextMenu(Tree()->mapToGlobal(QPoint(10, 10)));
+    EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
+    EXPECT_EQ(reports.questions, Texts{deleteOne});
+}
+
+TEST_F(DeviceCommands, CopyFromDeviceFetchesTheSelectedFileAndADirectoryRowDoesNothing)
+{
+    Connect();
+    SelectRows({RowOf("sub")});
+    const size_t before = Requests();
+    bool dialogShown = false;
+    QTimer guard;  // closes a dialog that should not have opened
+    QObject::connect(&guard, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget())
+            dialogShown = modal->close();
+    });
+    guard.start(100);
+    Tree()->OnCopyFromDevice();
+    guard.stop();
+    EXPECT_FALSE(dialogShown);
+    EXPECT_EQ(Requests(), before);
+    Tree()->setCurrentItem(Node("/sub/"));
+    SelectRows({RowOf("b.txt")});
     WhenModal<CCopyFromPhoneDialog>([&](CCopyFromPhoneDialog* dialog) {
         EXPECT_EQ(dialog->DeviceFile(), "/sub/b.txt");
-        dialog->SetDestinationDirectory(destination);
+        dialog->SetDestinationDirectory(QString::fromStdString(handset.Pc().string()));
         dialog->accept();
     });
     Tree()->OnCopyFromDevice();
-    EXPECT_EQ(ReadFile(pc / "b.txt"), "b");
-    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(Text(handset.Pc() / "b.txt"), "x");
+    EXPECT_TRUE(reports.texts.empty());
 }
 
-TEST_F(DeviceCommandsTest, OfflineAndResetReportTheirResults)
+TEST_F(DeviceCommands, OfflineAndResetReportTheirResults)
 {
-    StartHandset([](sim::SimBehaviour& behaviour) {
-        behaviour.resetAbsence = std::chrono::milliseconds(300);
-    });
     frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
     Tree()->OnOffline();
-    EXPECT_EQ(messages, std::vector<std::string>{"Error - Invalid port handle passed. Please make "
-                                                 "sure to connect to the device first"});
-    Connect();
+    EXPECT_EQ(reports.texts, Texts{"Error - Invalid port handle passed. Please make sure to connect to the device first"});
+    Connect([](sim::SimBehaviour& b) { b.resetAbsence = std::chrono::milliseconds(300); });
     Tree()->OnOffline();
     Tree()->OnReset();
-    EXPECT_EQ(messages, (std::vector<std::string>{"Device is now offline", "Device is now online"}));
+    EXPECT_EQ(reports.texts, (Texts{"Device is now offline", "Device is now online"}));
 }
 
 }  // namespace

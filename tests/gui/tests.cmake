@@ -1,25 +1,13 @@
-# The window front end: its plain rules (unit) and its widgets under QTest on the offscreen
-# platform (gui). A build without the window front end (VANT_GUI=OFF) has none of these.
+# The window's widgets under QTest on the offscreen platform, alone and against the virtual
+# handset on the test rig. A build without the window front end (VANT_GUI=OFF) has none of these.
 if(NOT TARGET vant_ui)
   return()
 endif()
 
-vant_add_test(unit_ui
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/node_paths_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/device_time_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/profile_file_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/serial_port_list_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/window_rules_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/placement_rules_test.cpp
-  LIBS vant_ui LABELS "unit")
-
 vant_add_test(gui_ui
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/port_dialog_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/dialogs_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/splash_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/main_frame_test.cpp
-  LIBS vant_ui Qt6::Test LABELS "gui")
+          ${CMAKE_CURRENT_LIST_DIR}/widgets_test.cpp
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
 
 vant_add_test(integration_ui_console_branch
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_branch_test.cpp
@@ -28,18 +16,16 @@ vant_add_test(integration_ui_console_branch
 # The window against the virtual handset: connection, tree, list, copies and device commands.
 vant_add_test(gui_ui_device
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/device_tree_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/device_list_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/connection_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/copy_commands_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
-  LIBS vant_ui vant_sim Qt6::Test LABELS "gui")
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
 
 # The user guide's pictures, written to $VANT_SCREENSHOT_DIR, else build/screenshots. Run by
 # ./run.sh screenshots; built only on request and not part of the test run.
 add_executable(vant_screenshots EXCLUDE_FROM_ALL
   ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/screenshots_test.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/connected_screenshots_test.cpp)
-target_link_libraries(vant_screenshots PRIVATE vant_ui vant_sim Qt6::Test vant_test_support vant_warnings)
+  ${CMAKE_CURRENT_LIST_DIR}/screenshots.cpp)
+target_link_libraries(vant_screenshots PRIVATE vant_ui vant_test_rig Qt6::Test vant_warnings)
 target_compile_definitions(vant_screenshots PRIVATE
   VANT_DEFAULT_SCREENSHOT_DIR="${PROJECT_SOURCE_DIR}/build/screenshots")

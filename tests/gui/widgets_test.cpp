@@ -1,0 +1,214 @@
+// The window's parts without a handset: the frame's panes and modes, the command dialogs' field
+// limits and OK checks, the folder picker, the wait window, the port dialog, the window message
+// boxes and the splash.
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTreeView>
+
+#include "ui/connect_with_dialog.h"
+#include "ui/copy_to_device_dialogs.h"
+#include "ui/device_command_dialogs.h"
+#include "ui/folder_picker.h"
+#include "ui/port_dialog.h"
+#include "ui/profile_file.h"
+#include "ui/wait_dialog.h"
+#include "ui/window_reporters.h"
+#include "window_rig.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+
+void ClickOk(QDialog* dialog)
+{
+    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+}
+
+TEST_F(WindowTest, FrameAloneStatusPanesPaneSwitchAndSizeModes)
+{
+    frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
+    frame->show();
+    QStringList panes;
+    for (int pane = 0; pane < statusPaneCount; ++pane)
+        panes << frame->StatusPaneLabel(pane)->text().trimmed();
+    EXPECT_EQ(panes, (QStringList{"Ready", "Disconnected", "CAP", "NUM", "SCRL", "ORLEY"}));
+    frame->Action(cmdViewStatusBar)->trigger();
+    EXPECT_FALSE(frame->statusBar()->isVisible());
+
+    QApplication::setActiveWindow(frame.get());
+    ASSERT_TRUE(WaitWithEvents([&] { return frame->isActiveWindow(); }));
+    Tree()->setFocus();
+    QTest::keyClick(Tree(), Qt::Key_F6);
+    EXPECT_EQ(QApplication::focusWidget(), List()->DetailsView());
+    QTest::keyClick(List()->DetailsView(), Qt::Key_F6, Qt::ShiftModifier);
+    EXPECT_EQ(QApplication::focusWidget(), Tree());
+
+    // Switching to the mode in force refreshes nothing; a switch refreshes behind the wait window.
+    QSignalSpy refreshes(frame.get(), &CMainFrame::SizeDisplayModeChanged);
+    QString waitText;
+    QObject::connect(frame.get(), &CMainFrame::SizeDisplayModeChanged, [&] {
+        if (auto* wait = qobject_cast<CWaitDialog*>(QApplication::activeModalWidget()))
+            waitText = wait->Text();
+    });
+    frame->Action(cmdAllocatedSize)->trigger();
+    frame->Action(cmdAllocatedSize)->trigger();
+    EXPECT_EQ(refreshes.count(), 1);
+    EXPECT_EQ(SizeDisplayMode, sizeModeAllocated);
+    EXPECT_EQ(waitText, "Updating view. Please wait .....");
+    frame->Action(cmdViewLargeIcons)->trigger();
+    EXPECT_EQ(List()->Mode(), ViewMode::largeIcons);
+}
+
+TEST(CommandDialogs, DeviceNamesAreHeldToTheirLimitsPresetsAreKeptWholeAndOkChecks)
+{
+    CNewFileDialog newFile;
+    CNewModuleDialog newModule;
+    CDeleteModuleDialog deleteModule;
+    CCopyFromPhoneDialog copy;
+    CNewDirectoryDialog newDirectory;
+    const std::tuple<QWidget*, const char*, int> fields[] = {
+        {&newFile, "pcFile", 32767}, {&newFile, "devicePath", 57}, {&newModule, "moduleDirectory", 57},
+        {&newModule, "moduleName", 32}, {&deleteModule, "moduleName", 32}, {&copy, "deviceFile", 57},
+        {&copy, "destinationDirectory", 32767}, {&newDirectory, "directoryPath", 57}};
+    for (const auto& [dialog, name, limit] : fields)
+        EXPECT_EQ(dialog->findChild<QLineEdit*>(name)->maxLength(), limit) << name;
+    // A preset from a deep node reaches the command whole; what is typed is held to the limit.
+    const QString deep = "/" + QString(70, QLatin1Char('d')) + "/";
+    newFile.SetDevicePath(deep);
+    EXPECT_EQ(newFile.DevicePath(), deep);
+    newDirectory.show();
+    QTest::keyClicks(newDirectory.findChild<QLineEdit*>("directoryPath"), QString(80, QLatin1Char('x')));
+    EXPECT_EQ(newDirectory.DirectoryPath().size(), 57);
+
+    rig::CReportCapture reports;
+    newFile.show();
+    newFile.SetPcFile("/home/user/");
+    newFile.SetDevicePath("/sub/");
+    ClickOk(&newFile);
+    EXPECT_TRUE(newFile.isVisible());
+    newDirectory.SetDirectoryPath("/");
+    ClickOk(&newDirectory);
+    EXPECT_TRUE(newDirectory.isVisible());
+    EXPECT_EQ(reports.texts, (Texts{"Please specify a valid filename on the PC hard disk",
+                                    "This is the root directory and it already exists\nYou cannot create this directory"}));
+    newFile.SetPcFile("/home/user/f.txt");
+    ClickOk(&newFile);
+    EXPECT_EQ(newFile.result(), QDialog::Accepted);
+}
+
+TEST(FolderPicker, BrowseStartsAtTheFieldAndWritesTheChosenFolderWithATrailingSlash)
+{
+    rig::CScratch scratch;
+    rig::fs::create_directory(scratch.Path() / "module");
+    CNewModuleDialog dialog;
+    dialog.show();
+    const QString start = QString::fromStdString(scratch.Path().string());
+    dialog.SetModuleDirectory(start);
+    QString startFolder;
+    WhenModal<CFolderPicker>([&](CFolderPicker* picker) {
+        startFolder = picker->directory().absolutePath();
+        picker->setDirectory(start + "/module");
+        picker->selectFile(start + "/module");
+        static_cast<QDialog*>(picker)->accept();
+    });
+    QTest::mouseClick(dialog.BrowseButton(), Qt::LeftButton);
+    EXPECT_EQ(startFolder, start);
+    EXPECT_EQ(dialog.ModuleDirectory(), start + "/module/");
+}
+
+TEST(WaitWindow, IsPaintedBeforeTheBlockingCallStarts)
+{
+    struct CPaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override { return (paints += event->type() == QEvent::Paint), false; }
+    } counter;
+    {
+        CWaitScope wait(83);
+        // Nothing here runs the event loop: whatever was painted was painted by the scope.
+        EXPECT_EQ(wait.Dialog().Text(), "Copying files to the device. Please wait .....");
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QLabel* text = wait.Dialog().findChild<QLabel*>("waitText");
+        ASSERT_NE(text, nullptr);
+        text->installEventFilter(&counter);
+        wait.Dialog().ShowNow();
+        text->removeEventFilter(&counter);
+        EXPECT_GT(counter.paints, 0);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(PortDialog, ShowsTheLastGoodPortRefusesAnEmptyNameAndCancelConnectsNothing)
+{
+    rig::CScratchConfigHome config;
+    rig::CReportCapture reports;
+    ASSERT_TRUE(WriteConfiguredPortName("COM3"));
+    CPortDialog dialog;
+    EXPECT_EQ(dialog.PortBox()->currentText(), "COM3");
+    dialog.show();
+    dialog.PortBox()->setCurrentIndex(0);  // the empty entry
+    ClickOk(&dialog);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(reports.texts, Texts{"Please select a valid port"});
+    WhenModal<CPortDialog>([](CPortDialog* shown) { shown->reject(); });
+    EXPECT_EQ(ConnectWithDialog(nullptr, [](const std::string&) { return ADD_FAILURE(), 0; }), 8);
+}
+
+TEST(WindowReporters, MessagesAreWarningBoxesAndQuestionsAnswerWithTheButtonPressed)
+{
+    InstallWindowReporters();
+    OutputMode = outputModeMessageBox;
+    QString caption, text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    WhenModal<QMessageBox>([&](QMessageBox* box) {
+        caption = box->windowTitle();
+        text = box->text();
+        icon = box->icon();
+        box->button(QMessageBox::Ok)->click();
+    });
+    ReportAppMessage(22);
+    EXPECT_EQ(caption + "|" + text, "ORLEY v1.0|Error - Could not detect any device on the specified port");
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    for (const bool yes : {false, true}) {
+        WhenModal<QMessageBox>([yes](QMessageBox* box) { box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click(); });
+        EXPECT_EQ(AskYesNo("unused (y/n)?[y] ", "Do you wish?"), yes);
+    }
+    SetMessageBoxHandler({});
+    SetQuestionHandler({});
+    OutputMode = outputModeConsole;
+}
+
+TEST(Splash, ShowsOnceHidesAfterItsTimerOrAtAKeyPressThatItConsumes)
+{
+    EXPECT_EQ(SplashVersionText("Version 1.0.2.5"), "Version 1.0.2");
+    QLineEdit edit;
+    edit.show();
+    edit.setFocus();
+    CSplashWindow::ShowSplashScreen(&edit);
+    CSplashWindow* splash = CSplashWindow::Current();
+    ASSERT_NE(splash, nullptr);
+    EXPECT_EQ(splash->size(), QSize(518, 315));
+    CSplashWindow::ShowSplashScreen(&edit);
+    EXPECT_EQ(CSplashWindow::Current(), splash);
+    QTest::keyClick(&edit, Qt::Key_A);
+    EXPECT_EQ(CSplashWindow::Current(), nullptr);
+    QTest::keyClick(&edit, Qt::Key_B);
+    EXPECT_EQ(edit.text(), "b");
+
+    QElapsedTimer clock;
+    clock.start();
+    CSplashWindow::ShowSplashScreen(&edit);
+    ASSERT_TRUE(WaitWithEvents([] { return CSplashWindow::Current() == nullptr; }));
+    EXPECT_GE(clock.elapsed(), 740);
+    CSplashWindow::EnableSplashScreen(false);
+    CSplashWindow::ShowSplashScreen(&edit);
+    EXPECT_EQ(CSplashWindow::Current(), nullptr);
+    CSplashWindow::EnableSplashScreen(true);
+}
+
+}  // namespace

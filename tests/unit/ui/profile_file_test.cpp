@@ -1,0 +1,99 @@
+// The configuration file: reading with defaults, writing without disturbing other lines, a failed
+// write leaving the old file, and where the file lives.
+#include "ui/profile_file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <csignal>
+#include <fstream>
+
+#include "support/scratch.h"
+
+namespace {
+
+std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class ProfileFile : public ::testing::Test {
+protected:
+    void Write(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+
+    rig::CScratch scratch;
+    const std::filesystem::path path = scratch.Path() / "VANTFerrant.INI";
+};
+
+TEST_F(ProfileFile, ReadsNamesWithoutRegardToCaseTrimmedElseTheDefault)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "COM1"},  // no file
+        {"[Other]\nPortName=COM7\n[PTA]\nBaud=9\n", "COM1"},
+        {"; comment\r\n[pta]\r\n  portname =  COM3  \r\n", "COM3"},
+        {"[PTA]\nPortName=\"/dev/ttyUSB0\"\n", "/dev/ttyUSB0"},
+    };
+    for (const auto& [text, expected] : cases) {
+        if (*text)
+            Write(text);
+        EXPECT_EQ(CProfileFile(path).ReadString("PTA", "PortName", "COM1"), expected) << text;
+    }
+}
+
+TEST_F(ProfileFile, WriteReplacesOrAddsTheKeyKeepingEveryOtherLine)
+{
+    // {file before, file after writing PortName}; an empty "before" is no file at all.
+    const std::pair<const char*, const char*> cases[] = {
+        {"", "[PTA]\nPortName=SIM\n"},
+        {"; kept\n[Other]\nPortName=COM9\n\n[PTA]\nBaud=2\nPORTNAME=COM1\n[Last]\nx=1\n",
+         "; kept\n[Other]\nPortName=COM9\n\n[PTA]\nBaud=2\nPortName=SIM\n[Last]\nx=1\n"},
+        {"[PTA]\nBaud=2\n\n[Last]\nx=1\n", "[PTA]\nBaud=2\nPortName=SIM\n\n[Last]\nx=1\n"},
+    };
+    for (const auto& [before, after] : cases) {
+        std::filesystem::remove(path);
+        if (*before)
+            Write(before);
+        ASSERT_TRUE(CProfileFile(path).WriteString("PTA", "PortName", "SIM"));
+        EXPECT_EQ(ReadAll(path), after);
+    }
+    // A new folder is made; stable serial names far longer than 31 characters survive whole.
+    const std::string name = "/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0";
+    CProfileFile deeper(scratch.Path() / "new" / "VANTFerrant.INI");
+    ASSERT_TRUE(deeper.WriteString("PTA", "PortName", name));
+    EXPECT_EQ(deeper.ReadString("PTA", "PortName", "COM1"), name);
+}
+
+TEST_F(ProfileFile, RefusedOrFailedWritesLeaveTheOldFile)
+{
+    Write("[PTA]\nPortName=COM2\n");
+    EXPECT_FALSE(CProfileFile(path).WriteString("PTA", "PortName", "COM1\n[Evil]"));
+    EXPECT_FALSE(CProfileFile(path).WriteString("PTA", "PortName", std::string("COM1\0x", 6)));
+
+    // A file-size limit below the new content makes the write fail whatever the user's rights.
+    ::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    rlimit tiny = old;
+    tiny.rlim_cur = 8;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    const bool written = CProfileFile(path).WriteString("PTA", "PortName", "COM4");
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(ReadAll(path), "[PTA]\nPortName=COM2\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 1);  // no temporary
+}
+
+TEST(ConfigurationFilePath, FollowsAnAbsoluteXdgConfigHomeElseHome)
+{
+    rig::CScratchConfigHome config;
+    EXPECT_EQ(ConfigurationFilePath(), config.IniFile());
+    ::setenv("XDG_CONFIG_HOME", "relative/dir", 1);
+    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+    ::setenv("HOME", config.IniFile().parent_path().c_str(), 1);
+    EXPECT_EQ(ConfigurationFilePath(), config.IniFile().parent_path() / ".config" / "VANTFerrant.INI");
+    ::setenv("HOME", oldHome.c_str(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,198 @@
+// The window's rules as plain functions, without a window: drop and New File placement, node
+// paths, the module list from the root's rows, command and context-menu states, the dialogs' OK
+// checks, the connection pane and the connection watch.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "ui/command_ids.h"
+#include "ui/connection_status.h"
+#include "ui/dialog_checks.h"
+#include "ui/drop_placement.h"
+#include "ui/menu_rules.h"
+#include "ui/module_cache.h"
+#include "ui/node_paths.h"
+
+namespace {
+
+const ItemKind file = ItemKind::file;
+const ItemKind directory = ItemKind::directory;
+const ItemKind module = ItemKind::module;
+
+TEST(DropPlacement, EachItemKindAndTargetGetsItsActionOrRefusal)
+{
+    const struct {
+        const char* pcPath;
+        bool folder;
+        MifCount mifs;
+        bool top;
+        DropAction action;
+        int refusal;
+        const char* devicePath;
+        bool stale;
+    } cases[] = {
+        {"/pc/Chess.MIF", false, mifCountNone, true, DropAction::copyFile, 0, "/Chess.MIF", true},
+        {"/pc/a.mif.txt", false, mifCountNone, true, DropAction::refuse, 31, "/a.mif.txt", false},
+        {"/pc/readme.txt", false, mifCountNone, false, DropAction::copyFile, 0, "/sub/readme.txt", false},
+        {"/pc/chess.mif", false, mifCountNone, false, DropAction::refuse, 30, "/sub/chess.mif", false},
+        {"/pc/plain/", true, mifCountNone, false, DropAction::copyDirectory, 0, "/sub/plain", false},
+        {"/pc/chess", true, mifCountOne, true, DropAction::loadModule, 0, "/chess", true},
+        {"/pc/chess", true, mifCountOne, false, DropAction::refuse, 32, "/sub/chess", false},
+        {"/pc/twice", true, mifCountMany, true, DropAction::refuse, 45, "/twice", false},
+    };
+    for (const auto& c : cases) {
+        const CDropPlan plan = PlanDrop(c.pcPath, c.folder, c.mifs, "Chess.MIF", c.top ? "/" : "/sub/", c.top);
+        EXPECT_EQ(plan.action, c.action) << c.pcPath;
+        EXPECT_EQ(plan.refusal, c.refusal) << c.pcPath;
+        EXPECT_EQ(plan.devicePath, c.devicePath) << c.pcPath;
+        EXPECT_EQ(plan.marksModulesStale, c.stale) << c.pcPath;
+    }
+    EXPECT_EQ(PlanDrop("/pc/chess", true, mifCountOne, "Chess.MIF", "/", true).moduleName, "Chess");
+    // New File matches ".mif" without regard to case too.
+    const std::tuple<const char*, bool, int> newFiles[] = {
+        {"/F.MIF", true, 0}, {"/f.txt", true, 31}, {"/sub/F.Mif", false, 30}, {"/sub/f.txt", false, 0}};
+    for (const auto& [path, top, expected] : newFiles)
+        EXPECT_EQ(CheckNewFilePlacement(path, top), expected) << path;
+}
+
+TEST(NodePaths, DialogPathsFindTheirDirectoryOrTheOneContainingIt)
+{
+    // "/" with a, a/b, a/b/c and subdir, each with the unread placeholder child the tree gives.
+    CDeviceNode top;
+    top.label = "/";
+    CDeviceNode* a = top.AddChild("a");
+    CDeviceNode* b = a->AddChild("b");
+    CDeviceNode* c = b->AddChild("c");
+    CDeviceNode* subdir = top.AddChild("subdir");
+    for (CDeviceNode* node : {&top, a, b, c, subdir})
+        node->AddChild("");
+    const std::pair<const char*, CDeviceNode*> cases[] = {
+        {"/SUBDIR/", subdir}, {"/A/b/C/", c},    {"  /a/b/  ", b},    {"/a/new", a},
+        {"/a/b/f.txt", b},    {"/name", &top},   {"/", &top},         {"a/b/new", b},
+        {"subdir/", subdir},  {"/a//b/", b},     {"//", &top},        {"/x/", nullptr},
+        {"/a/x/b/", nullptr}, {"name", nullptr}, {"", nullptr},
+    };
+    for (const auto& [path, node] : cases)
+        EXPECT_EQ(FindNodeByPath(top, path, ""), node) << path;
+    for (CDeviceNode* node : {&top, a, b, c, subdir})  // building and finding are inverse
+        EXPECT_EQ(FindNodeByPath(top, DialogFormOf(GetNodePath(*node, "")), ""), node);
+    EXPECT_EQ(GetNodePath(*b, "efs"), "efs/a/b/");
+    EXPECT_EQ(GetNodePath(top, "efs"), "efs");
+    EXPECT_EQ(FindNodeByPath(top, "efs/a/b/", "efs"), b);
+    EXPECT_EQ(FindNodeByPath(top, "EFS/name", "efs"), &top);
+    // Back to a device path: a non-empty root is put in front once.
+    const std::tuple<const char*, const char*, const char*> toDevice[] = {
+        {"/a/b/", "", "/a/b/"},      {"/a/b", "efs", "efs/a/b"}, {"/efs/a", "efs", "/efs/a"},
+        {"a/b", "efs", "efs/a/b"},   {"efs/a", "efs", "efs/a"}};
+    for (const auto& [path, root, expected] : toDevice)
+        EXPECT_EQ(ToDevicePath(path, root), expected) << path << " under " << root;
+}
+
+TEST(ModuleCache, RootRowsPairMifFilesWithDirectoriesOfTheSameName)
+{
+    const std::vector<CListRowText> rows = {
+        {"a", "300 bytes", "Directory"},
+        {"B", "50 bytes", "directory"},
+        {"a.mif", "100 bytes", "File"},
+        {"b.mif", "20 bytes", "FILE"},   // its directory is B: names match with case
+        {"c.mif", "", "File"},
+        {"c", "70 bytes", "Directory"},  // after the files: directories end at the first file
+    };
+    EXPECT_EQ(ModulesFromRows(rows), (std::vector<ModuleEntry>{{"a", 400}}));
+    const std::pair<std::string, std::int64_t> sizes[] = {
+        {"1234 bytes", 1234}, {"", 0}, {"bytes 12", 0},
+        {std::string(40, '9'), std::numeric_limits<std::int64_t>::max()}};
+    for (const auto& [text, number] : sizes)
+        EXPECT_EQ(LeadingNumber(text), number) << text;
+}
+
+TEST(CommandRules, ListCommandsFollowTheSelectedRowsAndSizeModesTheStatistics)
+{
+    auto enabled = [](int id, std::vector<ItemKind> rows, bool list = true, bool stats = true) {
+        CFrameState state;
+        state.selectedRows = std::move(rows);
+        state.listViewPresent = list;
+        state.statsAvailable = stats;
+        state.sizeMode = sizeModeActual;
+        return MainCommandState(id, state).enabled;
+    };
+    const struct {
+        int id;
+        std::vector<std::vector<ItemKind>> enabled, disabled;
+    } cases[] = {
+        {cmdNewFile, {{}, {directory}, {module}}, {{file}, {directory, directory}}},
+        {cmdNewDirectory, {{}, {directory}, {module}}, {{file}, {directory, directory}}},
+        {cmdCopyFromDevice, {{}, {file}}, {{directory}, {file, file}}},
+        {cmdModuleNew, {{}}, {{module}}},
+        {cmdModuleDelete, {{}, {module}}, {{file}, {module, module}}},
+    };
+    for (const auto& c : cases) {
+        for (const auto& rows : c.enabled)
+            EXPECT_TRUE(enabled(c.id, rows)) << c.id << " rows " << rows.size();
+        for (const auto& rows : c.disabled)
+            EXPECT_FALSE(enabled(c.id, rows)) << c.id << " rows " << rows.size();
+    }
+    // Without the list every list rule disables; commands without a rule stay available.
+    for (int id : {cmdNewFile, cmdCopyFromDevice, cmdModuleDelete, cmdActualSize, cmdViewDetails, cmdViewArrange})
+        EXPECT_FALSE(enabled(id, {}, false)) << id;
+    for (int id : {cmdDeviceConnect, cmdDeviceReset, cmdDeviceOffline, cmdModuleList, cmdAppAbout})
+        EXPECT_TRUE(enabled(id, {}, false)) << id;
+    EXPECT_FALSE(enabled(cmdAllocatedSize, {}, true, false));
+
+    CFrameState state;
+    state.sizeMode = sizeModeAllocated;
+    state.viewMode = ViewMode::list;
+    EXPECT_FALSE(MainCommandState(cmdActualSize, state).checked);
+    EXPECT_TRUE(MainCommandState(cmdAllocatedSize, state).checked);
+    EXPECT_TRUE(MainCommandState(cmdViewList, state).checked);
+    EXPECT_FALSE(MainCommandState(cmdViewArrange, state).enabled);  // only in the icon modes
+    state.viewMode = ViewMode::smallIcons;
+    EXPECT_TRUE(MainCommandState(cmdViewArrange, state).enabled);
+}
+
+TEST(ContextMenus, ListMenuFollowsTheSelectionAndNewModuleNeedsTheTop)
+{
+    const std::pair<std::vector<ItemKind>, ListContextMenu> menus[] = {
+        {{}, listMenuNoRows},
+        {{file}, listMenuOneFileRow},
+        {{directory}, listMenuOneFolderRow},
+        {{module}, listMenuOneFolderRow},
+        {{file, module}, listMenuSeveralRows},
+    };
+    for (const auto& [rows, menu] : menus)
+        EXPECT_EQ(ListContextMenuFor(rows), menu) << rows.size();
+    CFrameState state;
+    state.sizeMode = sizeModeActual;
+    EXPECT_TRUE(ContextCommandState(cmdModuleNew, true, state).enabled);
+    EXPECT_FALSE(ContextCommandState(cmdModuleNew, false, state).enabled);
+    EXPECT_TRUE(ContextCommandState(cmdActualSize, false, state).checked);
+    state.statsAvailable = false;
+    EXPECT_FALSE(ContextCommandState(cmdAllocatedSize, true, state).enabled);
+}
+
+TEST(DialogChecks, OkIsRefusedWithTheMessageOfTheMissingPart)
+{
+    const std::tuple<const char*, const char*, int> newFiles[] = {
+        {"/home/f.txt", "", 78}, {"", "/sub/", 79}, {"/home/", "/sub/", 80}, {"/home/f.txt", "/sub/", 0}, {"", "", 0}};
+    for (const auto& [pc, device, expected] : newFiles)
+        EXPECT_EQ(CheckNewFileFields(pc, device), expected) << pc << " " << device;
+    const std::pair<const char*, int> directories[] = {{"/", 77}, {"/a/b/  ", 77}, {"/a/new", 0}, {"", 0}};
+    for (const auto& [path, expected] : directories)
+        EXPECT_EQ(CheckNewDirectoryField(path), expected) << path;
+}
+
+TEST(ConnectionWatch, PaneTextAndWatchActionFollowLinkCommandAndStatistics)
+{
+    EXPECT_EQ(ConnectionStatusText(0, 0, true), "Disconnected");
+    EXPECT_EQ(ConnectionStatusText(0, 512, true), "Mem free/total: 0K / 512K");
+    EXPECT_EQ(ConnectionStatusText(1, 1, false), "Connected");
+    // {command running, link, phone ready, statistics} -> action
+    const std::tuple<bool, bool, bool, bool, WatchAction> cases[] = {
+        {false, false, false, true, WatchAction::nothing},     {true, true, false, true, WatchAction::nothing},
+        {false, true, false, true, WatchAction::reconnect},    {false, true, true, true, WatchAction::showMemory},
+        {false, true, true, false, WatchAction::showConnected}};
+    for (const auto& [running, link, ready, stats, action] : cases)
+        EXPECT_EQ(DecideWatchAction(running, link, ready, stats), action);
+}
+
+}  // namespace
