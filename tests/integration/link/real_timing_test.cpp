@@ -1,60 +1,48 @@
-// The product's own time constants, end to end: a few tests that take seconds on purpose.
+// The product's own time constants, end to end: tests that take seconds on purpose.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-
-#include "link_fixture.h"
+#include "link_kit.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
 TEST(RealTiming, A2000MsRequestIsTriedThreeTimesAndAn8000MsRequestOnce)
 {
-    std::atomic<int> seen{0};
-    LinkUnderTest t(LinkTiming{});
-    CScriptedPeer::Handler handset = t.handset.Handler();
-    t.peer = std::make_unique<CScriptedPeer>(t.pty, [&](const PeerRequest& request) {
-        if (request.payload == Bytes{0x59, 0x01})
-            return ++seen == 3 ? Frame(request.payload) : Bytes();  // third attempt answered
-        if (request.payload == Bytes{0x59, 0x02})
-            return Bytes();
-        return handset(request);
+    std::atomic<int> first{0}, second{0};
+    CScriptedPeer peer([&](const Bytes& request) -> Bytes {
+        if (request == Bytes{0x59, 0x01})
+            return ++first == 3 ? request : Bytes{};  // the third attempt is answered
+        second += request == Bytes{0x59, 0x02};
+        return PlainHandset(request);
     });
-    ASSERT_TRUE(t.OpenReady());
-
+    const auto link = OpenLink(peer.Port(), LinkTiming{});
     auto start = Clock::now();
-    EXPECT_EQ(t.Send({0x59, 0x01}, 2000), linkStatusOk);
+    EXPECT_EQ(Send(*link, {0x59, 0x01}, 2000), linkStatusOk);
     const auto threeAttempts = Clock::now() - start;
-    EXPECT_EQ(seen.load(), 3);
+    EXPECT_EQ(first.load(), 3);
     EXPECT_GE(threeAttempts, 4000ms);
     EXPECT_LT(threeAttempts, 6000ms);
 
     start = Clock::now();
-    EXPECT_EQ(t.Send({0x59, 0x02}, 8000), linkStatusFail);
+    EXPECT_EQ(Send(*link, {0x59, 0x02}, 8000), linkStatusFail);
     const auto oneAttempt = Clock::now() - start;
     EXPECT_GE(oneAttempt, 8000ms);
     EXPECT_LT(oneAttempt, 9500ms);
-    size_t written = 0;
-    for (const auto& request : t.peer->Requests())
-        written += request.payload == Bytes{0x59, 0x02} ? 1u : 0u;
-    EXPECT_EQ(written, 1u);
+    EXPECT_EQ(second.load(), 1);
 }
 
-TEST(RealTiming, TheFirstPollComesAtOnceOnOpen)
+TEST(RealTiming, TheFirstPollComesAtOnceOnOpenAndFindsTheHandsetWithinTheConnectWait)
 {
-    LinkUnderTest t(LinkTiming{});
+    rig::CHandsetRig handset;
+    handset.Start();
+    CDiagPort link;
+    ASSERT_EQ(link.CreateEvents(), linkStatusOk);
     const auto start = Clock::now();
-    ASSERT_EQ(t.Open(), linkStatusOk);
-    ASSERT_TRUE(t.peer->WaitForRequests(1, 5s));
-    const auto firstPoll = Clock::now() - start;
-    EXPECT_LT(firstPoll, 300ms);
-    // Found within the front ends' connect wait of 25 x 500 ms.
-    EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusReady; },
-                          std::chrono::milliseconds(LinkTiming{}.connectPollMs *
-                                                    LinkTiming{}.connectPollCount)));
+    ASSERT_EQ(link.OpenPort(handset.Port()), linkStatusOk);
+    ASSERT_TRUE(handset.host->WaitForRequests(1, 5000ms));
+    EXPECT_LT(Clock::now() - start, 300ms);
+    // The front ends wait 25 x 500 ms for Ready.
+    EXPECT_TRUE(rig::WaitUntil(std::chrono::milliseconds(LinkTiming{}.connectPollMs * LinkTiming{}.connectPollCount),
+                               [&] { return link.GetPhoneStatus() == phoneStatusReady; }));
 }
 
 }  // namespace

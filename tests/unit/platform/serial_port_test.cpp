@@ -12,14 +12,16 @@
 #include <memory>
 #include <thread>
 
-#include "integration/link/pty_peer.h"
 #include "platform/debug_sink.h"
 #include "platform/serial_port.h"
 #include "platform/virtual_ports.h"
+#include "support/pty_pair.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using rig::Bytes;
+using rig::CPtyPair;
 using namespace std::chrono_literals;
 
 void WriteMaster(CPtyPair& pty, const Bytes& bytes)
