@@ -86,21 +86,6 @@ TEST(DetectionWithoutHandset, EachPollTriesEveryProbeInOrderAndTheStatusStaysNon
     EXPECT_EQ(link->GetPhoneMode(), modeNone);
 }
 
-TEST(DetectionWithoutHandset, AHandsetThatDropsOutFailsLaterRequestsAtOnceUntilItIsBack)
-{
-    rig::CHandsetRig handset;
-    const auto link = OpenLink(handset.Port());
-    handset.Change([](sim::SimBehaviour& b) { b.silent = true; });
-    // The failed request asks the polling thread for a check, which finds no handset.
-    EXPECT_EQ(Send(*link, {0x59, 0x0C}, 100), linkStatusFail);
-    ASSERT_TRUE(rig::WaitUntil(10s, [&] { return link->GetPhoneStatus() == phoneStatusNone; }));
-    const auto start = Clock::now();
-    EXPECT_EQ(Send(*link, {0x59, 0x0C}, 2000), linkStatusPhoneNotReady);
-    EXPECT_LT(Clock::now() - start, 100ms);
-    handset.Change([](sim::SimBehaviour& b) { b.silent = false; });
-    EXPECT_TRUE(rig::WaitUntil(20s, [&] { return link->GetPhoneStatus() == phoneStatusReady; }));
-}
-
 // Status replies the virtual handset never sends: only 48 bytes count, and mode words 2 and 6
 // mean offline.
 TEST(DetectionOfStatusReplies, OnlyA48ByteReplyCountsAndWordsTwoAndSixMeanOffline)

@@ -21,7 +21,7 @@ using namespace std::chrono_literals;
 using rig::Bytes;
 using rig::Clock;
 
-// Detection probes and mode waits scaled down; sends of 600 ms or more are tried once.
+// Detection probes scaled down; sends of 600 ms or more are tried once.
 inline LinkTiming Quick()
 {
     LinkTiming timing = rig::FastTiming();
@@ -29,7 +29,6 @@ inline LinkTiming Quick()
     timing.modemReplyMs = 60;
     timing.modemSettleMs = 20;
     timing.singleAttemptMs = 600;
-    timing.modeWaitPeriodMs = 20;
     return timing;
 }
 
