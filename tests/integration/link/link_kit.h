@@ -94,10 +94,11 @@ inline Bytes PlainHandset(const Bytes& request, uint16_t modeWord = 0, size_t st
 {
     switch (request[0]) {
     case 0x0C: {
-        Bytes status(statusLength, 0);
+        Bytes status(48, 0);
         status[0] = 0x0C;
         status[32] = static_cast<uint8_t>(modeWord & 0xFF);
         status[33] = static_cast<uint8_t>(modeWord >> 8);
+        status.resize(statusLength);
         return status;
     }
     case 0x5C: return {0x5C, 0x01, 0x01};
