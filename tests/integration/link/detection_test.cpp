@@ -1,197 +1,117 @@
+// Finding the handset: which probes go out at which rate, and what the link makes of the answers.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-#include <string>
-#include <thread>
-
-#include "link_fixture.h"
+#include "link_kit.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-
-// A request as "<code>@<baud>", "AT@<baud>" for the modem text, "hello@<baud>" for the
-// stream-download hello.
-std::string Describe(const PeerRequest& request)
+// A request as "<first byte>@<baud>", the modem command with its rate, or "hello@<baud>" for
+// the stream-download hello.
+std::string Describe(const sim::SimRequestRecord& request)
 {
-    std::string what;
-    if (request.raw)
-        what = "AT";
-    else if (request.payload.size() == 36 && request.payload[0] == 0x01)
-        what = "hello";
-    else
-        what = std::to_string(request.payload[0]);
+    const std::string text(request.payload.begin(), request.payload.end());
+    std::string what = !request.framed ? text.substr(std::min(text.find("AT"), text.size()))
+                       : request.payload.size() == 36 && request.payload[0] == 0x01 ? "hello"
+                                                                                  : std::to_string(request.payload[0]);
     return what + "@" + std::to_string(request.baud);
 }
 
-std::vector<std::string> Sequence(CScriptedPeer& peer, size_t count)
+std::vector<std::string> Heard(rig::CHandsetRig& handset, size_t count, bool answeredOnly)
 {
-    std::vector<std::string> sequence;
-    for (const auto& request : peer.Requests())
-        if (sequence.size() < count)
-            sequence.push_back(Describe(request));
-    return sequence;
+    std::vector<std::string> heard;
+    for (const auto& request : handset.host->RequestLog())
+        if (heard.size() < count && (!answeredOnly || request.fate == sim::SimReplyFate::answered))
+            heard.push_back(Describe(request));
+    return heard;
 }
 
-TEST(Detection, AHandsetAt38400IsFoundThenSwitchedTo115200ByReadBasicInfo)
+struct DetectCase {
+    const char* name;
+    rig::BehaviourChange behaviour;
+    int mode;
+    uint32_t rate;
+    std::vector<std::string> answered;  // the first requests the handset answered, in order
+};
+
+const DetectCase detectCases[] = {
+    {"BothRates", {}, modeDiagnostic, 115200, {"12@38400", "92@38400", "0@115200", "12@115200"}},
+    {"Only38400", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only38400; }, modeDiagnostic, 38400,
+     {"12@38400", "92@38400", "0@38400", "12@38400"}},
+    {"Only115200", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only115200; }, modeDiagnostic, 115200,
+     {"12@115200", "0@115200", "12@115200"}},
+    {"DataPhone", [](sim::SimBehaviour& b) { b.dataPhone = true; }, modeDiagnostic, 115200,
+     {"AT$KTDMG@19200", "12@115200", "0@115200", "12@115200"}},
+    {"Download", [](sim::SimBehaviour& b) { b.downloadMode = sim::SimDownloadMode::download; }, modeDownload,
+     115200, {"6@115200", "6@115200"}},
+    {"StreamDownload", [](sim::SimBehaviour& b) { b.downloadMode = sim::SimDownloadMode::streamDownload; },
+     modeStreamDownload, 115200, {"hello@115200", "hello@115200"}},
+};
+
+class Detection : public ::testing::TestWithParam<DetectCase> {};
+
+// Later polls start with the probe that found the handset: the last answered request.
+TEST_P(Detection, FindsEachKindOfHandsetAndProbesItFirstAfterwards)
 {
-    LinkUnderTest t;
-    t.handset.speaks115200 = false;
-    ASSERT_TRUE(t.OpenReady());
-    EXPECT_EQ(t.link->GetPhoneMode(), modeDiagnostic);
-    EXPECT_EQ(t.link->GetCurrentRate(), 115200u);
-    EXPECT_EQ(Sequence(*t.peer, 3), (std::vector<std::string>{"12@38400", "92@38400", "0@115200"}));
-    // Requests now travel at 115200.
-    ASSERT_EQ(t.Send({0x59, 0x0C}, 2000), linkStatusOk);
-    EXPECT_EQ(t.peer->Requests().back().baud, 115200u);
+    const DetectCase& c = GetParam();
+    rig::CHandsetRig handset;
+    handset.Start(c.behaviour);
+    const auto link = OpenLink(handset.Port());
+    EXPECT_EQ(link->GetPhoneMode(), c.mode);
+    EXPECT_EQ(link->GetCurrentRate(), c.rate);
+    EXPECT_TRUE(rig::WaitUntil(5s, [&] { return Heard(handset, c.answered.size(), true).size() == c.answered.size(); }));
+    EXPECT_EQ(Heard(handset, c.answered.size(), true), c.answered);
 }
 
-TEST(Detection, AHandsetAt115200OnlyIsFoundOnTheFirstPoll)
-{
-    LinkUnderTest t;
-    t.handset.speaks38400 = false;
-    ASSERT_TRUE(t.OpenReady());
-    EXPECT_EQ(t.link->GetCurrentRate(), 115200u);
-    EXPECT_EQ(Sequence(*t.peer, 5), (std::vector<std::string>{"12@38400", "12@38400", "12@38400",
-                                                              "12@115200", "0@115200"}));
-}
+INSTANTIATE_TEST_SUITE_P(Handsets, Detection, ::testing::ValuesIn(detectCases),
+                         [](const ::testing::TestParamInfo<DetectCase>& test) { return std::string(test.param.name); });
 
-TEST(Detection, WithoutAHandsetEachPollTriesEveryProbeInOrderAndStatusStaysNone)
+TEST(DetectionWithoutHandset, EachPollTriesEveryProbeInOrderAndTheStatusStaysNone)
 {
-    // The peer notes the rate when it has read a request; slower attempts leave it time to
-    // do so before the next probe switches the rate, even on a loaded machine.
-    LinkTiming timing = FastTiming();
+    rig::CHandsetRig handset;
+    handset.Start([](sim::SimBehaviour& b) { b.silent = true; });
+    // Slower attempts let the handset note each request's rate before the next probe changes it.
+    LinkTiming timing = Quick();
     timing.probeReplyMs = 300;
     timing.modemReplyMs = 150;
-    LinkUnderTest t(timing);
-    t.handset.silent = true;
-    ASSERT_EQ(t.Open(), linkStatusOk);
-    ASSERT_TRUE(t.peer->WaitForRequests(21, 20s));
+    const auto link = OpenLink(handset.Port(), timing, false);
+    // The modem commands, between the status probes and the download probe, are not frames: the
+    // handset hears them as noise, the statistics count them.
+    ASSERT_TRUE(handset.host->WaitForRequests(15, 20000ms));
+    EXPECT_EQ(link->Stats().atCommands.load(), 2);
     std::vector<std::string> expected;
-    for (const char* probe : {"12@38400", "12@115200", "AT@19200", "AT@115200", "6@115200", "hello@115200"})
-        for (int attempt = 0; attempt < 3; ++attempt)
-            expected.push_back(probe);
-    // The next poll starts at the rate the last one ended at.
-    for (int attempt = 0; attempt < 3; ++attempt)
-        expected.push_back("12@115200");
-    EXPECT_EQ(Sequence(*t.peer, 21), expected);
-    EXPECT_EQ(t.link->GetPhoneStatus(), phoneStatusNone);
-    EXPECT_EQ(t.link->GetPhoneMode(), modeNone);
-    const auto requests = t.peer->Requests();
-    EXPECT_TRUE(requests[12].openingFlag);
-    EXPECT_TRUE(requests[15].openingFlag);
-    EXPECT_FALSE(requests[0].openingFlag);
-    EXPECT_EQ(requests[6].payload, (Bytes{'A', 'T', '$', 'K', 'T', 'D', 'M', 'G', '\r'}));
-    EXPECT_EQ(t.link->Stats().atCommands.load(), 2);
+    for (const char* probe : {"12@38400", "12@115200", "6@115200", "hello@115200", "12@115200"})  // the next poll starts at the last rate
+        expected.insert(expected.end(), 3, probe);
+    EXPECT_EQ(Heard(handset, 15, false), expected);
+    EXPECT_EQ(link->GetPhoneStatus(), phoneStatusNone);
+    EXPECT_EQ(link->GetPhoneMode(), modeNone);
 }
 
-TEST(Detection, OnlyA48ByteStatusReplyCounts)
+// Status replies the virtual handset never sends: only 48 bytes count, and mode words 2 and 6
+// mean offline.
+TEST(DetectionOfStatusReplies, OnlyA48ByteReplyCountsAndWordsTwoAndSixMeanOffline)
 {
-    for (const size_t length : {size_t{47}, size_t{49}}) {
-        LinkUnderTest t;
-        t.handset.statusLength = length;
-        ASSERT_EQ(t.Open(), linkStatusOk);
-        // A whole poll has run once the stream hello went out.
-        ASSERT_TRUE(WaitUntil([&] {
-            for (const auto& request : t.peer->Requests())
-                if (Describe(request) == "hello@115200")
-                    return true;
-            return false;
-        }, 20s)) << length;
-        EXPECT_EQ(t.link->GetPhoneStatus(), phoneStatusNone) << length;
-        t.handset.statusLength = 48;
-        EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusReady; }, 20s));
-    }
-}
-
-TEST(Detection, ModeWordsTwoAndSixMeanOffline)
-{
-    LinkUnderTest t;
-    t.handset.modeWord = 2;
-    ASSERT_TRUE(t.OpenReady());
-    EXPECT_EQ(t.link->GetPhoneMode(), modeDiagnosticOffline);
-    t.handset.modeWord = 1;
-    EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneMode() == modeDiagnostic; }, 10s));
-    t.handset.modeWord = 6;
-    EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneMode() == modeDiagnosticOffline; }, 10s));
-    t.handset.modeWord = 0x0102;
-    EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneMode() == modeDiagnostic; }, 10s));
-    EXPECT_EQ(t.link->GetPhoneStatus(), phoneStatusReady);
-}
-
-TEST(Detection, AHandsetThatDropsOutMakesLaterRequestsFailAtOnce)
-{
-    LinkUnderTest t;
-    ASSERT_TRUE(t.OpenReady());
-    t.handset.silent = true;
-    // The failed request asks the polling thread for a check, which finds no handset.
-    EXPECT_EQ(t.Send({0x59, 0x0C}, 100), linkStatusFail);
-    ASSERT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusNone; }, 10s));
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(t.Send({0x59, 0x0C}, 2000), linkStatusPhoneNotReady);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 100ms);
-    t.handset.silent = false;
-    EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusReady; }, 20s));
-}
-
-TEST(Detection, NoPollRunsWhileACommandIsInProgressOrQueued)
-{
-    std::atomic<bool> holding{false};
-    std::atomic<bool> release{false};
-    LinkUnderTest t;
-    CScriptedPeer::Handler handset = t.handset.Handler();
-    t.peer = std::make_unique<CScriptedPeer>(t.pty, [&](const PeerRequest& request) {
-        if (request.payload == Bytes{0x59, 0x01}) {
-            holding = true;
-            WaitUntil([&] { return release.load(); }, 10s);
-        }
-        return handset(request);
-    });
-    ASSERT_TRUE(t.OpenReady());
-    std::thread first([&] { EXPECT_EQ(t.Send({0x59, 0x01}, 3000), linkStatusOk); });
-    ASSERT_TRUE(WaitUntil([&] { return holding.load(); }, 5s));
-    std::thread second([&] { EXPECT_EQ(t.Send({0x59, 0x02}, 3000), linkStatusOk); });
-    ASSERT_TRUE(WaitUntil([&] { return t.link->QueuedCommands() == 1; }, 5s));
-    const size_t before = t.peer->RequestCount();
-    // Several poll periods pass with one command on the wire and one queued.
-    std::this_thread::sleep_for(std::chrono::milliseconds(5 * FastTiming().pollPeriodMs));
-    EXPECT_EQ(t.peer->RequestCount(), before);
-    release = true;
-    first.join();
-    second.join();
-    // Once idle again, the polls resume.
-    EXPECT_TRUE(t.peer->WaitForRequests(before + 3, 5s));
-}
-
-TEST(Detection, ADataPhoneIsSwitchedToDiagnosticModeByTheModemCommand)
-{
-    LinkUnderTest t;
-    t.handset.dataPhone = true;
-    ASSERT_TRUE(t.OpenReady());
-    EXPECT_EQ(t.link->GetPhoneMode(), modeDiagnostic);
-    EXPECT_TRUE(t.traces.WaitFor("Data phone found and put into Diag mode...\n", 1s));
-}
-
-TEST(Detection, DownloadAndStreamDownloadModesAreFoundAndProbedFirstAfterwards)
-{
-    {
-        LinkUnderTest t;
-        t.handset.downloadMode = true;
-        ASSERT_TRUE(t.OpenReady());
-        EXPECT_EQ(t.link->GetPhoneMode(), modeDownload);
-        const size_t seen = t.peer->RequestCount();
-        ASSERT_TRUE(t.peer->WaitForRequests(seen + 1, 5s));
-        EXPECT_EQ(Describe(t.peer->Requests()[seen]), "6@115200");
-    }
-    {
-        LinkUnderTest t;
-        t.handset.streamMode = true;
-        ASSERT_TRUE(t.OpenReady());
-        EXPECT_EQ(t.link->GetPhoneMode(), modeStreamDownload);
-        const size_t seen = t.peer->RequestCount();
-        ASSERT_TRUE(t.peer->WaitForRequests(seen + 1, 5s));
-        EXPECT_EQ(Describe(t.peer->Requests()[seen]), "hello@115200");
+    const struct {
+        size_t length;
+        uint16_t word;
+        int status;
+        int mode;
+    } cases[] = {
+        {47, 0, phoneStatusNone, modeNone},
+        {49, 0, phoneStatusNone, modeNone},
+        {48, 2, phoneStatusReady, modeDiagnosticOffline},
+        {48, 6, phoneStatusReady, modeDiagnosticOffline},
+        {48, 0x0102, phoneStatusReady, modeDiagnostic},
+    };
+    for (const auto& c : cases) {
+        std::atomic<bool> pollEnded{false};  // the stream hello is a poll's last probe
+        CScriptedPeer peer([&](const Bytes& request) {
+            pollEnded = pollEnded || request.size() == 36;
+            return PlainHandset(request, c.word, c.length);
+        });
+        const auto link = OpenLink(peer.Port(), Quick(), false);
+        EXPECT_TRUE(rig::WaitUntil(20s, [&] { return pollEnded || link->GetPhoneStatus() == phoneStatusReady; }));
+        EXPECT_EQ(link->GetPhoneStatus(), c.status) << c.length << " bytes, word " << c.word;
+        EXPECT_EQ(link->GetPhoneMode(), c.mode) << c.length << " bytes, word " << c.word;
     }
 }
 

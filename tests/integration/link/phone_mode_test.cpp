@@ -1,30 +1,10 @@
+// Taking the handset offline and resetting it: the codes, and the waiting line with its dots.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <string>
-
 #include "link/phone_mode.h"
-#include "link_fixture.h"
+#include "link_kit.h"
 
 namespace {
-
-LinkTiming Timing(uint32_t periodMs)
-{
-    LinkTiming timing = FastTiming();
-    timing.modeWaitPeriodMs = periodMs;
-    return timing;
-}
-
-struct ModeCase {
-    const char* what;
-    bool offline;             // SetPhoneOffline, else ResetPhone
-    uint32_t periodMs;
-    bool ignoreModeChanges;
-    bool refuse;
-    int resetSilentRequests;
-    int code;
-    size_t minDots, maxDots;  // periods the watcher is told of
-};
 
 // Records a mode change's wait: "<" when it starts, "." per period, ">" when it ends.
 struct WaitRecord {
@@ -39,31 +19,41 @@ struct WaitRecord {
 
 TEST(PhoneModeChange, OfflineAndResetWaitForTheHandsetAndReportTheirCodes)
 {
-    const ModeCase cases[] = {
-        {"offline as soon as a poll sees the offline word", true, 100, false, false, 0, 70, 0, 29},
-        {"offline fails after thirty periods", true, 10, true, false, 0, 68, 30, 30},
-        {"refused offline fails at once", true, 500, false, true, 0, 68, 0, 0},
-        {"reset online only after the handset was gone", false, 100, false, false, 6, 71, 1, 59},
-        {"reset never leaving diagnostic mode is no success", false, 5, true, false, 0, 69, 60, 60},
-        {"refused reset fails at once", false, 500, false, true, 0, 69, 0, 0},
+    const struct {
+        const char* what;
+        bool offline;   // SetPhoneOffline, else ResetPhone
+        bool ignoring;  // a scripted handset that acknowledges and changes nothing
+        bool refusing;  // the handset refuses the mode change
+        uint32_t periodMs;
+        int code;
+        size_t minDots, maxDots;
+    } cases[] = {
+        {"offline as soon as a poll sees the offline word", true, false, false, 100, 70, 0, 29},
+        {"offline fails after thirty periods", true, true, false, 10, 68, 30, 30},
+        {"refused offline fails at once", true, false, true, 500, 68, 0, 0},
+        {"reset online only after the handset was gone", false, false, false, 100, 71, 1, 59},
+        {"reset never leaving diagnostic mode is no success", false, true, false, 5, 69, 60, 60},
+        {"refused reset fails at once", false, false, true, 500, 69, 0, 0},
     };
-    for (const ModeCase& c : cases) {
-        LinkUnderTest t(Timing(c.periodMs));
-        t.handset.ignoreModeChanges = c.ignoreModeChanges;
-        t.handset.resetSilentRequests = c.resetSilentRequests;
-        t.handset.refuseModeChanges = c.refuse;
-        ASSERT_TRUE(t.OpenReady()) << c.what;
+    for (const auto& c : cases) {
+        rig::CHandsetRig handset;
+        handset.Start([&](sim::SimBehaviour& b) {
+            b.resetAbsence = 1s;
+            b.refuseModeChange = c.refusing;
+        });
+        CScriptedPeer peer([](const Bytes& request) { return PlainHandset(request); });
+        LinkTiming timing = Quick();
+        timing.modeWaitPeriodMs = c.periodMs;
+        const auto link = OpenLink(c.ignoring ? peer.Port() : handset.Port(), timing);
         WaitRecord wait;
-        const auto started = std::chrono::steady_clock::now();
-        EXPECT_EQ(c.offline ? SetPhoneOffline(t.link.get(), wait.Watcher())
-                            : ResetPhone(t.link.get(), wait.Watcher()),
+        const auto started = Clock::now();
+        EXPECT_EQ(c.offline ? SetPhoneOffline(link.get(), wait.Watcher()) : ResetPhone(link.get(), wait.Watcher()),
                   c.code)
             << c.what;
-        const auto took = std::chrono::steady_clock::now() - started;
-        if (c.refuse) {
+        if (c.refusing) {
             // Nothing changed on the handset, so there is nothing to wait for.
             EXPECT_EQ(wait.events, "") << c.what;
-            EXPECT_LT(took, std::chrono::milliseconds(c.periodMs)) << c.what;
+            EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(c.periodMs)) << c.what;
             continue;
         }
         ASSERT_GE(wait.events.size(), 2u) << c.what;
@@ -71,18 +61,17 @@ TEST(PhoneModeChange, OfflineAndResetWaitForTheHandsetAndReportTheirCodes)
         EXPECT_EQ(wait.events, "<" + std::string(dots, '.') + ">") << c.what;
         EXPECT_GE(dots, c.minDots) << c.what;
         EXPECT_LE(dots, c.maxDots) << c.what;
-        if (c.code == 70 || c.code == 71) {
-            EXPECT_EQ(t.link->GetPhoneMode(), c.offline ? modeDiagnosticOffline : modeDiagnostic);
-        }
+        const int mode = c.offline && !c.ignoring ? modeDiagnosticOffline : modeDiagnostic;
+        EXPECT_EQ(link->GetPhoneMode(), mode) << c.what;
     }
 }
 
-TEST(PhoneModeChange, RefusedRequestsAndNullPortsWaitForNothing)
+TEST(PhoneModeChange, NullPortsAndALinkNotReadyAreRefusedWithoutWaiting)
 {
-    LinkUnderTest t(Timing(10));
-    ASSERT_EQ(t.Open(), linkStatusOk);  // not Ready: the request is refused
+    CDiagPort link(Quick());
+    ASSERT_EQ(link.CreateEvents(), linkStatusOk);
     WaitRecord wait;
-    EXPECT_EQ(SetPhoneOffline(t.link.get(), wait.Watcher()), 68);
+    EXPECT_EQ(SetPhoneOffline(&link, wait.Watcher()), 68) << "not Ready: refused";
     EXPECT_EQ(SetPhoneOffline(nullptr, wait.Watcher()), 11);
     EXPECT_EQ(ResetPhone(nullptr, wait.Watcher()), 11);
     EXPECT_EQ(wait.events, "");

@@ -1,85 +1,69 @@
-// The product's own time constants, end to end: a few tests that take seconds on purpose.
+// The product's own time constants, end to end: tests that take seconds on purpose.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <chrono>
-
-#include "link_fixture.h"
+#include "link_kit.h"
 
 namespace {
 
-using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
 TEST(RealTiming, A2000MsRequestIsTriedThreeTimesAndAn8000MsRequestOnce)
 {
-    std::atomic<int> seen{0};
-    LinkUnderTest t(LinkTiming{});
-    CScriptedPeer::Handler handset = t.handset.Handler();
-    t.peer = std::make_unique<CScriptedPeer>(t.pty, [&](const PeerRequest& request) {
-        if (request.payload == Bytes{0x59, 0x01})
-            return ++seen == 3 ? Frame(request.payload) : Bytes();  // third attempt answered
-        if (request.payload == Bytes{0x59, 0x02})
-            return Bytes();
-        return handset(request);
+    std::atomic<int> first{0}, second{0};
+    CScriptedPeer peer([&](const Bytes& request) -> Bytes {
+        if (request == Bytes{0x59, 0x01})
+            return ++first == 3 ? request : Bytes{};  // the third attempt is answered
+        second += request == Bytes{0x59, 0x02};
+        return PlainHandset(request);
     });
-    ASSERT_TRUE(t.OpenReady());
-
+    const auto link = OpenLink(peer.Port(), LinkTiming{});
     // The single long attempt comes first: after a request that needed retries, the link
     // first waits out the replies its earlier attempts may still owe.
     auto start = Clock::now();
-    EXPECT_EQ(t.Send({0x59, 0x02}, 8000), linkStatusFail);
+    EXPECT_EQ(Send(*link, {0x59, 0x02}, 8000), linkStatusFail);
     const auto oneAttempt = Clock::now() - start;
     EXPECT_GE(oneAttempt, 8000ms);
     EXPECT_LT(oneAttempt, 9500ms);
 
     start = Clock::now();
-    EXPECT_EQ(t.Send({0x59, 0x01}, 2000), linkStatusOk);
+    EXPECT_EQ(Send(*link, {0x59, 0x01}, 2000), linkStatusOk);
     const auto threeAttempts = Clock::now() - start;
-    EXPECT_EQ(seen.load(), 3);
+    EXPECT_EQ(first.load(), 3);
     EXPECT_GE(threeAttempts, 4000ms);
     EXPECT_LT(threeAttempts, 6000ms);
-    size_t written = 0;
-    for (const auto& request : t.peer->Requests())
-        written += request.payload == Bytes{0x59, 0x02} ? 1u : 0u;
-    EXPECT_EQ(written, 1u);
+    EXPECT_EQ(second.load(), 1);
 }
 
-TEST(RealTiming, TheFirstPollComesAtOnceOnOpen)
+TEST(RealTiming, TheFirstPollComesAtOnceOnOpenAndFindsTheHandsetWithinTheConnectWait)
 {
-    LinkUnderTest t(LinkTiming{});
+    rig::CHandsetRig handset;
+    handset.Start();
+    CDiagPort link;
+    ASSERT_EQ(link.CreateEvents(), linkStatusOk);
     const auto start = Clock::now();
-    ASSERT_EQ(t.Open(), linkStatusOk);
-    ASSERT_TRUE(t.peer->WaitForRequests(1, 5s));
-    const auto firstPoll = Clock::now() - start;
-    EXPECT_LT(firstPoll, 300ms);
-    // Found within the front ends' connect wait of 25 x 500 ms.
-    EXPECT_TRUE(WaitUntil([&] { return t.link->GetPhoneStatus() == phoneStatusReady; },
-                          std::chrono::milliseconds(LinkTiming{}.connectPollMs *
-                                                    LinkTiming{}.connectPollCount)));
+    ASSERT_EQ(link.OpenPort(handset.Port()), linkStatusOk);
+    ASSERT_TRUE(handset.host->WaitForRequests(1, 5000ms));
+    EXPECT_LT(Clock::now() - start, 300ms);
+    // The front ends wait 25 x 500 ms for Ready.
+    EXPECT_TRUE(rig::WaitUntil(std::chrono::milliseconds(LinkTiming{}.connectPollMs * LinkTiming{}.connectPollCount),
+                               [&] { return link.GetPhoneStatus() == phoneStatusReady; }));
 }
 
 TEST(RealTiming, TheConnectWaitEndsAsSoonAsTheHandsetIsReadyAndCountsWholePeriods)
 {
     // Detection runs quickly and often, and the handset holds back its basic information until
     // 1.3 s after open: the link turns Ready within a few milliseconds of that moment.
-    LinkTiming timing = FastTiming();
+    LinkTiming timing = Quick();
     timing.probeReplyMs = 20;
     timing.pollPeriodMs = 20;
     timing.pollIdleMs = 10;
-    LinkUnderTest t(timing);
     const auto answersFrom = Clock::now() + 1300ms;
-    CScriptedPeer::Handler handset = t.handset.Handler();
-    t.peer = std::make_unique<CScriptedPeer>(t.pty, [&](const PeerRequest& request) {
-        const bool basicInfo = !request.payload.empty() && request.payload[0] == 0x00;
-        return basicInfo && Clock::now() < answersFrom ? Bytes() : handset(request);
+    CScriptedPeer peer([&](const Bytes& request) {
+        return request[0] == 0x00 && Clock::now() < answersFrom ? Bytes{} : PlainHandset(request);
     });
-    ASSERT_EQ(t.Open(), linkStatusOk);
+    const auto link = OpenLink(peer.Port(), timing, false);
     int dots = 0;
     const LinkTiming product;
-    EXPECT_TRUE(t.link->WaitForPhone([&] { return t.link->GetPhoneStatus() == phoneStatusReady; },
-                                     product.connectPollCount, [&] { ++dots; },
-                                     product.connectPollMs));
+    EXPECT_TRUE(link->WaitForPhone([&] { return link->GetPhoneStatus() == phoneStatusReady; },
+                                   product.connectPollCount, [&] { ++dots; }, product.connectPollMs));
     const auto readyAt = Clock::now();
     EXPECT_EQ(dots, 2);
     EXPECT_GE(readyAt, answersFrom);

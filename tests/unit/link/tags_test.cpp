@@ -2,19 +2,17 @@
 // built a command or recorded a code before the test starts.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <algorithm>
+#include <mutex>
 #include <thread>
 #include <vector>
 
 #include "link/diag_command.h"
 #include "link/port_stats.h"
 
-namespace {
-
 TEST(ProcessCounters, TagsStartAtOneAndFirstCodesStopAt256AcrossLinks)
 {
     EXPECT_EQ(NextCommandTag(), 1u);
-    EXPECT_EQ(NextCommandTag(), 2u);
     std::vector<uint32_t> tags;
     std::mutex lock;
     std::vector<std::thread> threads;
@@ -30,7 +28,7 @@ TEST(ProcessCounters, TagsStartAtOneAndFirstCodesStopAt256AcrossLinks)
         thread.join();
     std::sort(tags.begin(), tags.end());
     for (size_t i = 0; i < tags.size(); ++i)
-        ASSERT_EQ(tags[i], 3u + i);
+        ASSERT_EQ(tags[i], 2u + i) << "a tag given twice or skipped";
 
     CPortStats first;
     CPortStats second;
@@ -38,13 +36,10 @@ TEST(ProcessCounters, TagsStartAtOneAndFirstCodesStopAt256AcrossLinks)
     record.linkKind = linkDiagLow;
     const uint8_t code = 0x59;
     record.BuildFrame(&code, 1);
-    for (int i = 0; i < 200; ++i)
+    for (int i = 0; i < 200; ++i) {
         first.CountCommand(record);
-    for (int i = 0; i < 200; ++i)
         second.CountCommand(record);
-    EXPECT_EQ(first.firstCount, 200);
-    EXPECT_EQ(second.firstCount, 56);
+    }
+    EXPECT_EQ(first.firstCount + second.firstCount, 256);
     EXPECT_EQ(second.diagPackets.load(), 200);
 }
-
-}  // namespace
