@@ -109,6 +109,31 @@ TEST(SendSync, RepliesAreMatchedToTheirRequestAndTheTimeOutDecidesTheAttempts)
                          {{0x59, 0x01}, 1}, {{0x59, 0x02}, 3}, {{0x59, 0x03}, 3}, {{0x59, 0x04}, 1}, {{0x59, 0x05}, 3}}));
 }
 
+TEST(SendSync, ASlowReplysRetriesNeverAnswerTheNextRequest)
+{
+    // A handset that works in order and is slow once: the first listing step takes 450 ms, so
+    // its 200 ms attempts are written again; the retries are answered soon afterwards. Their
+    // replies look like any listing reply, yet the next step must get its own.
+    const Bytes first{0x59, 0x0B, 0, 0, 0, 0, 0}, second{0x59, 0x0B, 1, 0, 0, 0, 0};
+    std::atomic<int> firstHeard{0};
+    CScriptedPeer peer([&](const Bytes& request) -> Bytes {
+        if (request[0] != 0x59)
+            return PlainHandset(request);
+        const bool slow = request == first && ++firstHeard == 1;
+        std::this_thread::sleep_for(slow ? 450ms : 20ms);
+        return {0x59, 0x0B, 0x00, request == first ? uint8_t{'A'} : uint8_t{'B'}};
+    });
+    LinkTiming timing = Quick();
+    timing.pollPeriodMs = 600000;
+    const auto link = OpenLink(peer.Port(), timing);
+    Bytes reply;
+    ASSERT_EQ(Send(*link, first, 200, &reply), linkStatusOk);
+    EXPECT_EQ(reply.back(), 'A');
+    ASSERT_EQ(Send(*link, second, 200, &reply), linkStatusOk);
+    EXPECT_EQ(reply.back(), 'B') << "a retry's late reply answered the next request";
+    EXPECT_GE(firstHeard.load(), 2) << "the slow step was not retried, so nothing was proven";
+}
+
 TEST(SendSync, ProbesJumpTheQueueAndNoPollRunsWhileACommandIsOnTheWireOrQueued)
 {
     rig::CHandsetRig handset;
