@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "integration/faults/noisy_relay.h"
+#include "support/noisy_relay.h"
 #include "link/diag_port.h"
 #include "platform/serial_port.h"
 #include "sim/handset_host.h"

@@ -1,6 +1,5 @@
-// A VANTFerrant run the test can signal while it works: standard output goes to a pipe, standard
-// error to a pipe or to a pseudo-terminal, and both are collected on threads so the child never
-// blocks on a full buffer.
+// A VANTFerrant run the test can signal while it works: standard output to a pipe, standard
+// error to a pipe or a pseudo-terminal, both drained on threads so the child never blocks.
 #pragma once
 
 #include <fcntl.h>
@@ -17,22 +16,19 @@ class CRunningConsole {
 public:
     CRunningConsole(const std::vector<std::string>& args, bool stderrOnTerminal)
     {
-        int out[2];
-        int err[2];
-        if (::pipe(out) != 0)
+        int out[2] = {-1, -1};
+        int err[2] = {-1, -1};
+        if (::pipe(out) != 0 || (!stderrOnTerminal && ::pipe(err) != 0))
             return;
         if (stderrOnTerminal) {
             err[0] = ::posix_openpt(O_RDWR | O_NOCTTY);
             ::grantpt(err[0]);
             ::unlockpt(err[0]);
             err[1] = ::open(::ptsname(err[0]), O_RDWR | O_NOCTTY);
-        } else if (::pipe(err) != 0) {
-            return;
         }
         pid = ::fork();
         if (pid == 0) {
-            const int input = ::open("/dev/null", O_RDONLY);
-            ::dup2(input, STDIN_FILENO);
+            ::dup2(::open("/dev/null", O_RDONLY), STDIN_FILENO);
             ::dup2(out[1], STDOUT_FILENO);
             ::dup2(err[1], STDERR_FILENO);
             std::vector<char*> argv{const_cast<char*>(VANTFERRANT_EXE)};
@@ -67,12 +63,9 @@ private:
     static void Drain(int fd, std::string& into)
     {
         char buffer[4096];
-        for (;;) {
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
-            if (n <= 0)
-                break;  // a terminal reports EIO once the child has closed its side
+        // A terminal reports EIO once the child has closed its side.
+        for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;)
             into.append(buffer, static_cast<size_t>(n));
-        }
         ::close(fd);
     }
 

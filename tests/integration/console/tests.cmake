@@ -1,10 +1,8 @@
 vant_add_test(integration_console_session
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/connection_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/modules_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/interactive_test.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/stopping_test.cpp
-  LIBS vant_sim LABELS "integration")
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_output_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/console_process_test.cpp
+  LIBS vant_test_rig LABELS "integration")
 
 vant_add_test(integration_console_slow_handset
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/slow_handset_test.cpp
-  LIBS vant_efs vant_sim LABELS "integration")
+  LIBS vant_efs vant_test_rig LABELS "integration")

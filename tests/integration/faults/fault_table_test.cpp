@@ -1,0 +1,256 @@
+// Faults on the line and in the handset, driven through the real link and the module procedures:
+// each operation ends within its bound with exactly the data the handset holds or a clean
+// failure, the PC file and the device as they were, and works again once the fault is gone.
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <future>
+
+#include "efs/efs_operations.h"
+#include "link/phone_mode.h"
+#include "modules/file_fetch.h"
+#include "modules/module_list.h"
+#include "modules/module_load.h"
+#include "platform/stop_request.h"
+#include "support/handset_rig.h"
+
+namespace {
+
+using namespace rig;
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+enum class Op { fetch, load, pending, list, remove, reset };
+enum class Cut { none, unplug, stop, resetRequest };
+constexpr int anyResult = -1;  // success or a clean failure, as the line allows
+constexpr int fails = -2;      // any failure
+constexpr auto bound = seconds(40);
+
+struct FaultCase {
+    const char* name;
+    Op op;
+    int expected;
+    void (*change)(sim::SimBehaviour&) = nullptr;
+    double corrupt = 0;  // share of reply bytes the relay damages
+    Cut cut = Cut::none;
+    size_t after = 0;    // requests the handset hears before the cut
+    size_t size = 20000;  // bytes of the file moved
+};
+
+int Succeeded(Op op)
+{
+    return op == Op::load ? 1 : op == Op::remove ? 2 : op == Op::pending ? 67 : op == Op::reset ? 71 : 0;
+}
+
+class FaultTable : public ::testing::TestWithParam<FaultCase> {
+protected:
+    // Runs the operation; the result, or 1 for a listing that failed.
+    int Run(Op op)
+    {
+        std::string out = (rig.Pc() / "out").string();
+        switch (op) {
+        case Op::fetch: return FetchFile(rig.link.get(), "/data/big", out);
+        case Op::load: return LoadModule(rig.link.get(), (rig.Pc() / "golf").string(), "golf");
+        case Op::pending: return LoadPendingFile(rig.link.get(), (rig.Pc() / "golf/golf.mod").string());
+        case Op::list: names.clear(); return EfsListFiles(rig.link.get(), "/many", &names) ? 0 : 1;
+        case Op::remove: return DeleteModule(rig.link.get(), "chess");
+        case Op::reset: return ResetPhone(rig.link.get());
+        }
+        return -1;
+    }
+
+    // What a result must leave behind: the exact data on success, the old state on failure.
+    void CheckAfter(Op op, int result, bool rolledBack)
+    {
+        const bool ok = result == Succeeded(op);
+        switch (op) {
+        case Op::fetch:
+            EXPECT_EQ(ReadPcFile(rig.Pc() / "out/big"), ok ? data : old);
+            EXPECT_EQ(std::distance(fs::directory_iterator(rig.Pc() / "out"), fs::directory_iterator()), 1);
+            break;
+        case Op::load:
+            if (ok) {
+                EXPECT_EQ(ReadPcFile(rig.Device() / "golf/golf.mod"), data);
+            } else if (rolledBack) {
+                EXPECT_FALSE(fs::exists(rig.Device() / "golf.mif"));
+                EXPECT_FALSE(fs::exists(rig.Device() / "golf"));
+            }
+            break;
+        case Op::pending:
+            EXPECT_TRUE(!ok || ReadPcFile(rig.Device() / "pending") == data);
+            break;
+        case Op::list:
+            EXPECT_EQ(names, ok ? listing : EfsNameList{});
+            break;
+        case Op::remove:  // only a delete that could list the module may have begun removing it
+            EXPECT_EQ(fs::exists(rig.Device() / "chess/chess.mod"), !ok && result != 58);
+            break;
+        case Op::reset:
+            EXPECT_EQ(rig.link->GetPhoneStatus(), phoneStatusReady);
+            break;
+        }
+    }
+
+    CHandsetRig rig{DeviceStore::folder};
+    CReportCapture report;
+    Bytes data;
+    const Bytes old = Pattern(1000, 6);
+    EfsNameList names;
+    EfsNameList listing;
+};
+
+TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
+{
+    const FaultCase& c = GetParam();
+    data = Pattern(c.size, 5);
+    WritePcFile(rig.Device() / "data/big", data);
+    WritePcFile(rig.Device() / "chess.mif", Pattern(50, 1));
+    WritePcFile(rig.Device() / "chess/chess.mod", Pattern(600, 2));
+    for (int i = 0; i < 300; ++i) {
+        WritePcFile(rig.Device() / ("many/entry" + std::to_string(i)), {});
+        listing.push_back("/many/entry" + std::to_string(i));
+    }
+    std::sort(listing.begin(), listing.end());
+    WritePcFile(rig.Pc() / "out/big", old);
+    WritePcFile(rig.Pc() / "golf/golf.mif", Pattern(200, 9));
+    WritePcFile(rig.Pc() / "golf/golf.mod", data);
+    rig.capacity = 64u * 1024 * 1024;
+    ASSERT_NO_FATAL_FAILURE(rig.Start({}, c.corrupt));
+    ASSERT_NO_FATAL_FAILURE(rig.Connect());
+    if (c.change)
+        rig.Change(c.change);
+
+    ClearStopRequest();
+    const size_t heard = rig.LogSize();
+    const auto run = [&] {
+        const int result = Run(c.op);
+        std::sort(names.begin(), names.end());
+        return result;
+    };
+    auto pending = std::async(std::launch::async, run);
+    if (c.cut != Cut::none) {
+        EXPECT_TRUE(rig.host->WaitForRequests(heard + c.after, milliseconds(30000))) << "never got going";
+        const uint8_t reset[3] = {0x29, 2, 0};
+        if (c.cut == Cut::unplug)
+            rig.Unplug();
+        else if (c.cut == Cut::stop)
+            RequestStop();
+        else
+            EXPECT_EQ(rig.link->SendSync(sizeof reset, reset, cmdTypeDiag, 0, 2000, nullptr, nullptr), linkStatusOk);
+    }
+    if (pending.wait_for(bound) != std::future_status::ready) {
+        ADD_FAILURE() << "still running after the bound";
+        rig.Unplug();
+    }
+    const int result = pending.get();
+    ClearStopRequest();
+    if (c.expected == fails) {
+        EXPECT_NE(result, Succeeded(c.op));
+    } else if (c.expected != anyResult) {
+        EXPECT_EQ(result, c.expected);
+    }
+    CheckAfter(c.op, result, c.cut != Cut::unplug);
+    if (c.cut == Cut::stop) {
+        EXPECT_EQ(report.texts, std::vector<std::string>{});
+    }
+    if (c.corrupt > 0) {
+        EXPECT_GT(rig.relay->CorruptedReplyBytes(), 0u);
+    }
+
+    // With the fault gone (a new handset on the same files when the line itself was at fault,
+    // else the same link once the handset is back) the operation gives the exact data.
+    if (c.cut == Cut::unplug || c.corrupt > 0) {
+        ASSERT_NO_FATAL_FAILURE(rig.Replug());
+    } else {
+        rig.Change([](sim::SimBehaviour& b) { b = sim::SimBehaviour{}; });
+        ASSERT_TRUE(WaitUntil(seconds(20), [&] { return rig.link->GetPhoneStatus() == phoneStatusReady; }));
+    }
+    if (c.op == Op::load)
+        DeleteModule(rig.link.get(), "golf");  // what a cut-off load could not clean up
+    if (c.op == Op::remove) {
+        WritePcFile(rig.Device() / "chess.mif", Pattern(50, 1));
+        WritePcFile(rig.Device() / "chess/chess.mod", Pattern(600, 2));
+    }
+    if (c.op != Op::reset) {
+        EXPECT_EQ(run(), Succeeded(c.op));
+        CheckAfter(c.op, Succeeded(c.op), true);
+    }
+}
+
+void Lossy(sim::SimBehaviour& b) { b.loseEveryNthReply = 10; }
+void Lengths(sim::SimBehaviour& b) { b.hostileLengths = true; }
+void Slow(sim::SimBehaviour& b) { b.replyDelay = milliseconds(10); }
+void Late(sim::SimBehaviour& b) { b.replyDelay = milliseconds(2500); }  // past the listing's 2 s
+
+const FaultCase faultCases[] = {
+    {"NoisyFetch", Op::fetch, anyResult, nullptr, 0.01, Cut::none, 0, 1500},
+    {"NoisyLoad", Op::load, anyResult, nullptr, 0.01, Cut::none, 0, 1500},
+    {"NoisyList", Op::list, anyResult, nullptr, 0.01},
+    {"LossyFetch", Op::fetch, anyResult, Lossy, 0, Cut::none, 0, 20 * 256},
+    {"LossyLoad", Op::load, 1, Lossy, 0, Cut::none, 0, 10 * 256},
+    {"LossyList", Op::list, 0, Lossy},
+    {"LateList", Op::list, 1, Late},
+    {"LengthsFetch", Op::fetch, 36, Lengths},
+    {"LengthsLoad", Op::load, anyResult, Lengths},
+    {"LengthsRemove", Op::remove, fails, Lengths},
+    {"NamesRemove", Op::remove, 58, [](sim::SimBehaviour& b) { b.hostileLongNames = b.hostileManyEntries = true; }},
+    {"ReadOverrunFetch", Op::fetch, 36, [](sim::SimBehaviour& b) { b.hostileReadOverrun = true; }},
+    {"UnplugFetch", Op::fetch, 36, nullptr, 0, Cut::unplug, 40},
+    {"UnplugLoad", Op::load, fails, nullptr, 0, Cut::unplug, 40},
+    {"UnplugList", Op::list, 1, nullptr, 0, Cut::unplug, 50},
+    {"ResetDuringList", Op::list, anyResult, [](sim::SimBehaviour& b) { b.resetAbsence = seconds(3); }, 0,
+     Cut::resetRequest, 50},
+    {"StopFetch", Op::fetch, 4, Slow, 0, Cut::stop, 12},
+    {"StopLoad", Op::load, 3, Slow, 0, Cut::stop, 12},
+    {"StopPending", Op::pending, 91, Slow, 0, Cut::stop, 12},
+    {"ResetBackSoon", Op::reset, 71, [](sim::SimBehaviour& b) { b.resetAbsence = seconds(1); }},
+};
+
+INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(faultCases),
+                         [](const auto& each) { return std::string(each.param.name); });
+
+// PC entries that are not regular files are refused at once, before anything is written, and a
+// fetch into a folder that cannot take its file fails before asking the handset for anything.
+TEST(SpecialPcFiles, FailBeforeTheHandsetIsAsked)
+{
+    CHandsetRig rig;
+    CReportCapture report;
+    const fs::path fifo = rig.Pc() / "fifo";
+    const fs::path socketPath = rig.Pc() / "socket";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    for (const char* name : {"golf.mif", "golf.mod", "golf.sig", "golf.bar"})
+        rig.PutPcFile(std::string("golf/") + name, Pattern(20, 4));
+    fs::create_directories(rig.Pc() / "golf/sub");
+    ASSERT_EQ(::mkfifo((rig.Pc() / "golf/sub/pipe").c_str(), 0600), 0);
+    rig.PutDeviceFile("/data.bin", Pattern(700, 6));
+    ASSERT_NO_FATAL_FAILURE(rig.Connect());
+    const size_t heard = rig.LogSize();
+
+    for (const fs::path& special : {fifo, socketPath}) {
+        report.texts.clear();
+        EXPECT_EQ(RunWithin(seconds(1), [&] { return LoadPendingFile(rig.link.get(), special.string()); },
+                            [&] { rig.Unplug(); }), 66)
+            << special;
+        EXPECT_EQ(report.texts, std::vector<std::string>{"Error - Could not open file from PC"});
+    }
+    EXPECT_EQ(RunWithin(seconds(1), [&] { return LoadModule(rig.link.get(), (rig.Pc() / "golf").string(), "golf"); },
+                        [&] { rig.Unplug(); }), 65);
+    std::string missing = (rig.Pc() / "missing").string();
+    EXPECT_EQ(FetchFile(rig.link.get(), "/data.bin", missing), 41);
+    for (const auto& request : rig.EfsRequestsSince(heard))
+        EXPECT_NE(request.at(1), 4) << "read from the device";
+    EXPECT_FALSE(rig.DeviceEntryExists("/pending"));
+    EXPECT_FALSE(rig.DeviceEntryExists("/golf.mif"));
+    ::close(listener);
+}
+
+}  // namespace
