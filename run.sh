@@ -12,7 +12,7 @@ cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin gcovr)
+          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin python3 gcovr)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 ensure_packages() {
