@@ -56,9 +56,9 @@ public:
     const LinkTiming& Timing() const { return timing; }
     const CPortStats& Stats() const { return stats; }
     size_t QueuedCommands() { return queue.Count(); }
-    // Status probes the handset left unanswered, and answered, since the link opened. A reset
-    // shows as an unanswered probe followed by an answered one, even when the handset is back
-    // before a whole detection run has failed.
+    // Attempts of status probes the handset left unanswered, and probes it answered, since the
+    // link opened. A reset shows as an unanswered attempt followed by an answered probe, even
+    // when the handset is back before a probe's last attempt, let alone a detection run, failed.
     uint32_t StatusProbesUnanswered() const { return statusProbesUnanswered.load(); }
     uint32_t StatusProbesAnswered() const { return statusProbesAnswered.load(); }
 

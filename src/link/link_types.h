@@ -43,6 +43,9 @@ constexpr uint32_t baudModemLow = 19200;
 constexpr uint32_t baudDiagLow = 38400;
 constexpr uint32_t baudHigh = 115200;
 
+// DM command code of the status request that detection sends as its probe.
+constexpr uint8_t statusProbeCode = 0x0C;
+
 constexpr bool IsDiagKind(int32_t kind) { return kind == linkDiagLow || kind == linkDiagHigh; }
 constexpr bool IsDownloadKind(int32_t kind)
 {

@@ -43,7 +43,7 @@ bool Contains(const uint8_t* bytes, size_t length, std::string_view text)
 LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply,
                                       int16_t& capacity)
 {
-    const uint8_t request = 0x0C;
+    const uint8_t request = statusProbeCode;
     const bool highFirst = currentRate.load() == baudHigh;
     const int32_t kinds[2] = {highFirst ? linkDiagHigh : linkDiagLow,
                               highFirst ? linkDiagLow : linkDiagHigh};
@@ -59,7 +59,6 @@ LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* r
             phoneStateEvent.Set();
             break;
         }
-        statusProbesUnanswered.fetch_add(1);
         phoneStateEvent.Set();
     }
     if (result != linkStatusOk || capacity != static_cast<int16_t>(statusReplyLength))

@@ -67,7 +67,7 @@ void CDiagPort::TracePacket(const uint8_t* packet, size_t length)
     const int count = receivedPackets.fetch_add(1) + 1;
     Trace("\t\t\tR: %d: %d: %2d", count, static_cast<int>(TickCount()), packet[0]);
     Trace("\t%d  size: %3d", static_cast<int>(currentBaud.load()), static_cast<int>(length));
-    if (packet[0] == 0x0C && length >= 34)
+    if (packet[0] == statusProbeCode && length >= 34)
         Trace("\tER:%d", packet[32] | (packet[33] << 8));
     Trace("\n");
 }

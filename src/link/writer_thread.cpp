@@ -71,6 +71,11 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
             return false;
         }
         success = status == linkStatusOk;
+        if (!success && record->type == cmdTypeProbe && !record->request.empty() &&
+            record->request[0] == statusProbeCode) {
+            statusProbesUnanswered.fetch_add(1);
+            phoneStateEvent.Set();
+        }
     }
     if (record->encoding == encFramed) {
         // A reply stored up to the moment the slot is emptied counts: it was taken.

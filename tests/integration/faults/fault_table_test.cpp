@@ -207,7 +207,7 @@ const FaultCase faultCases[] = {
     {"StopFetch", Op::fetch, 4, Slow, 0, Cut::stop, 12},
     {"StopLoad", Op::load, 3, Slow, 0, Cut::stop, 12},
     {"StopPending", Op::pending, 91, Slow, 0, Cut::stop, 12},
-    {"ResetBackSoon", Op::reset, 71, [](sim::SimBehaviour& b) { b.resetAbsence = seconds(1); }},
+    {"ResetBackSoon", Op::reset, 71, [](sim::SimBehaviour& b) { b.resetAbsence = milliseconds(700); }},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(faultCases),
