@@ -67,6 +67,14 @@ bool Failing(const DevicePath& path, const SimBehaviour& behaviour)
     return false;
 }
 
+// Why a request naming this path is refused: a bad name field, or a path set to fail.
+EfsStatusCode PathRefusal(const NameField& name, const SimBehaviour& behaviour)
+{
+    if (name.status != efsStatusOk)
+        return name.status;
+    return Failing(name.path, behaviour) ? efsStatusDeviceFailure : efsStatusOk;
+}
+
 }  // namespace
 
 CEfsResponder::CEfsResponder(CSimFileSystem& fs) : fileSystem(fs) {}
@@ -118,10 +126,8 @@ std::vector<uint8_t> CEfsResponder::NameOperation(const std::vector<uint8_t>& re
 {
     const uint8_t subcommand = request[1];
     const NameField name = ReadNameField(request, 2);
-    if (name.status != efsStatusOk)
-        return StatusReply(subcommand, name.status);
-    if (Failing(name.path, behaviour))
-        return StatusReply(subcommand, efsStatusDeviceFailure);
+    if (const EfsStatusCode refused = PathRefusal(name, behaviour); refused != efsStatusOk)
+        return StatusReply(subcommand, refused);
     EfsStatusCode status = efsStatusOk;
     if (subcommand == efsMkDir)
         status = fileSystem.MakeDir(name.path);
@@ -154,10 +160,8 @@ std::vector<uint8_t> CEfsResponder::List(const std::vector<uint8_t>& request, co
 {
     const uint8_t subcommand = request[1];
     const NameField name = ReadNameField(request, 2);
-    if (name.status != efsStatusOk)
-        return StatusReply(subcommand, name.status);
-    if (Failing(name.path, behaviour))
-        return StatusReply(subcommand, efsStatusDeviceFailure);
+    if (const EfsStatusCode refused = PathRefusal(name, behaviour); refused != efsStatusOk)
+        return StatusReply(subcommand, refused);
     std::vector<std::string> names;
     const EfsStatusCode status = Entries(name.path, subcommand == efsListDirs, behaviour, names);
     if (status != efsStatusOk)
@@ -185,10 +189,8 @@ std::vector<uint8_t> CEfsResponder::Iterate(const std::vector<uint8_t>& request,
         return StatusReply(subcommand, efsStatusParameterError);
     const uint32_t sequence = GetLe32(request.data() + 2);
     const NameField name = ReadNameField(request, 6);
-    if (name.status != efsStatusOk)
-        return StatusReply(subcommand, name.status);
-    if (Failing(name.path, behaviour))
-        return StatusReply(subcommand, efsStatusDeviceFailure);
+    if (const EfsStatusCode refused = PathRefusal(name, behaviour); refused != efsStatusOk)
+        return StatusReply(subcommand, refused);
     const bool directories = subcommand == efsIterateDirs;
     std::vector<std::string> names;
     const EfsStatusCode status = Entries(name.path, directories, behaviour, names);
@@ -224,10 +226,8 @@ std::vector<uint8_t> CEfsResponder::Iterate(const std::vector<uint8_t>& request,
 std::vector<uint8_t> CEfsResponder::Attributes(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
 {
     const NameField name = ReadNameField(request, 2);
-    if (name.status != efsStatusOk)
-        return StatusReply(efsGetAttributes, name.status);
-    if (Failing(name.path, behaviour))
-        return StatusReply(efsGetAttributes, efsStatusDeviceFailure);
+    if (const EfsStatusCode refused = PathRefusal(name, behaviour); refused != efsStatusOk)
+        return StatusReply(efsGetAttributes, refused);
     SimEntryInfo info;
     const EfsStatusCode status = fileSystem.Stat(name.path, info);
     if (status != efsStatusOk)
@@ -262,10 +262,8 @@ std::vector<uint8_t> CEfsResponder::Read(const std::vector<uint8_t>& request, co
 
     reading = ReadSession{};
     const NameField name = ReadNameField(request, 3);
-    if (name.status != efsStatusOk)
-        return StatusReply(efsReadFile, name.status);
-    if (Failing(name.path, behaviour))
-        return StatusReply(efsReadFile, efsStatusDeviceFailure);
+    if (const EfsStatusCode refused = PathRefusal(name, behaviour); refused != efsStatusOk)
+        return StatusReply(efsReadFile, refused);
     std::vector<uint8_t> data;
     const EfsStatusCode status = name.path.empty() ? efsStatusFileMissing : fileSystem.ReadFile(name.path, data);
     if (status != efsStatusOk)

@@ -174,7 +174,7 @@ bool CHandsetHost::WaitForRequests(size_t count, std::chrono::milliseconds timeo
     return logChanged.wait_for(lock, timeout, [&] { return requestCount >= count; });
 }
 
-bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline)
+bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline, bool readLine)
 {
     for (;;) {
         if (stopping)
@@ -184,37 +184,34 @@ bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline)
             return false;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
         pollfd fds[2] = {{wakeFd, POLLIN, 0}, {masterFd, POLLIN, 0}};
-        const int result = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, 1000)));
+        const int result = ::poll(fds, readLine ? 2 : 1, static_cast<int>(std::min<long long>(left, 1000)));
         if (result <= 0)
             continue;
         if (fds[0].revents != 0)
             return true;
-        // A real handset keeps receiving while it works: queue what arrives, unread requests
-        // cannot be purged away by the other side.
+        // A real handset keeps receiving while it works: hold what arrives, so unread requests
+        // cannot be purged away by the other side, and pace it once the handset is free.
         std::array<uint8_t, 4096> bytes{};
         const ssize_t n = (fds[1].revents & POLLIN) != 0 ? ::read(masterFd, bytes.data(), bytes.size()) : 0;
-        if (n > 0)
-            cutter.Append(bytes.data(), static_cast<size_t>(n));
-        else if (n < 0 && errno != EINTR && errno != EAGAIN)
-            return StopRequestedByQuietly(deadline);
-        else if ((fds[1].revents & (POLLHUP | POLLERR)) != 0 && (fds[1].revents & POLLIN) == 0)
-            return StopRequestedByQuietly(deadline);
+        if (n > 0) {
+            if (heldBytes.empty())
+                heldSince = SimClock::now();
+            heldBytes.insert(heldBytes.end(), bytes.data(), bytes.data() + n);
+        } else if ((n < 0 && errno != EINTR && errno != EAGAIN) ||
+                   ((fds[1].revents & (POLLHUP | POLLERR)) != 0 && (fds[1].revents & POLLIN) == 0)) {
+            readLine = false;  // hung up: wait on without reading
+        }
     }
 }
 
-bool CHandsetHost::StopRequestedByQuietly(SimClock::time_point deadline) const
+bool CHandsetHost::StopRequestedWhilePacing(size_t count, SimClock::time_point arrival)
 {
-    for (;;) {
-        if (stopping)
-            return true;
-        const auto now = SimClock::now();
-        if (now >= deadline)
-            return false;
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-        pollfd wake{wakeFd, POLLIN, 0};
-        if (::poll(&wake, 1, static_cast<int>(std::min<long long>(left, 1000))) > 0)
-            return true;
-    }
+    const uint32_t baud = Behaviour().throttle ? LineRate() : 0;
+    if (baud == 0)
+        return false;
+    lineFreeAt = std::max(lineFreeAt, arrival) +
+                 std::chrono::microseconds(static_cast<int64_t>(count) * 10 * 1000000 / baud);
+    return StopRequestedBy(lineFreeAt, false);
 }
 
 std::chrono::milliseconds CHandsetHost::NextDelay(const SimBehaviour& switches)
@@ -233,10 +230,15 @@ std::chrono::milliseconds CHandsetHost::NextDelay(const SimBehaviour& switches)
 void CHandsetHost::Run()
 {
     std::array<uint8_t, 4096> buffer{};
-    // With throttling on, requests also arrive at the line rate: bytes are handled no sooner
-    // than a real line could have carried them after the ones before.
-    SimClock::time_point lineFreeAt = SimClock::now();
     while (!stopping) {
+        if (!heldBytes.empty()) {
+            const std::vector<uint8_t> bytes = std::move(heldBytes);
+            heldBytes.clear();
+            if (StopRequestedWhilePacing(bytes.size(), heldSince))
+                break;
+            Process(bytes.data(), bytes.size());
+            continue;
+        }
         pollfd fds[2] = {{masterFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
         const int result = ::poll(fds, 2, -1);
         if (result < 0) {
@@ -249,12 +251,8 @@ void CHandsetHost::Run()
         if ((fds[0].revents & POLLIN) != 0) {
             const ssize_t n = ::read(masterFd, buffer.data(), buffer.size());
             if (n > 0) {
-                if (const uint32_t baud = Behaviour().throttle ? LineRate() : 0; baud != 0) {
-                    lineFreeAt = std::max(lineFreeAt, SimClock::now()) +
-                                 std::chrono::microseconds(static_cast<int64_t>(n) * 10 * 1000000 / baud);
-                    if (StopRequestedByQuietly(lineFreeAt))
-                        break;
-                }
+                if (StopRequestedWhilePacing(static_cast<size_t>(n), SimClock::now()))
+                    break;
                 Process(buffer.data(), static_cast<size_t>(n));
                 continue;
             }
@@ -262,7 +260,7 @@ void CHandsetHost::Run()
                 continue;
         }
         // A hang-up or read error: back off instead of spinning on it.
-        if (StopRequestedByQuietly(SimClock::now() + std::chrono::milliseconds(50)))
+        if (StopRequestedBy(SimClock::now() + std::chrono::milliseconds(50), false))
             break;
     }
 }

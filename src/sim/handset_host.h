@@ -78,11 +78,13 @@ private:
     // Sends one reply packet as the current switches say; false once a stop was requested.
     bool Send(const SimPacket& packet, const SimBehaviour& switches);
     bool WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud);
-    // Waits until deadline; true when a stop was requested first. Bytes that arrive meanwhile
-    // are read into the cutter, to be worked through after the request in hand.
-    bool StopRequestedBy(SimClock::time_point deadline);
-    // StopRequestedBy without reading the line (it has hung up).
-    bool StopRequestedByQuietly(SimClock::time_point deadline) const;
+    // Waits until deadline; true when a stop was requested first. With readLine, bytes that
+    // arrive meanwhile are held, to be worked through after the request in hand; without it
+    // (the line has hung up, or the wait is the line's own pacing) the line is left alone.
+    bool StopRequestedBy(SimClock::time_point deadline, bool readLine = true);
+    // Waits until count bytes that reached the line at arrival could have crossed it, when
+    // throttling is on; true when a stop was requested first.
+    bool StopRequestedWhilePacing(size_t count, SimClock::time_point arrival);
     // The processing time of the next answered request.
     std::chrono::milliseconds NextDelay(const SimBehaviour& switches);
 
@@ -99,6 +101,13 @@ private:
     unsigned replyCount = 0;
 
     CRequestCutter cutter;  // touched by the serving thread only
+    // Bytes read while the handset was busy, and when the first of them arrived; the serving
+    // thread paces and processes them before it reads the line again.
+    std::vector<uint8_t> heldBytes;
+    SimClock::time_point heldSince;
+    // With throttling on, requests arrive at the line rate: bytes are handled no sooner than a
+    // real line could have carried them after the ones before.
+    SimClock::time_point lineFreeAt = SimClock::now();
     uint32_t noiseState = 0x2545F491u;
     std::minstd_rand delayRandom;  // serving thread only
     unsigned delaySeed = 0;         // the seed delayRandom was last given; 0: none yet
