@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "efs/efs_operations.h"
+#include "efs/efs_packets.h"
 #include "efs/efs_paths.h"
 #include "support/handset_rig.h"
 
@@ -18,13 +19,10 @@ using rig::Pattern;
 
 namespace {
 
-// A request carrying a device name: 59, the subcommand, the name's length with its terminator.
-Bytes NameRequest(uint8_t subcommand, const std::string& name)
+// A request carrying a device name, by the builder whose bytes the EFS unit tests pin.
+Bytes NameRequest(EfsSubcommand subcommand, const std::string& name)
 {
-    Bytes request{0x59, subcommand, static_cast<uint8_t>(name.size() + 1)};
-    request.insert(request.end(), name.begin(), name.end());
-    request.push_back(0);
-    return request;
+    return *BuildEfsNameRequest(subcommand, name);
 }
 
 class EfsOnHandset : public ::testing::Test {
@@ -53,13 +51,13 @@ TEST_F(EfsOnHandset, EachOperationSendsExactlyItsRequests)
         {"free space", [&] { return EfsGetFreeSpace(port, &bytes); }, {{0x59, 0x0C}}},
         {"presence", [&] { return EfsProbe(port) == 0; }, {{0x59, 0x02, 0x01, 0x00}}},
         {"file information", [&] { return EfsGetFileInfo(port, path, nullptr, nullptr, nullptr); },
-         {NameRequest(0x07, path)}},
+         {NameRequest(efsGetAttributes, path)}},
         {"files", [&] { return EfsListFiles(port, "", &names); },
          {{0x59, 0x0B, 0, 0, 0, 0, 1, 0}, {0x59, 0x0B, 1, 0, 0, 0, 1, 0}}},
         {"directories", [&] { return EfsListDirs(port, "", &names); }, {{0x59, 0x0A, 0, 0, 0, 0, 1, 0}}},
-        {"make directory", [&] { return EfsMakeDir(port, "/d"); }, {NameRequest(0x00, "/d")}},
-        {"remove directory", [&] { return EfsRemoveDir(port, "/d"); }, {NameRequest(0x01, "/d")}},
-        {"remove file", [&] { return EfsRemoveFile(port, path); }, {NameRequest(0x06, path)}},
+        {"make directory", [&] { return EfsMakeDir(port, "/d"); }, {NameRequest(efsMkDir, "/d")}},
+        {"remove directory", [&] { return EfsRemoveDir(port, "/d"); }, {NameRequest(efsRmDir, "/d")}},
+        {"remove file", [&] { return EfsRemoveFile(port, path); }, {NameRequest(efsRemoveFile, path)}},
     };
     for (const auto& c : cases) {
         const size_t mark = handset.LogSize();
@@ -140,7 +138,7 @@ TEST_F(EfsOnHandset, ListingsByIterationAndByTheSingleRequestFallback)
     const size_t fallback = handset.LogSize();
     ASSERT_TRUE(EfsListFiles(port, "/dir/", &names));
     EXPECT_EQ(names, (EfsNameList{"/dir/a.mod", "/dir/b.sig"})) << "carrying the directory, one slash";
-    EXPECT_EQ(handset.EfsRequestsSince(fallback).back(), NameRequest(0x03, "/dir/")) << "the single-request listing";
+    EXPECT_EQ(handset.EfsRequestsSince(fallback).back(), NameRequest(efsListFiles, "/dir/")) << "the single-request listing";
 }
 
 TEST_F(EfsOnHandset, PresenceTestAndItsRetry)
