@@ -47,27 +47,6 @@ inline Bytes ReadReply(bool more, const Bytes& block, std::optional<uint32_t> to
     reply.insert(reply.end(), block.begin(), block.end());
     return reply;
 }
-inline Bytes ReadFirstReply(bool more, uint32_t total, const Bytes& block) { return ReadReply(more, block, total); }
-inline Bytes ReadNextReply(bool more, const Bytes& block) { return ReadReply(more, block); }
-
-inline Bytes SpaceReply(uint32_t freeBytes, uint32_t usedBytes)
-{
-    Bytes reply = StatusReply(12, 0);
-    PutLe(reply, freeBytes, 4);
-    PutLe(reply, usedBytes, 4);
-    return reply;
-}
-
-inline Bytes AttributesReply(uint16_t attributes, uint8_t option1, uint8_t option2, uint32_t time, uint32_t size)
-{
-    Bytes reply = StatusReply(7, 0);
-    PutLe(reply, attributes, 2);
-    reply.push_back(option1);
-    reply.push_back(option2);
-    PutLe(reply, time, 4);
-    PutLe(reply, size, 4);
-    return reply;
-}
 
 inline Bytes Pattern(size_t length, uint8_t seed)
 {

@@ -40,14 +40,14 @@ TEST(EfsIteration, FailsBeyondTheEntryBoundEvenWhenNothingIsStored)
 // announced total, and a block that makes no progress while announcing more fails.
 TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
 {
-    const Bytes first = ReadFirstReply(true, 300, Pattern(256, 0));
+    const Bytes first = ReadReply(true, Pattern(256, 0), 300);
     const std::tuple<const char*, std::vector<Bytes>, EfsStep> cases[] = {
-        {"exact", {first, ReadNextReply(false, Pattern(44, 0))}, EfsStep::stepDone},
-        {"empty file", {ReadFirstReply(false, 0, {})}, EfsStep::stepDone},
-        {"too much", {first, ReadNextReply(false, Pattern(45, 0))}, EfsStep::stepFailed},
-        {"too much at once", {ReadFirstReply(false, 10, Pattern(11, 0))}, EfsStep::stepFailed},
-        {"too little", {first, ReadNextReply(false, Pattern(43, 0))}, EfsStep::stepFailed},
-        {"no progress", {ReadFirstReply(true, 4, Bytes{1, 2, 3, 4}), ReadNextReply(true, {})}, EfsStep::stepFailed},
+        {"exact", {first, ReadReply(false, Pattern(44, 0))}, EfsStep::stepDone},
+        {"empty file", {ReadReply(false, {}, 0)}, EfsStep::stepDone},
+        {"too much", {first, ReadReply(false, Pattern(45, 0))}, EfsStep::stepFailed},
+        {"too much at once", {ReadReply(false, Pattern(11, 0), 10)}, EfsStep::stepFailed},
+        {"too little", {first, ReadReply(false, Pattern(43, 0))}, EfsStep::stepFailed},
+        {"no progress", {ReadReply(true, Bytes{1, 2, 3, 4}, 4), ReadReply(true, {})}, EfsStep::stepFailed},
         {"refused", {StatusReply(4, 6)}, EfsStep::stepFailed},
     };
     for (const auto& [what, replies, last] : cases) {
@@ -58,18 +58,7 @@ TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
     }
 
     CEfsFileRead huge("/f");
-    ASSERT_EQ(huge.Accept(ReadFirstReply(true, 0xFFFFFFFFu, Pattern(16, 0))), EfsStep::stepContinue);
+    ASSERT_EQ(huge.Accept(ReadReply(true, Pattern(16, 0), 0xFFFFFFFFu)), EfsStep::stepContinue);
     EXPECT_EQ(huge.BytesDone(), 16u);
     EXPECT_LT(huge.TakeData().capacity(), 1u << 20) << "an announced total is not allocated up front";
-}
-
-TEST(EfsFileWrite, StopsAtTheFirstRefusedBlock)
-{
-    const Bytes data = Pattern(600, 0);
-    CEfsFileWrite write("/f", 1, efsDefaultFileAttributes, data);
-    ASSERT_EQ(write.Accept(StatusReply(5, 0)), EfsStep::stepContinue);
-    EXPECT_EQ(write.BytesDone(), 256u);
-    EXPECT_EQ(write.Accept(StatusReply(5, 22)), EfsStep::stepFailed);
-    EXPECT_EQ(write.BytesDone(), 256u);
-    EXPECT_FALSE(CEfsFileWrite(std::string(255, 'n'), 1, efsDefaultFileAttributes, data).Request());
 }

@@ -37,11 +37,6 @@ protected:
 
     Bytes Ask(const Bytes& request) { return efs->Handle(request, behaviour); }
     uint8_t Status(const Bytes& request) { return Ask(request).at(2); }
-    std::string ReadData(const std::string& path)
-    {
-        const Bytes reply = Ask(ReadFirst(path));
-        return reply.size() > 11 ? std::string(reply.begin() + 11, reply.end()) : "";
-    }
 
     rig::CScratch scratch;
     const fs::path root = scratch.Path() / "served", outside = scratch.Path() / "outside";
@@ -50,7 +45,7 @@ protected:
     sim::SimBehaviour behaviour;
 };
 
-TEST_F(DirectoryFileSystemTest, WrittenFilesAndDirectoriesLandInTheDirectory)
+TEST_F(DirectoryFileSystemTest, AWrittenFileAppearsWholeAtItsLastBlock)
 {
     EXPECT_EQ(Status(NameRequest(sim::efsMkDir, "/chess")), 0);
     EXPECT_EQ(Status(WriteFirst("chess/chess.mod", 300, Bytes(256, 'q'), true)), 0);
@@ -58,13 +53,6 @@ TEST_F(DirectoryFileSystemTest, WrittenFilesAndDirectoriesLandInTheDirectory)
     EXPECT_EQ(Status(WriteNext(1, Bytes(44, 'q'), false)), 0);
     EXPECT_EQ(Text(root / "chess" / "chess.mod"), std::string(300, 'q'));
     EXPECT_EQ(fs::directory_iterator(root / "chess")->path().filename(), "chess.mod") << "no temporary left";
-    EXPECT_EQ(Le(Ask({0x59, 0x0C}), 7, 4), sim::AllocatedBytes(300) + sim::AllocatedBytes(5));
-
-    EXPECT_EQ(ReadData("/sub/inner.txt"), "inner");
-    EXPECT_EQ(IteratedName(Ask(IterateRequest(sim::efsIterateFiles, 0, "sub"))), "/sub/inner.txt");
-    EXPECT_EQ(Status(NameRequest(sim::efsRemoveFile, "sub/inner.txt")), 0);
-    EXPECT_EQ(Status(NameRequest(sim::efsRmDir, "sub")), 0);
-    EXPECT_FALSE(fs::exists(root / "sub"));
 }
 
 // Every way out of the served directory: climbing, links to files and directories outside,
@@ -105,7 +93,8 @@ TEST_F(DirectoryFileSystemTest, SymbolicLinksInsideWorkAndRemovingOneKeepsItsTar
 {
     fs::create_directory_symlink(root / "sub", root / "alias");
     fs::create_symlink(root / "sub" / "inner.txt", root / "inner-link.txt");
-    EXPECT_EQ(ReadData("alias/inner.txt"), "inner");
+    const Bytes reply = Ask(ReadFirst("alias/inner.txt"));
+    EXPECT_EQ(std::string(reply.begin() + std::min<long>(11, std::ssize(reply)), reply.end()), "inner");
     EXPECT_EQ(Status(NameRequest(sim::efsRemoveFile, "inner-link.txt")), 0);
     EXPECT_FALSE(fs::is_symlink(root / "inner-link.txt"));
     EXPECT_EQ(Status(NameRequest(sim::efsRmDir, "alias")), sim::efsStatusIllegalOperation);

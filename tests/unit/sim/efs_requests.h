@@ -46,13 +46,4 @@ inline Bytes WriteNext(uint8_t sequence, const Bytes& block, bool more)
     return request;
 }
 
-// The name an iteration reply carries at offset 25, up to its terminator.
-inline std::string IteratedName(const Bytes& reply)
-{
-    std::string name;
-    for (size_t i = 25; i < reply.size() && reply[i] != 0; ++i)
-        name.push_back(static_cast<char>(reply[i]));
-    return name;
-}
-
 }  // namespace simtest
