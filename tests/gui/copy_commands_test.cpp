@@ -14,74 +14,42 @@
 
 namespace {
 
-const std::string mifOnlyAtRoot =
-    "Error - MIF files are allowed to be copied only at the root level on the device";
-const std::string onlyMifAtRoot =
-    "Error - Only MIF files are allowed to be copied at the root level on the device";
-using Texts = std::vector<std::string>;
-
-class CopyCommands : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        PutDevice("sub/inner/i.txt", "i");
-    }
-    QString ModuleFolder(const std::string& name, int mifFiles = 1)
-    {
-        PutPc(name + "/" + name + ".mod", std::string(700, 'm'));
-        for (int i = 0; i < mifFiles; ++i)
-            PutPc(name + "/" + name + (i ? std::to_string(i) : "") + ".mif", "info");
-        return QString::fromStdString((handset.Pc() / name).string());
-    }
-    // Every device entry with its size, to compare before and after.
-    Texts DeviceListing() const
-    {
-        Texts entries;
-        for (const auto& entry : rig::fs::recursive_directory_iterator(handset.Device()))
-            entries.push_back(entry.path().string() + ":" +
-                              std::to_string(entry.is_regular_file() ? entry.file_size() : 0));
-        std::sort(entries.begin(), entries.end());
-        return entries;
-    }
-};
-
-TEST_F(CopyCommands, DropsOnTheTreeFollowThePlacementRules)
+TEST_F(WindowTest, DropsOnTheTreeAndTheListCopyWhatThePlacementRulesAllow)
 {
     Connect();
     const QString game = PutPc("Game.MIF", "module info");
     const QString readme = PutPc("readme.txt", "read me");
-    const QString other = PutPc("other.txt", "other");
-    DropOnNode({game}, "/");
-    EXPECT_EQ(Device("Game.MIF"), "module info");
-    EXPECT_GE(RowOf("Game.MIF"), 0);
-    DropOnNode({readme}, "/");
-    EXPECT_EQ(reports.texts, Texts{onlyMifAtRoot});
-    // Three items, the middle one refused: the other two are copied.
-    DropOnNode({readme, game, other}, "/sub/");
-    EXPECT_EQ(reports.texts, (Texts{onlyMifAtRoot, mifOnlyAtRoot}));
-    EXPECT_EQ(Device("sub/readme.txt") + Device("sub/other.txt"), "read meother");
-    // Folders: a module loads at the root only; a plain folder is copied whole anywhere.
-    reports.texts.clear();
-    DropOnNode({ModuleFolder("chess")}, "/sub/");
-    DropOnNode({ModuleFolder("twice", 2)}, "/");
-    EXPECT_EQ(reports.texts, (Texts{"Error - Modules are allowed to be copied only at the root level on the device",
-                                    "Error - More than one .mif file found in the specified PC directory"}));
+    // Refused items are reported and the others still copied.
+    DropOnNode({readme, game, ModuleFolder("chess")}, "/sub/");
+    EXPECT_EQ(reports.texts, (Texts{"Error - MIF files are allowed to be copied only at the root level on the device",
+                                    "Error - Modules are allowed to be copied only at the root level on the device"}));
+    DropOnNode({game, ModuleFolder("twice", 2)}, "/");
+    EXPECT_EQ(reports.texts.back(), "Error - More than one .mif file found in the specified PC directory");
     DropOnNode({ModuleFolder("chess")}, "/");
     PutPc("plain/inner/p.txt", "p");
     DropOnNode({"plain"}, "/sub/");
-    EXPECT_EQ(Device("chess.mif") + Device("sub/plain/inner/p.txt"), "infop");
+    EXPECT_EQ(Device("Game.MIF") + Device("chess.mif") + Device("sub/readme.txt") + Device("sub/plain/inner/p.txt"),
+              "module infoinforead mep");
     EXPECT_EQ(rig::fs::file_size(handset.Device() / "chess" / "chess.mod"), 700u);
     EXPECT_NE(Node("/chess/"), nullptr);
     EXPECT_TRUE(Tree()->ModuleCache().stale);
-    // Below the last node there is no node: nothing happens.
+    // Below the last node there is no node; on the list, several rows are no target.
+    Tree()->setCurrentItem(Node("/sub/"));
+    SelectRows({0, 1});
     const size_t idle = Requests();
-    DropOnTree({other}, QPoint(5, Tree()->viewport()->height() - 2));
+    DropOnNode({readme}, nullptr);
+    Tree()->DropOnList({readme});
     EXPECT_EQ(Requests(), idle);
-    EXPECT_EQ(reports.texts.size(), 2u);
+    // Otherwise the one selected directory row, else the selected node.
+    SelectRows({RowOf("inner")});
+    Tree()->DropOnList({readme});
+    SelectRows({});
+    Tree()->DropOnList({PutPc("note.txt", "note")});
+    EXPECT_EQ(Device("sub/inner/readme.txt") + Device("sub/note.txt"), "read menote");
+    EXPECT_EQ(reports.texts.size(), 3u);
 }
 
-TEST_F(CopyCommands, AFailedFolderCopyRemovesOnlyADirectoryItCreated)
+TEST_F(WindowTest, AFailedFolderCopyRemovesOnlyADirectoryItCreated)
 {
     PutDevice("sub/logs/keep.txt", "keep");
     Connect([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/logs/new.txt", "/sub/fresh/new.txt"}; });
@@ -96,11 +64,19 @@ TEST_F(CopyCommands, AFailedFolderCopyRemovesOnlyADirectoryItCreated)
     EXPECT_EQ(Node("/sub/fresh/"), nullptr);
 }
 
-TEST_F(CopyCommands, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAsBefore)
+TEST_F(WindowTest, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAsBefore)
 {
     Connect([](sim::SimBehaviour& b) { b.throttle = true; });
     const QString big = PutPc("big.bin", std::string(300 * 1024, 'b'));
-    const Texts before = DeviceListing();
+    auto deviceListing = [&] {
+        Texts entries;
+        for (const auto& entry : rig::fs::recursive_directory_iterator(handset.Device()))
+            entries.push_back(entry.path().string() + ":" +
+                              std::to_string(entry.is_regular_file() ? entry.file_size() : 0));
+        std::sort(entries.begin(), entries.end());
+        return entries;
+    };
+    const Texts before = deviceListing();
     QSignalSpy watch(Tree(), &CDeviceTreeCtrl::ConnectionStatusChanged);
     QSignalSpy watchTicks(Tree()->ConnectionTimer(), &QTimer::timeout);
     // A probe on the window's thread: the longest gap between its ticks, and Cancel at 30% once
@@ -133,28 +109,11 @@ TEST_F(CopyCommands, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAsBefo
     EXPECT_GE(watchTicks.count(), 2);
     EXPECT_EQ(watch.count(), 0);
     EXPECT_TRUE(StopRequested());  // Cancel was pressed
-    EXPECT_EQ(DeviceListing(), before);
+    EXPECT_EQ(deviceListing(), before);
     EXPECT_EQ(reports.texts, Texts{"User stopped copy file to device operation"});
 }
 
-TEST_F(CopyCommands, DropsOnTheListGoToTheSelectedNodeOrTheOneSelectedDirectoryRow)
-{
-    Connect();
-    const QString note = PutPc("note.txt", "note");
-    Tree()->setCurrentItem(Node("/sub/"));
-    SelectRows({RowOf("inner")});
-    Tree()->DropOnList({note});
-    SelectRows({});
-    Tree()->DropOnList({note});
-    EXPECT_EQ(Device("sub/inner/note.txt") + Device("sub/note.txt"), "notenote");
-    SelectRows({0, 1});
-    const size_t before = Requests();
-    Tree()->DropOnList({note});
-    EXPECT_EQ(Requests(), before);
-    EXPECT_TRUE(reports.texts.empty());
-}
-
-TEST_F(CopyCommands, NewFileCopiesKeepingTheNameAndOffersARetryWithTheSameNames)
+TEST_F(WindowTest, NewFileCopiesKeepingTheNameAndOffersARetryWithTheSameNames)
 {
     Connect([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/bad.txt"}; });
     const QString text = PutPc("f.txt", "text");
@@ -185,11 +144,12 @@ TEST_F(CopyCommands, NewFileCopiesKeepingTheNameAndOffersARetryWithTheSameNames)
     Tree()->OnNewFile();
     EXPECT_EQ(reports.questions, Texts{"Error in copying file on the device \nPlease check the path(s).\n\n"
                                        "Do you want to try again?"});
-    EXPECT_EQ(reports.texts, (Texts{"Error - Could not copy file to the device:\n/sub/bad.txt", onlyMifAtRoot}));
+    EXPECT_EQ(reports.texts, (Texts{"Error - Could not copy file to the device:\n/sub/bad.txt",
+                                    "Error - Only MIF files are allowed to be copied at the root level on the device"}));
     EXPECT_FALSE(OnDevice("sub/bad.txt"));
 }
 
-TEST_F(CopyCommands, NewDirectoryChecksItsPathAndRefreshesTheContainingNode)
+TEST_F(WindowTest, NewDirectoryAndNewModuleCheckTheirFieldsAndRefreshTheTree)
 {
     Connect([](sim::SimBehaviour& b) { b.failingPaths = {"/bad"}; });
     Tree()->setCurrentItem(Node("/sub/"));
@@ -204,10 +164,8 @@ TEST_F(CopyCommands, NewDirectoryChecksItsPathAndRefreshesTheContainingNode)
         });
     });
     Tree()->OnNewDirectory();
-    EXPECT_EQ(reports.texts, Texts{"Error - Directory was not specified"});
     EXPECT_EQ(Tree()->currentItem(), Node("/sub/inner/"));
     EXPECT_EQ(Rows(), (QStringList{"made|0 bytes|Directory", "i.txt|1 bytes|File"}));
-
     reports.answers = {false};
     WhenModal<CNewDirectoryDialog>([](CNewDirectoryDialog* dialog) {
         dialog->SetDirectoryPath("/bad");
@@ -216,11 +174,7 @@ TEST_F(CopyCommands, NewDirectoryChecksItsPathAndRefreshesTheContainingNode)
     Tree()->OnNewDirectory();
     EXPECT_EQ(reports.questions, Texts{"Error in creating directory on the device \nPlease check the path.\n\n"
                                        "Do you want to try again?"});
-}
 
-TEST_F(CopyCommands, NewModuleLoadsTheFolderAndRefreshesTheTopNode)
-{
-    Connect();
     const QString chess = ModuleFolder("chess");
     for (const char* name : {"chess", ""}) {
         WhenModal<CNewModuleDialog>([&](CNewModuleDialog* dialog) {
@@ -233,7 +187,8 @@ TEST_F(CopyCommands, NewModuleLoadsTheFolderAndRefreshesTheTopNode)
     EXPECT_EQ(Device("chess.mif"), "info");
     EXPECT_NE(Node("/chess/"), nullptr);
     EXPECT_TRUE(Tree()->ModuleCache().stale);
-    EXPECT_EQ(reports.texts, Texts{"Error - Either module directory or module name was not specified"});
+    EXPECT_EQ(reports.texts, (Texts{"Error - Directory was not specified",
+                                    "Error - Either module directory or module name was not specified"}));
 }
 
 }  // namespace

@@ -11,31 +11,13 @@
 
 namespace {
 
-using Texts = std::vector<std::string>;
-const std::string deleteOne = "Are you sure you want to delete these 1 item(s)?";
-
-class DeviceCommands : public WindowTest {
-protected:
-    void SetUp() override
-    {
-        WindowTest::SetUp();
-        for (const char* name : {"sub/a.txt", "sub/b.txt", "sub/c.txt", "notes.txt"})
-            PutDevice(name, "x");
-        PutDevice("a.mif", std::string(100, 'm'));
-        PutDevice("b.mif", std::string(20, 'm'));  // no directory b: not a module
-        PutDevice("a/a.mod", std::string(300, 'd'));
-    }
-};
-
-TEST_F(DeviceCommands, RootShowsDirectoriesThenMifFilesWithSizesInBothModes)
+TEST_F(WindowTest, RootShowsDirectoriesThenMifFilesWithSizesInBothModes)
 {
     Connect();
     EXPECT_EQ(Rows().mid(3), (QStringList{"a.mif|100 bytes|File", "b.mif|20 bytes|File"}));
     EXPECT_EQ(List()->Text(RowOf("a"), columnSize), "300 bytes");
     EXPECT_FALSE(List()->Text(RowOf("a.mif"), columnModified).isEmpty());
     frame->Action(cmdAllocatedSize)->trigger();
-    // 100 + 34 and 300 + 34 bytes, rounded up to the next multiple of 240.
-    EXPECT_EQ(List()->Text(RowOf("a.mif"), columnSize), "240 bytes");
     EXPECT_EQ(List()->Text(RowOf("a"), columnSize), "480 bytes");
     Tree()->setCurrentItem(Node("/a/"));  // below the root every file is listed
     EXPECT_EQ(Rows(), QStringList{"a.mod|480 bytes|File"});
@@ -51,7 +33,7 @@ TEST_F(DeviceCommands, RootShowsDirectoriesThenMifFilesWithSizesInBothModes)
     EXPECT_EQ(Tree()->currentItem(), Tree()->TopNode());
 }
 
-TEST_F(DeviceCommands, DoubleClickOnADirectoryRowOpensItsNodeAndOnAFileDoesNothing)
+TEST_F(WindowTest, DoubleClickOpensDirectoryAndModuleRowsAndTheModuleListIsCached)
 {
     PutDevice("data/logs/deep/boot.log", "b");
     Connect();
@@ -61,17 +43,6 @@ TEST_F(DeviceCommands, DoubleClickOnADirectoryRowOpensItsNodeAndOnAFileDoesNothi
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     };
-    for (const char* name : {"data", "logs", "deep"})  // deep: its parent is expanded first
-        doubleClick(RowOf(name));
-    EXPECT_EQ(Tree()->currentItem(), Node("/data/logs/deep/"));
-    doubleClick(0);
-    EXPECT_EQ(Tree()->currentItem(), Node("/data/logs/deep/"));
-    EXPECT_EQ(Rows(), QStringList{"boot.log|1 bytes|File"});
-}
-
-TEST_F(DeviceCommands, ModuleListPairsMifFilesWithDirectoriesAndItsRowsDeleteModules)
-{
-    Connect();
     Tree()->OnModuleList();
     EXPECT_EQ(Rows(), QStringList{"a|400 bytes|Module"});
     const size_t before = Requests();
@@ -90,55 +61,45 @@ TEST_F(DeviceCommands, ModuleListPairsMifFilesWithDirectoriesAndItsRowsDeleteMod
     EXPECT_EQ(Rows(), QStringList{"a|400 bytes|Module"});
     EXPECT_EQ(reports.texts.at(0), "Error - No MIF file found in the specified PC directory");
     EXPECT_EQ(std::count(reports.texts.begin(), reports.texts.end(), "There is no VANT module stored on the device"), 0);
-    reports.texts.clear();
-    SelectRows({0});
-    Tree()->OnListRowActivated();  // a Module row opens the module's directory
+    doubleClick(0);
     EXPECT_EQ(Tree()->currentItem(), Node("/a/"));
-
-    Tree()->OnModuleList();
-    SelectRows({0});
-    Tree()->OnDeleteRows();
-    EXPECT_FALSE(OnDevice("a.mif") || OnDevice("a"));
-    EXPECT_TRUE(Tree()->ModuleCache().stale);
-    // The dialog is preset with the one selected row's name, whatever its kind.
-    SelectRows({RowOf("sub")});
-    WhenModal<CDeleteModuleDialog>([](CDeleteModuleDialog* dialog) {
-        EXPECT_EQ(dialog->ModuleName(), "sub");
-        dialog->SetModuleName("");
-        dialog->accept();
-    });
-    Tree()->OnDeleteModule();
-    EXPECT_EQ(reports.texts, Texts{"Error - Module name was not specified"});
+    Tree()->setCurrentItem(Tree()->TopNode());
+    for (const char* name : {"data", "logs", "deep"})  // deep: its parent is expanded first
+        doubleClick(RowOf(name));
+    doubleClick(0);  // a file: nothing happens
+    EXPECT_EQ(Tree()->currentItem(), Node("/data/logs/deep/"));
 }
 
-TEST_F(DeviceCommands, DeletionsAskFirstAndTheTopNodeIsNeverDeleted)
+TEST_F(WindowTest, DeletionsAskFirstAndTheTopNodeIsNeverDeleted)
 {
     Connect();
     const size_t before = Requests();
     QApplication::setActiveWindow(frame.get());
+    ASSERT_TRUE(WaitWithEvents([&] { return frame->isActiveWindow(); }));
     Tree()->setFocus();
     QTest::keyClick(Tree(), Qt::Key_Delete);
     EXPECT_EQ(reports.texts, Texts{"Error - You are not allowed to delete the VANT root directory"});
     EXPECT_EQ(Requests(), before);
 
     Tree()->setCurrentItem(Node("/sub/"));
-    SelectRows({0, 1, 2});
-    reports.answers = {false, true, false};
+    SelectRows({1, 2, 3});
+    reports.answers = {false, true};
     Tree()->OnDeleteRows();
-    SelectRows({0, 2});
+    SelectRows({1, 3});
     Tree()->OnDeleteRows();
-    EXPECT_EQ(Rows(), QStringList{"b.txt|1 bytes|File"});
+    EXPECT_EQ(Rows(), (QStringList{"inner|1 bytes|Directory", "b.txt|1 bytes|File"}));
     // With the focus in the list, Delete deletes rows rather than the selected directory.
     QApplication::setActiveWindow(frame.get());
     ASSERT_TRUE(WaitWithEvents([&] { return frame->isActiveWindow(); }));
     List()->DetailsView()->setFocus();
-    SelectRows({0});
+    SelectRows({1});
+    reports.answers = {false};
     frame->Action(cmdDelete)->trigger();
     EXPECT_EQ(reports.questions, (Texts{"Are you sure you want to delete these 3 item(s)?",
-                                        "Are you sure you want to delete these 2 item(s)?", deleteOne}));
+                                        "Are you sure you want to delete these 2 item(s)?",
+                                        "Are you sure you want to delete these 1 item(s)?"}));
     EXPECT_TRUE(OnDevice("sub/b.txt"));
     EXPECT_FALSE(OnDevice("sub/a.txt") || OnDevice("sub/c.txt"));
-
     reports.answers = {false, true};
     Tree()->OnDeleteDirectory(false);
     Tree()->OnDeleteDirectory(true);
@@ -146,9 +107,24 @@ TEST_F(DeviceCommands, DeletionsAskFirstAndTheTopNodeIsNeverDeleted)
               (Texts{"Are you sure you want to delete directory: sub", "Are you sure you want to delete directory:\nsub"}));
     EXPECT_FALSE(OnDevice("sub"));
     EXPECT_EQ(Node("/sub/"), nullptr);
+
+    // Module rows delete modules; the Delete Module dialog is preset with the one selected row.
+    Tree()->OnModuleList();
+    SelectRows({0});
+    Tree()->OnDeleteRows();
+    EXPECT_FALSE(OnDevice("a.mif") || OnDevice("a"));
+    EXPECT_TRUE(Tree()->ModuleCache().stale);
+    SelectRows({RowOf("nv")});
+    WhenModal<CDeleteModuleDialog>([](CDeleteModuleDialog* dialog) {
+        EXPECT_EQ(dialog->ModuleName(), "nv");
+        dialog->SetModuleName("");
+        dialog->accept();
+    });
+    Tree()->OnDeleteModule();
+    EXPECT_EQ(reports.texts.back(), "Error - Module name was not specified");
 }
 
-TEST_F(DeviceCommands, TheListContextMenuFollowsTheSelectionAndRunsItsCommand)
+TEST_F(WindowTest, TheListContextMenuRunsItsCommandAndCopyFromDeviceFetchesTheSelectedFile)
 {
     Connect();
     Tree()->setCurrentItem(Node("/sub/"));
@@ -160,46 +136,23 @@ TEST_F(DeviceCommands, TheListContextMenuFollowsTheSelectionAndRunsItsCommand)
             chooser.stop();
             for (QAction* action : menu->actions())
                 offered << action->text();
-            menu->actions().back()->trigger();  // "&Delete", with the focus still in the tree
+            menu->actions().front()->trigger();
             menu->close();
         }
     });
     chooser.start(10);
-    reports.answers = {false};
-    Tree()->ShowListContextMenu(Tree()->mapToGlobal(QPoint(10, 10)));
-    EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
-    EXPECT_EQ(reports.questions, Texts{deleteOne});
-}
-
-TEST_F(DeviceCommands, CopyFromDeviceFetchesTheSelectedFileAndADirectoryRowDoesNothing)
-{
-    Connect();
-    SelectRows({RowOf("sub")});
-    const size_t before = Requests();
-    bool dialogShown = false;
-    QTimer guard;  // closes a dialog that should not have opened
-    QObject::connect(&guard, &QTimer::timeout, [&] {
-        if (QWidget* modal = QApplication::activeModalWidget())
-            dialogShown = modal->close();
-    });
-    guard.start(100);
-    Tree()->OnCopyFromDevice();
-    guard.stop();
-    EXPECT_FALSE(dialogShown);
-    EXPECT_EQ(Requests(), before);
-    Tree()->setCurrentItem(Node("/sub/"));
-    SelectRows({RowOf("b.txt")});
     WhenModal<CCopyFromPhoneDialog>([&](CCopyFromPhoneDialog* dialog) {
         EXPECT_EQ(dialog->DeviceFile(), "/sub/b.txt");
         dialog->SetDestinationDirectory(QString::fromStdString(handset.Pc().string()));
         dialog->accept();
     });
-    Tree()->OnCopyFromDevice();
+    Tree()->ShowListContextMenu(Tree()->mapToGlobal(QPoint(10, 10)));
+    EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
     EXPECT_EQ(Text(handset.Pc() / "b.txt"), "x");
     EXPECT_TRUE(reports.texts.empty());
 }
 
-TEST_F(DeviceCommands, OfflineAndResetReportTheirResults)
+TEST_F(WindowTest, OfflineAndResetReportTheirResults)
 {
     frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
     Tree()->OnOffline();

@@ -25,10 +25,10 @@ void Shoot(QWidget* widget, const char* name)
     EXPECT_EQ(QImage(path).size(), picture.size()) << name;
 }
 
-TEST(Screenshots, SplashUnconnectedWindowAndPortDialog)
+TEST_F(WindowTest, Screenshots)
 {
-    rig::CScratchConfigHome config;
-    std::unique_ptr<CMainFrame> frame(StartMainWindow(CWindowStartup{}, 0));
+    CSplashWindow::EnableSplashScreen(true);  // the window rig turns it off
+    frame.reset(StartMainWindow(CWindowStartup{}, 0));
     ASSERT_NE(CSplashWindow::Current(), nullptr);
     Shoot(CSplashWindow::Current(), "splash.png");
     CSplashWindow::Current()->HideSplashScreen();
@@ -40,10 +40,7 @@ TEST(Screenshots, SplashUnconnectedWindowAndPortDialog)
     Shoot(&dialog, "port_dialog.png");
     SetMessageBoxHandler({});
     SetQuestionHandler({});
-}
 
-TEST_F(WindowTest, ScreenshotsOfTheWindowConnectedToTheVirtualHandset)
-{
     InstallVirtualHandsetPorts();
     frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
     frame->setWindowTitle("ORLEY v1.0");

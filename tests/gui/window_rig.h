@@ -24,6 +24,7 @@
 #include "ui/splash_window.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
+using Texts = std::vector<std::string>;
 
 // Processes events until done() holds or the deadline passes; returns done().
 inline bool WaitWithEvents(const std::function<bool()>& done, int deadlineMs = 5000)
@@ -66,8 +67,14 @@ protected:
         CSplashWindow::EnableSplashScreen(false);
         EfsStatsAvailable = true;
         SizeDisplayMode = sizeModeActual;
-        // The phone's own settings give the device a used figure, so statistics are on.
+        // The phone's own settings give the device a used figure, so statistics are on. Module a
+        // pairs a.mif with folder a; b.mif has no folder.
         PutDevice("nv/phone.cfg", std::string(512, 'c'));
+        for (const char* name : {"sub/a.txt", "sub/b.txt", "sub/c.txt", "sub/inner/i.txt"})
+            PutDevice(name, "x");
+        PutDevice("a.mif", std::string(100, 'm'));
+        PutDevice("b.mif", std::string(20, 'm'));
+        PutDevice("a/a.mod", std::string(300, 'd'));
     }
     void TearDown() override
     {
@@ -118,10 +125,12 @@ protected:
                                         QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
 
-    // Drags PC paths (relative ones below the rig's PC folder) onto the tree's viewport at point
-    // and drops them, as a file manager does.
-    void DropOnTree(const QStringList& pcPaths, QPoint point)
+    // Drags PC paths (relative ones below the rig's PC folder) onto the node at dialogPath, or
+    // below the last node for none, and drops them, as a file manager does.
+    void DropOnNode(const QStringList& pcPaths, const char* dialogPath)
     {
+        const QPoint point = dialogPath ? Tree()->visualItemRect(Node(dialogPath)).center()
+                                        : QPoint(5, Tree()->viewport()->height() - 2);
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& path : pcPaths)
@@ -133,11 +142,6 @@ protected:
         QApplication::sendEvent(Tree()->viewport(), &move);
         QDropEvent drop(QPointF(point), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(Tree()->viewport(), &drop);
-    }
-    void DropOnNode(const QStringList& pcPaths, const char* dialogPath)
-    {
-        ASSERT_NE(Node(dialogPath), nullptr) << dialogPath;
-        DropOnTree(pcPaths, Tree()->visualItemRect(Node(dialogPath)).center());
     }
 
     // Device files straight in the handset's folder; "" for a missing one.
@@ -157,6 +161,14 @@ protected:
         return std::string(bytes.begin(), bytes.end());
     }
     size_t Requests() { return handset.EfsRequestsSince().size(); }
+    // A module folder on the PC: name.mod and mifFiles .mif files.
+    QString ModuleFolder(const std::string& name, int mifFiles = 1)
+    {
+        PutPc(name + "/" + name + ".mod", std::string(700, 'm'));
+        for (int i = 0; i < mifFiles; ++i)
+            PutPc(name + "/" + name + (i ? std::to_string(i) : "") + ".mif", "info");
+        return QString::fromStdString((handset.Pc() / name).string());
+    }
 
     rig::CScratchConfigHome config;
     rig::CHandsetRig handset{rig::DeviceStore::folder};

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 #include "ui/command_ids.h"
 #include "ui/connection_status.h"
@@ -15,22 +16,12 @@
 
 namespace {
 
-const ItemKind file = ItemKind::file;
-const ItemKind directory = ItemKind::directory;
-const ItemKind module = ItemKind::module;
+using enum ItemKind;
 
 TEST(DropPlacement, EachItemKindAndTargetGetsItsActionOrRefusal)
 {
-    const struct {
-        const char* pcPath;
-        bool folder;
-        MifCount mifs;
-        bool top;
-        DropAction action;
-        int refusal;
-        const char* devicePath;
-        bool stale;
-    } cases[] = {
+    // {PC path, folder, .mif files in it, onto the top} -> {action, refusal, device path, stale}
+    const std::tuple<const char*, bool, MifCount, bool, DropAction, int, const char*, bool> cases[] = {
         {"/pc/Chess.MIF", false, mifCountNone, true, DropAction::copyFile, 0, "/Chess.MIF", true},
         {"/pc/a.mif.txt", false, mifCountNone, true, DropAction::refuse, 31, "/a.mif.txt", false},
         {"/pc/readme.txt", false, mifCountNone, false, DropAction::copyFile, 0, "/sub/readme.txt", false},
@@ -40,12 +31,11 @@ TEST(DropPlacement, EachItemKindAndTargetGetsItsActionOrRefusal)
         {"/pc/chess", true, mifCountOne, false, DropAction::refuse, 32, "/sub/chess", false},
         {"/pc/twice", true, mifCountMany, true, DropAction::refuse, 45, "/twice", false},
     };
-    for (const auto& c : cases) {
-        const CDropPlan plan = PlanDrop(c.pcPath, c.folder, c.mifs, "Chess.MIF", c.top ? "/" : "/sub/", c.top);
-        EXPECT_EQ(plan.action, c.action) << c.pcPath;
-        EXPECT_EQ(plan.refusal, c.refusal) << c.pcPath;
-        EXPECT_EQ(plan.devicePath, c.devicePath) << c.pcPath;
-        EXPECT_EQ(plan.marksModulesStale, c.stale) << c.pcPath;
+    for (const auto& [pcPath, folder, mifs, top, action, refusal, devicePath, stale] : cases) {
+        const CDropPlan plan = PlanDrop(pcPath, folder, mifs, "Chess.MIF", top ? "/" : "/sub/", top);
+        EXPECT_EQ(std::tie(plan.action, plan.refusal, plan.devicePath, plan.marksModulesStale),
+                  std::make_tuple(action, refusal, std::string(devicePath), stale))
+            << pcPath;
     }
     EXPECT_EQ(PlanDrop("/pc/chess", true, mifCountOne, "Chess.MIF", "/", true).moduleName, "Chess");
     // New File matches ".mif" without regard to case too.
@@ -109,12 +99,7 @@ TEST(ModuleCache, RootRowsPairMifFilesWithDirectoriesOfTheSameName)
 TEST(CommandRules, ListCommandsFollowTheSelectedRowsAndSizeModesTheStatistics)
 {
     auto enabled = [](int id, std::vector<ItemKind> rows, bool list = true, bool stats = true) {
-        CFrameState state;
-        state.selectedRows = std::move(rows);
-        state.listViewPresent = list;
-        state.statsAvailable = stats;
-        state.sizeMode = sizeModeActual;
-        return MainCommandState(id, state).enabled;
+        return MainCommandState(id, {list, std::move(rows), stats, sizeModeActual}).enabled;
     };
     const struct {
         int id;
@@ -139,9 +124,7 @@ TEST(CommandRules, ListCommandsFollowTheSelectedRowsAndSizeModesTheStatistics)
         EXPECT_TRUE(enabled(id, {}, false)) << id;
     EXPECT_FALSE(enabled(cmdAllocatedSize, {}, true, false));
 
-    CFrameState state;
-    state.sizeMode = sizeModeAllocated;
-    state.viewMode = ViewMode::list;
+    CFrameState state{true, {}, true, sizeModeAllocated, ViewMode::list};
     EXPECT_FALSE(MainCommandState(cmdActualSize, state).checked);
     EXPECT_TRUE(MainCommandState(cmdAllocatedSize, state).checked);
     EXPECT_TRUE(MainCommandState(cmdViewList, state).checked);
@@ -161,8 +144,7 @@ TEST(ContextMenus, ListMenuFollowsTheSelectionAndNewModuleNeedsTheTop)
     };
     for (const auto& [rows, menu] : menus)
         EXPECT_EQ(ListContextMenuFor(rows), menu) << rows.size();
-    CFrameState state;
-    state.sizeMode = sizeModeActual;
+    CFrameState state{true, {}, true, sizeModeActual};
     EXPECT_TRUE(ContextCommandState(cmdModuleNew, true, state).enabled);
     EXPECT_FALSE(ContextCommandState(cmdModuleNew, false, state).enabled);
     EXPECT_TRUE(ContextCommandState(cmdActualSize, false, state).checked);
