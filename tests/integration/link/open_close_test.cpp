@@ -1,5 +1,5 @@
-// Opening and closing the link: names that cannot open, a port opened twice, a handset that
-// is unplugged, closing with senders waiting, and senders giving up as their replies arrive.
+// Opening and closing the link: names that cannot open, a port in use, a handset that is
+// unplugged, closing with senders waiting, and senders giving up as their replies arrive.
 #include <gtest/gtest.h>
 
 #include <random>
@@ -34,18 +34,6 @@ TEST(LinkOpen, EmptyMissingAndNonTerminalNamesFailWithoutThreads)
     }
 }
 
-TEST(LinkOpen, ASecondOpenOfTheSamePortFailsUntilTheFirstLinkIsGone)
-{
-    rig::CHandsetRig handset;
-    auto first = OpenLink(handset.Port());
-    CDiagPort second(Quick());
-    EXPECT_FALSE(Opens(second, handset.Port()));
-    EXPECT_FALSE(Opens(*first, handset.Port())) << "a link opens only once";
-    first.reset();
-    CDiagPort third(Quick());
-    EXPECT_TRUE(Opens(third, handset.Port()));
-}
-
 TEST(LinkClose, AnUnpluggedHandsetNeitherKeepsTheStatusReadyNorMakesTheLinkSpin)
 {
     rig::CHandsetRig handset;
@@ -60,11 +48,14 @@ TEST(LinkClose, AnUnpluggedHandsetNeitherKeepsTheStatusReadyNorMakesTheLinkSpin)
     EXPECT_EQ(Send(*link, {0x59, 0x0C}, 200), linkStatusPhoneNotReady);
 }
 
-TEST(LinkClose, ClosingWithSendersWaitingWakesThemAtOnceAndReleasesTheirRecords)
+TEST(LinkClose, ClosingWithSendersWaitingWakesThemAtOnceAndReleasesTheirRecordsAndThePort)
 {
     const long recordsBefore = CDiagCommand::LiveCount();
     rig::CHandsetRig handset;
     auto link = OpenLink(handset.Port());
+    CDiagPort second(Quick());
+    EXPECT_FALSE(Opens(second, handset.Port())) << "the port is in use";
+    EXPECT_FALSE(Opens(*link, handset.Port())) << "a link opens only once";
     handset.Change([](sim::SimBehaviour& b) { b.silent = true; });  // the first stays on the wire
     const size_t mark = handset.LogSize();
     std::vector<LinkStatus> results(6, linkStatusOk);
