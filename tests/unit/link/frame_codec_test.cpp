@@ -28,7 +28,7 @@ LinkStatus Decode(Bytes& frame)
     return status;
 }
 
-TEST(FrameCodec, CheckValueAndWorkedExamples)
+TEST(FrameCodec, CheckValueWorkedExamplesAndTheLongestPayload)
 {
     const Bytes digits{'1', '2', '3', '4', '5', '6', '7', '8', '9'};
     EXPECT_EQ(Crc16(digits.data(), 9), 0x906E);
@@ -42,33 +42,17 @@ TEST(FrameCodec, CheckValueAndWorkedExamples)
         {{0x29, 0x01, 0x00}, false, {0x29, 0x01, 0x00, 0x31, 0x40, 0x7E}},
         {{0x06}, true, {0x7E, 0x06, 0x4E, 0x95, 0x7E}},
         {{0x7E, 0x7D}, false, {0x7D, 0x5E, 0x7D, 0x5D, 0xF1, 0xCD, 0x7E}},
+        {{0x59, 0x16}, false, {0x59, 0x16, 0x1F, 0x7D, 0x5E, 0x7E}},  // a check byte escaped
+        {Bytes(frameMaxPayload, 0x7D), true, {}},                     // the longest, all escaped
     };
     for (const auto& example : examples) {
-        EXPECT_EQ(Encode(example.payload, example.openingFlag), example.frame);
-        Bytes frame = example.frame;
+        Bytes frame = Encode(example.payload, example.openingFlag);
+        EXPECT_TRUE(example.frame.empty() || frame == example.frame);
+        EXPECT_LE(frame.size(), frameWorkAreaSize);
         ASSERT_EQ(Decode(frame), linkStatusOk);
         EXPECT_EQ(frame, example.payload);
     }
-}
-
-// Every length both ways; the varied contents put flag and escape values into the check bytes
-// of many frames, so an unescaped check byte shows as a failed round trip.
-TEST(FrameCodec, EveryPayloadLengthRoundTripsAndLongerOnesAreRefused)
-{
-    for (size_t length = 1; length <= frameMaxPayload; ++length) {
-        Bytes payload(length);
-        for (size_t i = 0; i < length; ++i)
-            payload[i] = static_cast<uint8_t>((i * 131 + length) & 0xFF);
-        for (const bool openingFlag : {false, true}) {
-            Bytes frame = Encode(payload, openingFlag);
-            ASSERT_EQ(Decode(frame), linkStatusOk) << "length " << length;
-            ASSERT_EQ(frame, payload) << "length " << length;
-        }
-    }
-    EXPECT_LE(Encode(Bytes(frameMaxPayload, 0x7D), true).size(), frameWorkAreaSize);
-    std::array<uint8_t, frameWorkAreaSize> work{};
-    const Bytes tooLong(frameMaxPayload + 1, 0x7E);
-    EXPECT_EQ(EncodeFrame(tooLong.data(), tooLong.size(), work.data(), true), 0u);
+    EXPECT_TRUE(Encode(Bytes(frameMaxPayload + 1, 0x7E)).empty()) << "one byte too long";
 }
 
 TEST(FrameCodec, IncompleteAndDamagedFramesFailAndKeepTheirLength)
