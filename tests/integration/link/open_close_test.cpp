@@ -2,22 +2,16 @@
 // unplugged, closing with senders waiting, and senders giving up as their replies arrive.
 #include <gtest/gtest.h>
 
-#include <random>
-
 #include "link_kit.h"
 
 namespace {
 
-size_t ThreadCount()
-{
-    size_t count = 0;
-    for ([[maybe_unused]] const auto& task : std::filesystem::directory_iterator("/proc/self/task"))
-        ++count;
-    return count;
-}
-
 TEST(LinkOpen, EmptyMissingAndNonTerminalNamesFailWithoutThreads)
 {
+    const auto threads = [] {
+        using Tasks = std::filesystem::directory_iterator;
+        return std::distance(Tasks("/proc/self/task"), Tasks());
+    };
     rig::CScratch scratch;
     rig::WritePcFile(scratch.Path() / "plain", {1});
     for (const std::string& name : {std::string(), (scratch.Path() / "missing").string(), (scratch.Path() / "plain").string(),
@@ -25,10 +19,10 @@ TEST(LinkOpen, EmptyMissingAndNonTerminalNamesFailWithoutThreads)
         CDiagPort link(Quick());
         CTraces traces(link);
         ASSERT_EQ(link.CreateEvents(), linkStatusOk);
-        const size_t threadsBefore = ThreadCount();
+        const auto threadsBefore = threads();
         EXPECT_EQ(link.OpenPort(name), linkStatusFail) << name;
         EXPECT_FALSE(link.IsRunning());
-        EXPECT_EQ(ThreadCount(), threadsBefore);
+        EXPECT_EQ(threads(), threadsBefore);
         EXPECT_EQ(traces.Count(name.empty() ? "Need a port name to open a port\n" : "Failed to open the Port "), 1u);
         EXPECT_EQ(Send(link, {0x0C}, 100, nullptr, cmdTypeProbe, linkDiagLow), linkStatusFail);
     }

@@ -104,17 +104,6 @@ std::vector<Bytes> Cut(const std::vector<Bytes>& reads)
     return packets;
 }
 
-TEST(ReceiveBuffer, AFrameSplitAnywhereIsCutOnceWhole)
-{
-    const Bytes payload{0x59, 0x07, 0x7E, 0x7D, 0x10};
-    const Bytes frame = Encode(payload);
-    for (size_t split = 1; split < frame.size(); ++split)
-        EXPECT_EQ(Cut({Bytes(frame.begin(), frame.begin() + static_cast<long>(split)),
-                       Bytes(frame.begin() + static_cast<long>(split), frame.end())}),
-                  std::vector<Bytes>{payload})
-            << "split at " << split;
-}
-
 TEST(ReceiveBuffer, FlagsNoiseAndDamagedFramesLeaveOnlyTheGoodPackets)
 {
     Bytes corrupt = Encode({0x59, 0x01, 0x02});
