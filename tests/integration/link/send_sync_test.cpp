@@ -22,15 +22,13 @@ TEST(SendSync, RepliesFitTheirBufferAndBadRequestsAreRefusedWithoutSendingAnythi
     EXPECT_EQ(reply, Bytes(10, 0)) << "a reply too long leaves the buffer zeroed";
     EXPECT_EQ(Send(*link, {0x59, 0x0C}, 2000, &reply, cmdTypeDiag, 0, -1), linkStatusReplyTooLong);
     EXPECT_EQ(reply, Bytes{0xAA}) << "a negative capacity holds nothing";
-    // Records for the notification hook are never sent.
-    EXPECT_EQ(Send(*link, {0x59, 0x0C}, 200, nullptr, cmdTypeStreamPacket), linkStatusFail);
-    EXPECT_EQ(Send(*link, {0x59, 0x0C}, 200, nullptr, cmdTypeStatus), linkStatusFail);
+    EXPECT_EQ(Send(*link, {0x59, 0x0C}, 200, nullptr, cmdTypeStatus), linkStatusFail) << "a record for the hook";
     const Bytes tooLong(2047, 0x59);
     EXPECT_EQ(Send(*link, {0x59}, 200, nullptr, cmdTypeProbe, linkNone), linkStatusFail);
     EXPECT_EQ(Send(*link, tooLong, 200, nullptr, cmdTypeProbe, linkDiagLow), linkStatusFail);
     EXPECT_EQ(Send(*link, {}, 200, nullptr, cmdTypeProbe, linkDiagLow), linkStatusFail);
     EXPECT_EQ(link->SendSync(1, nullptr, cmdTypeProbe, linkDiagLow, 200, nullptr, nullptr), linkStatusFail);
-    EXPECT_EQ(handset.EfsRequestsSince(mark), std::vector<Bytes>(3, Bytes{0x59, 0x0C}));
+    EXPECT_EQ(handset.EfsRequestsSince(mark), std::vector<Bytes>(3, Bytes{0x59, 0x0C})) << "refused, yet sent";
     EXPECT_EQ(link->SendSync(2046, tooLong.data(), cmdTypeProbe, linkDiagHigh, 2000, nullptr, nullptr), linkStatusOk)
         << "2046 bytes is the longest request";
 
