@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "link/frame_codec.h"
+#include "sim/request_cutter.h"
 #include "support/handset_rig.h"
 #include "support/pty_pair.h"
 
@@ -51,7 +52,6 @@ public:
             ++count;
         return count;
     }
-    bool WaitFor(const std::string& needle) { return rig::WaitUntil(5s, [&] { return Count(needle) > 0; }); }
 
 private:
     CTraceBase& link;
@@ -126,7 +126,7 @@ public:
 private:
     void Run()
     {
-        Bytes pending;
+        sim::CRequestCutter frames;
         uint8_t chunk[4096];
         while (!stop) {
             pollfd line{pty.MasterFd(), POLLIN, 0};
@@ -135,17 +135,13 @@ private:
                 std::this_thread::sleep_for(2ms);  // nothing yet, or no client on the line
                 continue;
             }
-            pending.insert(pending.end(), chunk, chunk + n);
-            for (auto flag = std::find(pending.begin(), pending.end(), frameFlag); flag != pending.end();
-                 flag = std::find(pending.begin(), pending.end(), frameFlag)) {
-                Bytes frame(pending.begin(), flag + 1);
-                pending.erase(pending.begin(), flag + 1);
-                size_t length = frame.size();
-                if (length < 4 || DecodeFrame(frame.data(), length) != linkStatusOk)
-                    continue;  // an opening flag, modem text or damage
-                frame.resize(length);
-                const Bytes reply = script(frame);
-                if (!reply.empty())
+            frames.Append(chunk, static_cast<size_t>(n));
+            while (auto frame = frames.NextFrame()) {
+                size_t length = frame->size();
+                if (DecodeFrame(frame->data(), length) != linkStatusOk)
+                    continue;  // modem text or damage
+                frame->resize(length);
+                if (const Bytes reply = script(*frame); !reply.empty())
                     Write(rig::Frame(reply));
             }
         }

@@ -15,8 +15,7 @@ TEST(RealTiming, A2000MsRequestIsTriedThreeTimesAndAn8000MsRequestOnce)
         return PlainHandset(request);
     });
     const auto link = OpenLink(peer.Port(), LinkTiming{});
-    // The single long attempt comes first: after a request that needed retries, the link
-    // first waits out the replies its earlier attempts may still owe.
+    // The single attempt first: after retries the link waits out the replies they may still owe.
     auto start = Clock::now();
     EXPECT_EQ(Send(*link, {0x59, 0x02}, 8000), linkStatusFail);
     const auto oneAttempt = Clock::now() - start;
@@ -49,8 +48,7 @@ TEST(RealTiming, TheFirstPollComesAtOnceOnOpenAndFindsTheHandsetWithinTheConnect
 
 TEST(RealTiming, TheConnectWaitEndsAsSoonAsTheHandsetIsReadyAndCountsWholePeriods)
 {
-    // Detection runs quickly and often, and the handset holds back its basic information until
-    // 1.3 s after open: the link turns Ready within a few milliseconds of that moment.
+    // Quick, frequent detection; the handset holds back its basic information for 1.3 s.
     LinkTiming timing = Quick();
     timing.probeReplyMs = 20;
     timing.pollPeriodMs = 20;

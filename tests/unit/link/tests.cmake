@@ -1,9 +1,5 @@
-vant_add_test(unit_link_codec
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_codec_test.cpp
-  LIBS vant_codec LABELS "unit")
-
 vant_add_test(unit_link_parts
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/receive_buffer_test.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_codec_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/link_parts_test.cpp
   LIBS vant_link LABELS "unit;threads")
 
