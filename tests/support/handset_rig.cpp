@@ -89,7 +89,7 @@ CHandsetRig::CHandsetRig(DeviceStore kind)
 
 CHandsetRig::~CHandsetRig()
 {
-    link.reset();
+    link.reset();  // before the handset, so the link never sees it go
     Unplug();
 }
 
@@ -116,9 +116,9 @@ void CHandsetRig::Start(const BehaviourChange& change, double corruptShare)
 
 const std::string& CHandsetRig::Port()
 {
+    static const std::string none;  // a handset that failed to start
     if (!host)
         Start();
-    static const std::string none;
     return relay ? relay->SlavePath() : host ? host->SlavePath() : none;
 }
 
@@ -230,7 +230,7 @@ Bytes Frame(const Bytes& payload, bool openingFlag)
 bool CRawClient::WriteFrame(const Bytes& payload, bool openingFlag)
 {
     const Bytes frame = Frame(payload, openingFlag);
-    return port.Write(frame.data(), frame.size(), 5000, never) == frame.size();
+    return WriteRaw(std::string(frame.begin(), frame.end()));
 }
 
 bool CRawClient::WriteRaw(const std::string& text)
