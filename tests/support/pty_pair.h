@@ -2,14 +2,29 @@
 // master side, and the program or port under test opens the slave's path.
 #pragma once
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
 
 namespace rig {
 
 class CPtyPair {
 public:
-    CPtyPair();  // throws std::runtime_error when no pseudo-terminal is to be had
-    ~CPtyPair();
+    CPtyPair() : master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK))
+    {
+        char name[128];
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+            ::ptsname_r(master, name, sizeof name) != 0) {
+            if (master >= 0)
+                ::close(master);
+            throw std::runtime_error("no pseudo-terminal");
+        }
+        slavePath = name;
+    }
+    ~CPtyPair() { ::close(master); }
     CPtyPair(const CPtyPair&) = delete;
     CPtyPair& operator=(const CPtyPair&) = delete;
 
@@ -17,7 +32,7 @@ public:
     const std::string& SlavePath() const { return slavePath; }
 
 private:
-    int master = -1;
+    int master;
     std::string slavePath;
 };
 
