@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "support/noisy_relay.h"
 #include "link/diag_port.h"
 #include "platform/serial_port.h"
 #include "sim/handset_host.h"
 #include "sim/request_cutter.h"
+#include "support/noisy_relay.h"
 #include "support/scratch.h"
 
 namespace rig {
@@ -32,12 +32,11 @@ using Clock = std::chrono::steady_clock;
 using BehaviourChange = std::function<void(sim::SimBehaviour&)>;
 
 // Everything the reporter shows while it lives (window mode): message boxes into texts,
-// questions into questions, answered from answers and yes once they run out. Restores the
-// console defaults at the end.
+// questions into questions, answered from answers and yes once they run out.
 class CReportCapture {
 public:
     CReportCapture();
-    ~CReportCapture();
+    ~CReportCapture();  // back to the console defaults
     CReportCapture(const CReportCapture&) = delete;
     CReportCapture& operator=(const CReportCapture&) = delete;
 
@@ -46,8 +45,7 @@ public:
     std::deque<bool> answers;
 };
 
-// The link's polling profile sped up so detection is quick; every other time-out is the
-// product's own.
+// The product's time-outs with a quicker polling profile, so detection is quick.
 LinkTiming FastTiming();
 
 // Bytes that differ from block to block, so a block stored twice or out of place shows.
@@ -71,27 +69,24 @@ public:
     CHandsetRig(const CHandsetRig&) = delete;
     CHandsetRig& operator=(const CHandsetRig&) = delete;
 
-    // Starts the handset with change applied before its first request; with corruptShare > 0
-    // the link talks to it through a noisy relay that damages that share of reply bytes.
+    // A new handset with change applied before its first request; with corruptShare > 0 the
+    // link talks to it through a noisy relay that damages that share of reply bytes.
     void Start(const BehaviourChange& change = {}, double corruptShare = 0);
     // The terminal a client opens (relay or handset); starts the handset on first use.
     const std::string& Port();
     // Opens a link on Port() and waits until it has found the handset Ready.
     void Connect(const LinkTiming& timing = FastTiming());
     void Change(const BehaviourChange& change) { host->UpdateBehaviour(change); }
-    // Pulls the cable: relay and handset go, the link keeps its end.
-    void Unplug();
-    // A new handset on the same store and a new link to it, every fault switch off.
-    void Replug();
+    void Unplug();  // relay and handset go, the link keeps its end
+    void Replug();  // a new handset on the same store, every fault switch off, and a new link
 
-    // The device's content, through the handset (started when needed). Parent directories are
+    // The device's content, through the handset (started when needed); parent directories are
     // made as needed.
     void PutDeviceFile(const std::string& devicePath, const Bytes& data);
     void MakeDeviceDir(const std::string& devicePath);
     std::optional<Bytes> DeviceFile(const std::string& devicePath);
     bool DeviceEntryExists(const std::string& devicePath);
-    // A PC file below Pc(); returns its full path.
-    fs::path PutPcFile(const std::string& relative, const Bytes& data);
+    fs::path PutPcFile(const std::string& relative, const Bytes& data);  // below Pc(); the full path
 
     // EFS requests (payloads starting 0x59) the handset has heard from log index from on.
     std::vector<Bytes> EfsRequestsSince(size_t from = 0);

@@ -1,23 +1,20 @@
 #include "support/process_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <fstream>
+#include <stdexcept>
 
-#include "support/scratch.h"
+#include "support/pty_pair.h"
 
 extern char** environ;
 
 namespace {
-
-std::string FileText(const std::filesystem::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 
 std::vector<char*> Pointers(std::vector<std::string>& texts)
 {
@@ -28,40 +25,82 @@ std::vector<char*> Pointers(std::vector<std::string>& texts)
     return pointers;
 }
 
+// Reads fd to its end (a terminal reports EIO once the child has closed its side).
+void Drain(int fd, std::string& into)
+{
+    char buffer[4096];
+    for (;;) {
+        pollfd ready{fd, POLLIN, 0};
+        ::poll(&ready, 1, -1);
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0)
+            into.append(buffer, static_cast<size_t>(n));
+        else if (n == 0 || (errno != EAGAIN && errno != EINTR))
+            break;
+    }
+    ::close(fd);
+}
+
 }  // namespace
 
-// The child's standard streams are files in a scratch folder, so neither side can stall the
-// other on a full pipe.
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input, const std::vector<std::string>& environment)
+CRunningProcess::CRunningProcess(const std::string& program, const std::vector<std::string>& args,
+                                 bool stderrOnTerminal, const std::string& input,
+                                 const std::vector<std::string>& environment)
 {
-    rig::CScratch folder;
-    const auto in = folder.Path() / "in", out = folder.Path() / "out", err = folder.Path() / "err";
-    std::ofstream(in, std::ios::binary) << input;
+    // Close-on-exec, so a child started meanwhile on another thread holds none of these ends.
+    int in[2], out[2], err[2] = {-1, -1};
+    if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0)
+        throw std::runtime_error("no pipe");
+    // Written before the start: the read end stays open here, so a child that stops reading
+    // early cannot raise SIGPIPE in the test.
+    [[maybe_unused]] const ssize_t written = ::write(in[1], input.data(), input.size());
+    ::close(in[1]);
     posix_spawn_file_actions_t streams;
     ::posix_spawn_file_actions_init(&streams);
-    ::posix_spawn_file_actions_addopen(&streams, 0, in.c_str(), O_RDONLY, 0);
-    ::posix_spawn_file_actions_addopen(&streams, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::posix_spawn_file_actions_addopen(&streams, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-
-    std::vector<std::string> argv{program}, env;
+    ::posix_spawn_file_actions_adddup2(&streams, in[0], 0);
+    ::posix_spawn_file_actions_adddup2(&streams, out[1], 1);
+    if (stderrOnTerminal) {
+        terminal = std::make_unique<rig::CPtyPair>();
+        ::close(err[0]);
+        err[0] = ::dup(terminal->MasterFd());
+        ::posix_spawn_file_actions_addopen(&streams, 2, terminal->SlavePath().c_str(), O_RDWR | O_NOCTTY, 0);
+    } else {
+        ::posix_spawn_file_actions_adddup2(&streams, err[1], 2);
+    }
+    std::vector<std::string> argv{program}, env = environment;
     argv.insert(argv.end(), args.begin(), args.end());
     for (char** e = environ; *e != nullptr; ++e)
         env.emplace_back(*e);
-    env.insert(env.end(), environment.begin(), environment.end());
-
-    ProcessResult result;
-    pid_t pid = 0;
-    const bool started = ::posix_spawn(&pid, program.c_str(), &streams, nullptr, Pointers(argv).data(),
-                                       Pointers(env).data()) == 0;
+    if (::posix_spawn(&pid, program.c_str(), &streams, nullptr, Pointers(argv).data(), Pointers(env).data()) != 0)
+        pid = -1;
     ::posix_spawn_file_actions_destroy(&streams);
-    if (!started)
-        return result;
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    for (const int fd : {in[0], out[1], err[1]})
+        ::close(fd);
+    outReader = std::thread(Drain, out[0], std::ref(result.output));
+    errReader = std::thread(Drain, err[0], std::ref(result.errors));
+}
+
+CRunningProcess::~CRunningProcess()
+{
+    if (outReader.joinable()) {
+        Signal(SIGKILL);
+        Wait();
     }
-    result.output = FileText(out);
-    result.errors = FileText(err);
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void CRunningProcess::Signal(int sig) const
+{
+    if (pid > 0)
+        ::kill(pid, sig);
+}
+
+ProcessResult CRunningProcess::Wait()
+{
+    int status = 0;
+    while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    outReader.join();
+    errReader.join();
+    result.exitStatus = pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
 }

@@ -1,8 +1,17 @@
-// Runs a program with arguments and a standard input text, capturing its standard output.
+// Runs a program with arguments, a standard input text and extra environment entries, capturing
+// what it writes; a run in progress can be signalled.
 #pragma once
 
+#include <sys/types.h>
+
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
+
+namespace rig {
+class CPtyPair;
+}
 
 struct ProcessResult {
     std::string output;   // everything written to standard output
@@ -10,8 +19,31 @@ struct ProcessResult {
     int exitStatus = -1;  // -1 when the process did not exit normally
 };
 
-// Runs program with args, feeding input on its standard input (then closing it). Extra
-// environment entries ("NAME=value") are added to the inherited environment.
-ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
-                         const std::string& input = {},
-                         const std::vector<std::string>& environment = {});
+// Standard output and standard error (a pipe, or a pseudo-terminal on request) are drained on
+// threads, so the child never blocks on them. The input, then the end of input, is on standard
+// input; it must fit a pipe (64 KiB). Extra environment entries ("NAME=value") take precedence
+// over the inherited ones.
+class CRunningProcess {
+public:
+    CRunningProcess(const std::string& program, const std::vector<std::string>& args, bool stderrOnTerminal = false,
+                    const std::string& input = {}, const std::vector<std::string>& environment = {});
+    ~CRunningProcess();
+    CRunningProcess(const CRunningProcess&) = delete;
+    CRunningProcess& operator=(const CRunningProcess&) = delete;
+
+    void Signal(int sig) const;
+    ProcessResult Wait();
+
+private:
+    pid_t pid = -1;
+    std::unique_ptr<rig::CPtyPair> terminal;
+    ProcessResult result;
+    std::thread outReader;
+    std::thread errReader;
+};
+
+inline ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                                const std::string& input = {}, const std::vector<std::string>& environment = {})
+{
+    return CRunningProcess(program, args, false, input, environment).Wait();
+}

@@ -1,31 +1,38 @@
-// A pseudo-terminal pair for tests that play the far end of a serial line themselves: the test
-// keeps the master side, and the port under test opens the slave's path.
+// A pseudo-terminal pair for tests that play the far end of a line themselves: the test keeps the
+// master side, and the program or port under test opens the slave's path.
 #pragma once
 
-#include <cstdint>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace rig {
 
-using Bytes = std::vector<uint8_t>;
-
 class CPtyPair {
 public:
-    CPtyPair();  // throws std::runtime_error when no pseudo-terminal is to be had
-    ~CPtyPair() { CloseMaster(); }
+    CPtyPair() : master(::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK))
+    {
+        char name[128];
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0 ||
+            ::ptsname_r(master, name, sizeof name) != 0) {
+            if (master >= 0)
+                ::close(master);
+            throw std::runtime_error("no pseudo-terminal");
+        }
+        slavePath = name;
+    }
+    ~CPtyPair() { ::close(master); }
     CPtyPair(const CPtyPair&) = delete;
     CPtyPair& operator=(const CPtyPair&) = delete;
 
     int MasterFd() const { return master; }  // non-blocking
     const std::string& SlavePath() const { return slavePath; }
-    // The line rate the port under test has set, in baud (0 when unknown).
-    uint32_t Baud() const;
-    // Hangs up the far end.
-    void CloseMaster();
 
 private:
-    int master = -1;
+    int master;
     std::string slavePath;
 };
 

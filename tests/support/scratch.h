@@ -1,6 +1,9 @@
 // Scratch folders for tests: a private mkdtemp folder, and a configuration home pointed at one.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -12,8 +15,18 @@ namespace fs = std::filesystem;
 // A private directory made with mkdtemp, removed with its content when the object goes.
 class CScratch {
 public:
-    CScratch();
-    ~CScratch();
+    CScratch()
+    {
+        std::string pattern = (fs::temp_directory_path() / "vant-test-XXXXXX").string();
+        if (::mkdtemp(pattern.data()) == nullptr)
+            ADD_FAILURE() << "mkdtemp failed";
+        path = pattern;
+    }
+    ~CScratch()
+    {
+        std::error_code error;
+        fs::remove_all(path, error);
+    }
     CScratch(const CScratch&) = delete;
     CScratch& operator=(const CScratch&) = delete;
     const fs::path& Path() const { return path; }
@@ -25,8 +38,19 @@ private:
 // Points XDG_CONFIG_HOME at a fresh scratch folder while it lives.
 class CScratchConfigHome {
 public:
-    CScratchConfigHome();
-    ~CScratchConfigHome();
+    CScratchConfigHome()
+    {
+        if (const char* before = std::getenv("XDG_CONFIG_HOME"))
+            old = before;
+        ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+    }
+    ~CScratchConfigHome()
+    {
+        if (old)
+            ::setenv("XDG_CONFIG_HOME", old->c_str(), 1);
+        else
+            ::unsetenv("XDG_CONFIG_HOME");
+    }
     fs::path IniFile() const { return folder.Path() / "VANTFerrant.INI"; }
 
 private:

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -69,15 +68,15 @@ inline std::string CollapseDotsAfter(const std::string& output, const std::strin
     return output.substr(0, dots) + replacement + output.substr(lineEnd);
 }
 
+inline std::string WithoutDots(const std::string& output)
+{
+    return CollapseDotsAfter(output, "on port ");
+}
+
 inline std::string ReadFile(const fs::path& file)
 {
     const auto bytes = rig::ReadPcFile(file);
     return std::string(bytes.begin(), bytes.end());
-}
-
-inline void PutFile(const fs::path& file, const std::string& contents)
-{
-    rig::WritePcFile(file, rig::ToBytes(contents));
 }
 
 // Every file and folder ("name/") below root, the phone's own settings folder left out.
@@ -92,47 +91,38 @@ inline Files TreeBelow(const fs::path& root)
     return tree;
 }
 
-class ConsoleSession : public ::testing::Test {
-protected:
-    void SetUp() override { ResetDevice(); }
-    void TearDown() override {}
+inline void PutTree(const fs::path& root, const Files& tree)
+{
+    for (const auto& [name, contents] : tree)
+        name.back() == '/' ? (void)fs::create_directories(root / name) : rig::WritePcFile(root / name, rig::ToBytes(contents));
+}
 
-    // An empty device except for the phone's own settings, which give it a used figure.
-    void ResetDevice()
-    {
-        fs::remove_all(device_);
-        PutDeviceFile("nv/phone.cfg", std::string(512, 'c'));
-    }
-    void StartHandset(const rig::BehaviourChange& change = {}) { rig.Start(change); }
-    // The handset's port; starts the handset on first use.
-    const std::string& Port() { return rig.Port(); }
+// A handset serving an empty device but for the phone's own settings, which give it a used
+// figure, and runs of VANTFerrant on its port.
+struct CConsoleRig {
+    CConsoleRig() { PutTree(device_, {{"nv/phone.cfg", std::string(512, 'c')}}); }
 
-    // Runs VANTFerrant on the handset's port with these arguments.
-    ProcessResult Run(const std::vector<std::string>& args, const std::string& input = {})
+    ProcessResult Run(const std::vector<std::string>& args, const std::string& input = {},
+                      const std::vector<std::string>& environment = {})
     {
-        std::vector<std::string> all{Port()};
+        std::vector<std::string> all{rig.Port()};
         all.insert(all.end(), args.begin(), args.end());
-        return RunProcess(VANTFERRANT_EXE, all, input);
+        return RunProcess(VANTFERRANT_EXE, all, input, environment);
     }
     // The text every run that reaches the handset starts with, dots removed.
     std::string Connected()
     {
-        return bannerText + "Establishing communication with the phone on port " + Port() +
+        return bannerText + "Establishing communication with the phone on port " + rig.Port() +
                "\nCommunication established\n\nProcessing command. Please wait ...";
-    }
-    static std::string WithoutDots(const std::string& output) { return CollapseDotsAfter(output, "on port "); }
-
-    void PutDeviceFile(const std::string& path, const std::string& contents) { PutFile(device_ / path, contents); }
-    void PutPcFile(const std::string& path, const std::string& contents) { PutFile(pc_ / path, contents); }
-    void MakeModuleDir(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& files)
-    {
-        for (const auto& [name, contents] : files)
-            PutPcFile(dir + "/" + name, contents);
     }
 
     rig::CHandsetRig rig{rig::DeviceStore::folder};
     const fs::path& work_ = rig.Scratch();
     const fs::path& device_ = rig.Device();
     const fs::path& pc_ = rig.Pc();
-    std::unique_ptr<sim::CHandsetHost>& host_ = rig.host;
+};
+
+class ConsoleSession : public ::testing::Test, protected CConsoleRig {
+protected:
+    using CConsoleRig::Run;  // not the test's own
 };

@@ -3,38 +3,24 @@
 // reply that reached the link was either taken by its own request or counted as stray. The
 // delayed handsets mostly sleep, so all of them run at once.
 #include <future>
-#include <map>
-#include <thread>
 
 #include "console_fixture.h"
 #include "efs/efs_operations.h"
-#include "link/diag_port.h"
-#include "sim/device_path.h"
-#include "sim/memory_file_system.h"
 
 namespace {
-
-using std::chrono::milliseconds;
 
 struct Delay {
     int ms;
     int maxMs;  // above ms: a seeded random delay in the range
 };
 
-void Slow(sim::SimBehaviour& b, Delay delay)
+rig::BehaviourChange Slow(Delay delay)
 {
-    b.replyDelay = milliseconds(delay.ms);
-    b.replyDelayMax = milliseconds(delay.maxMs);
-    b.replySeed = 7;
-}
-
-std::map<std::string, std::string> FilesBelow(const fs::path& root)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(root))
-        if (entry.is_regular_file())
-            files[fs::relative(entry.path(), root).string()] = std::string(std::istreambuf_iterator<char>(std::ifstream(entry.path(), std::ios::binary).rdbuf()), {});
-    return files;
+    return [delay](sim::SimBehaviour& b) {
+        b.replyDelay = std::chrono::milliseconds(delay.ms);
+        b.replyDelayMax = std::chrono::milliseconds(delay.maxMs);
+        b.replySeed = 7;
+    };
 }
 
 // The figure after "label = " in the statistics dump, -1 when the line is missing.
@@ -47,96 +33,53 @@ int DumpFigure(const std::string& dump, const std::string& label)
 
 struct Outcome {
     std::string output;
-    std::map<std::string, std::string> device;
-    std::map<std::string, std::string> pc;
+    Files device;
+    Files pc;
     int strayMiscount = 0;  // stray replies counted minus replies sent and not taken
 };
 
-// One handset with its own device and PC folders (a module folder "chess" of 20 files and an
-// empty "out"), driven by one interactive session.
-class ConsoleRig : public ConsoleSession {
-public:
-    ConsoleRig(Delay delay, const std::map<std::string, std::string>& deviceFiles) : delay_(delay)
-    {
-        SetUp();
-        for (const auto& [path, contents] : deviceFiles)
-            PutDeviceFile(path, contents);
-        std::vector<std::pair<std::string, std::string>> files{
-            {"chess.mif", std::string(40, 'm')}, {"chess.mod", "mod"}, {"chess.sig", "sig"}, {"chess.bar", "bar"}};
-        for (int i = 0; i < 16; ++i)
-            files.emplace_back("part" + std::to_string(i) + ".dat", std::string(static_cast<size_t>(100 + i), 'd'));
-        MakeModuleDir("chess", files);
-        fs::create_directories(pc_ / "out");
-    }
-    ~ConsoleRig() override { TearDown(); }
-    void TestBody() override {}
-
-    // Runs the commands, "{pc}" in them standing for the PC folder.
-    Outcome Run(std::string commands)
-    {
-        for (size_t at = commands.find("{pc}"); at != std::string::npos; at = commands.find("{pc}", at))
-            commands.replace(at, 4, pc_.string());
-        StartHandset([this](sim::SimBehaviour& b) { Slow(b, delay_); });
-        const std::string log = (work_ / "debug.log").string();
-        const auto result = RunProcess(VANTFERRANT_EXE, {Port(), "-i"}, commands, {"VANTFERRANT_DEBUG_LOG=" + log});
-        Outcome outcome;
-        outcome.output = WithoutDots(result.output);
-        outcome.output.replace(outcome.output.find(Port()), Port().size(), "PORT");  // each handset has its own
-        const std::string dump = ReadFile(log);
-        outcome.strayMiscount = DumpFigure(dump, "-- Stray    replies") -
-                                (static_cast<int>(host_->RepliesSent()) - DumpFigure(dump, "-- Replies  taken"));
-        outcome.device = FilesBelow(device_);
-        outcome.pc = FilesBelow(pc_);
-        return outcome;
-    }
-
-private:
-    Delay delay_;
-};
-
-struct Listing {
-    std::vector<std::string> names;
-    int strayMiscount = 0;
-};
-
-// A 300-entry folder listed in-process, one request per entry, over the product's timing.
-Listing ListThroughLink(Delay delay)
+// An interactive session on a handset of its own, from the device files given and a PC folder
+// holding a module folder "chess" of 20 files and an empty "out" ("{pc}" in the commands).
+Outcome RunSession(Delay delay, const Files& device, std::string commands)
 {
-    sim::SimBehaviour behaviour;
-    Slow(behaviour, delay);
-    auto files = std::make_unique<sim::CMemoryFileSystem>();
-    files->MakeDir(*sim::ParseDevicePath("/many"));
+    CConsoleRig console;
+    PutTree(console.device_, device);
+    Files pc = {{"chess/chess.mif", std::string(40, 'm')}, {"chess/chess.mod", "mod"}, {"chess/chess.sig", "sig"},
+                {"chess/chess.bar", "bar"}, {"out/", ""}};
+    for (int i = 0; i < 16; ++i)
+        pc["chess/part" + std::to_string(i) + ".dat"] = std::string(static_cast<size_t>(100 + i), 'd');
+    PutTree(console.pc_, pc);
+    for (size_t at = commands.find("{pc}"); at != std::string::npos; at = commands.find("{pc}", at))
+        commands.replace(at, 4, console.pc_.string());
+    console.rig.Start(Slow(delay));
+    const std::string log = (console.work_ / "debug.log").string();
+    Outcome outcome{WithoutDots(console.Run({"-i"}, commands, {"VANTFERRANT_DEBUG_LOG=" + log}).output),
+                    TreeBelow(console.device_), TreeBelow(console.pc_), 0};
+    const std::string& port = console.rig.Port();
+    outcome.output.replace(outcome.output.find(port), port.size(), "PORT");  // each handset has its own
+    const std::string dump = ReadFile(log);
+    outcome.strayMiscount = DumpFigure(dump, "-- Stray    replies") -
+                            (static_cast<int>(console.rig.host->RepliesSent()) - DumpFigure(dump, "-- Replies  taken"));
+    return outcome;
+}
+
+// A 300-entry folder listed in-process, one request per entry, with the product's timing.
+std::pair<EfsNameList, int> ListThroughLink(Delay delay)
+{
+    rig::CHandsetRig handset;
+    handset.Start(Slow(delay));
     for (int i = 0; i < 300; ++i)
-        files->WriteFile(*sim::ParseDevicePath("/many/entry_" + std::to_string(i)), {}, {});
-    auto host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(files), behaviour));
-    Listing listing;
-    CDiagPort port{LinkTiming{}};
-    if (!host || port.CreateEvents() != linkStatusOk || port.OpenPort(host->SlavePath()) != linkStatusOk ||
-        !port.WaitForPhone([&] { return port.GetPhoneStatus() == phoneStatusReady; }, 25, {}, 500))
-        return {{"no handset"}, 0};
-    EfsListFiles(&port, "/many", &listing.names);
-    // Replies still on their way when the listing ended are counted once they have come.
-    const auto settled = [&] {
-        listing.strayMiscount = port.Stats().strayReplies.load() -
-                                (static_cast<int>(host->RepliesSent()) - port.Stats().repliesTaken.load());
-        return listing.strayMiscount == 0;
+        handset.PutDeviceFile("/many/entry_" + std::to_string(i), {});
+    handset.Connect(LinkTiming{});
+    EfsNameList names;
+    EfsListFiles(handset.link.get(), "/many", &names);
+    const auto miscount = [&] {
+        const auto& stats = handset.link->Stats();
+        return stats.strayReplies.load() - (static_cast<int>(handset.host->RepliesSent()) - stats.repliesTaken.load());
     };
-    for (int i = 0; i < 40 && !settled(); ++i)
-        std::this_thread::sleep_for(milliseconds(50));
-    return listing;
-}
-
-std::string Label(Delay delay)
-{
-    return std::to_string(delay.ms) + (delay.maxMs > delay.ms ? "-" + std::to_string(delay.maxMs) : "") + " ms";
-}
-
-void ExpectSame(const Outcome& slow, const Outcome& prompt, const std::string& what)
-{
-    EXPECT_EQ(slow.output, prompt.output) << what;
-    EXPECT_EQ(slow.device, prompt.device) << what;
-    EXPECT_EQ(slow.pc, prompt.pc) << what;
-    EXPECT_EQ(slow.strayMiscount, 0) << what;
+    // Replies still on their way when the listing ended are counted once they have come.
+    rig::WaitUntil(std::chrono::seconds(2), [&] { return miscount() == 0; });
+    return {names, miscount()};
 }
 
 // The module load and the commands after it run on handsets of their own, the latter starting
@@ -147,43 +90,39 @@ TEST(SlowHandset, GivesExactlyThePromptHandsetsResults)
     const std::string use = "v\ng /chess/part3.dat {pc}/out\nd chess\nq\n";
     const Delay prompt{0, 0};
     const Delay delays[] = {{150, 0}, {250, 0}, {450, 0}, {100, 500}};
-    const Delay listingDelays[] = {{250, 0}, {100, 500}};
 
-    ConsoleRig promptLoad(prompt, {});
-    const Outcome loaded = promptLoad.Run(load);
-    EXPECT_NE(loaded.output.find("Load VANT Module on the device was successful"), std::string::npos);
-    EXPECT_EQ(loaded.strayMiscount, 0);
-
-    std::vector<std::unique_ptr<ConsoleRig>> rigs;
-    std::vector<std::future<Outcome>> sessions;  // the prompt use, then a load and a use per delay
-    const auto start = [&](Delay delay, const std::map<std::string, std::string>& device, const std::string& commands) {
-        rigs.push_back(std::make_unique<ConsoleRig>(delay, device));
-        sessions.push_back(std::async(std::launch::async, &ConsoleRig::Run, rigs.back().get(), commands));
-    };
-    start(prompt, loaded.device, use);
+    const Outcome loaded = RunSession(prompt, {}, load);
+    std::vector<std::future<Outcome>> sessions;  // a load and a use per delay
     for (const Delay delay : delays) {
-        start(delay, {}, load);
-        start(delay, loaded.device, use);
+        sessions.push_back(std::async(std::launch::async, RunSession, delay, Files{}, load));
+        sessions.push_back(std::async(std::launch::async, RunSession, delay, loaded.device, use));
     }
-    std::vector<std::future<Listing>> listings;
-    for (const Delay delay : {prompt, listingDelays[0], listingDelays[1]})
+    std::vector<std::future<std::pair<EfsNameList, int>>> listings;
+    for (const Delay delay : {prompt, delays[1], delays[3]})
         listings.push_back(std::async(std::launch::async, ListThroughLink, delay));
+    const Outcome used = RunSession(prompt, loaded.device, use);
 
-    const Outcome used = sessions[0].get();
-    for (const char* done : {"      chess\t", "Operation was successful", "Delete VANT module from the device was successful"})
-        EXPECT_NE(used.output.find(done), std::string::npos) << done;
-    EXPECT_EQ(used.strayMiscount, 0);
-    for (size_t i = 0; i < std::size(delays); ++i) {
-        ExpectSame(sessions[1 + 2 * i].get(), loaded, "load at " + Label(delays[i]));
-        ExpectSame(sessions[2 + 2 * i].get(), used, "view, fetch and delete at " + Label(delays[i]));
+    for (const char* done : {"Load VANT Module on the device was successful", "      chess\t",
+                             "Operation was successful", "Delete VANT module from the device was successful"})
+        EXPECT_NE((loaded.output + used.output).find(done), std::string::npos) << done;
+    for (size_t i = 0; i < sessions.size(); ++i) {
+        const Outcome slow = sessions[i].get();
+        const Outcome& same = i % 2 == 0 ? loaded : used;
+        const std::string what = (i % 2 == 0 ? "load at " : "use at ") + std::to_string(delays[i / 2].ms) + "-" +
+                                 std::to_string(delays[i / 2].maxMs) + " ms";
+        EXPECT_EQ(slow.output, same.output) << what;
+        EXPECT_EQ(slow.device, same.device) << what;
+        EXPECT_EQ(slow.pc, same.pc) << what;
+        EXPECT_EQ(slow.strayMiscount, 0) << what;
     }
-    const Listing promptListing = listings[0].get();
-    EXPECT_EQ(promptListing.names.size(), 300u);
-    for (size_t i = 1; i < listings.size(); ++i) {
-        const Listing slow = listings[i].get();
-        EXPECT_EQ(slow.names, promptListing.names) << Label(listingDelays[i - 1]);
-        EXPECT_EQ(slow.strayMiscount, 0) << Label(listingDelays[i - 1]);
+    const auto promptListing = listings[0].get();
+    EXPECT_EQ(promptListing.first.size(), 300u);
+    for (auto& listing : listings) {
+        const auto [names, strayMiscount] = listing.valid() ? listing.get() : promptListing;
+        EXPECT_EQ(names, promptListing.first);
+        EXPECT_EQ(strayMiscount, 0);
     }
+    EXPECT_EQ(std::pair(loaded.strayMiscount, used.strayMiscount), std::pair(0, 0));
 }
 
 }  // namespace
