@@ -1,27 +1,13 @@
 #include "sim/handset_host.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <termios.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 
 #include "link/frame_codec.h"
 
 namespace sim {
 
 namespace {
-
-std::string Reason(const char* what)
-{
-    return std::string(what) + ": " + std::strerror(errno);
-}
 
 // Junk that is not a frame: bytes without a flag, then a flag that ends them.
 std::vector<uint8_t> NoiseBytes(uint32_t& state)
@@ -53,19 +39,6 @@ std::vector<uint8_t> Corrupted(std::vector<uint8_t> frame)
 
 }  // namespace
 
-uint32_t BaudOfSpeed(unsigned speed)
-{
-    switch (speed) {
-    case B9600: return 9600;
-    case B19200: return 19200;
-    case B38400: return 38400;
-    case B57600: return 57600;
-    case B115200: return 115200;
-    case B230400: return 230400;
-    default: return 0;
-    }
-}
-
 std::unique_ptr<CHandsetHost> CHandsetHost::Start(std::unique_ptr<CHandsetModel> model, std::string* error)
 {
     std::string ignored;
@@ -74,57 +47,28 @@ std::unique_ptr<CHandsetHost> CHandsetHost::Start(std::unique_ptr<CHandsetModel>
         reason = "no handset model";
         return nullptr;
     }
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master < 0) {
-        reason = Reason("posix_openpt");
+    auto pty = CPtyMaster::Open(reason);
+    if (!pty)
         return nullptr;
-    }
-    char name[128];
-    if (::grantpt(master) != 0 || ::unlockpt(master) != 0 || ::ptsname_r(master, name, sizeof name) != 0) {
-        reason = Reason("pty setup");
-        ::close(master);
-        return nullptr;
-    }
-    const int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
-    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    termios settings{};
-    // Raw from the start: with the default echo the handset would hear its own replies.
-    const bool configured = slave >= 0 && ::tcgetattr(slave, &settings) == 0 &&
-                            (::cfmakeraw(&settings), ::cfsetispeed(&settings, B38400) == 0) &&
-                            ::cfsetospeed(&settings, B38400) == 0 && ::tcsetattr(slave, TCSANOW, &settings) == 0;
-    const int flags = ::fcntl(master, F_GETFL);
-    if (!configured || wake < 0 || flags < 0 || ::fcntl(master, F_SETFL, flags | O_NONBLOCK) != 0) {
-        reason = Reason("pty configuration");
-        if (slave >= 0)
-            ::close(slave);
-        if (wake >= 0)
-            ::close(wake);
-        ::close(master);
-        return nullptr;
-    }
-    auto host = std::unique_ptr<CHandsetHost>(new CHandsetHost(std::move(model), master, slave, wake, name));
+    auto host = std::unique_ptr<CHandsetHost>(new CHandsetHost(std::move(model), std::move(pty)));
     host->thread = std::thread([raw = host.get()] { raw->Run(); });
     return host;
 }
 
-CHandsetHost::CHandsetHost(std::unique_ptr<CHandsetModel> m, int master, int slave, int wake, std::string path)
-    : model(std::move(m)), masterFd(master), slaveFd(slave), wakeFd(wake), slavePath(std::move(path))
+CHandsetHost::CHandsetHost(std::unique_ptr<CHandsetModel> m, std::unique_ptr<CPtyMaster> line)
+    : model(std::move(m)), pty(std::move(line))
 {
 }
 
 CHandsetHost::~CHandsetHost()
 {
     Stop();
-    ::close(slaveFd);
-    ::close(masterFd);
-    ::close(wakeFd);
 }
 
 void CHandsetHost::Stop()
 {
     stopping = true;
-    const uint64_t one = 1;
-    [[maybe_unused]] const ssize_t written = ::write(wakeFd, &one, sizeof one);
+    pty->Wake();
     if (thread.joinable() && thread.get_id() != std::this_thread::get_id())
         thread.join();
 }
@@ -149,11 +93,7 @@ void CHandsetHost::WithFileSystem(const std::function<void(CSimFileSystem&)>& ac
 
 uint32_t CHandsetHost::LineRate() const
 {
-    // The master reports the slave's settings, so the rate a client set is visible here.
-    termios settings{};
-    if (::tcgetattr(masterFd, &settings) != 0)
-        return 0;
-    return BaudOfSpeed(static_cast<unsigned>(::cfgetospeed(&settings)));
+    return pty->SlaveBaud();
 }
 
 std::vector<SimRequestRecord> CHandsetHost::RequestLog() const
@@ -183,23 +123,26 @@ bool CHandsetHost::StopRequestedBy(SimClock::time_point deadline, bool readLine)
         if (now >= deadline)
             return false;
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
-        pollfd fds[2] = {{wakeFd, POLLIN, 0}, {masterFd, POLLIN, 0}};
-        const int result = ::poll(fds, readLine ? 2 : 1, static_cast<int>(std::min<long long>(left, 1000)));
-        if (result <= 0)
-            continue;
-        if (fds[0].revents != 0)
+        const PtyWaitResult event = pty->Wait(readLine ? PtyWatch::input : PtyWatch::nothing,
+                                              static_cast<uint32_t>(std::min<long long>(left, 1000)));
+        if (event == PtyWaitResult::woken)
             return true;
+        if (event == PtyWaitResult::hungUp) {
+            readLine = false;  // wait on without reading
+            continue;
+        }
+        if (event != PtyWaitResult::ready)
+            continue;
         // A real handset keeps receiving while it works: hold what arrives, so unread requests
         // cannot be purged away by the other side, and pace it once the handset is free.
         std::array<uint8_t, 4096> bytes{};
-        const ssize_t n = (fds[1].revents & POLLIN) != 0 ? ::read(masterFd, bytes.data(), bytes.size()) : 0;
-        if (n > 0) {
+        const PtyTransfer got = pty->Read(bytes.data(), bytes.size());
+        if (got.bytes > 0) {
             if (heldBytes.empty())
                 heldSince = SimClock::now();
-            heldBytes.insert(heldBytes.end(), bytes.data(), bytes.data() + n);
-        } else if ((n < 0 && errno != EINTR && errno != EAGAIN) ||
-                   ((fds[1].revents & (POLLHUP | POLLERR)) != 0 && (fds[1].revents & POLLIN) == 0)) {
-            readLine = false;  // hung up: wait on without reading
+            heldBytes.insert(heldBytes.end(), bytes.data(), bytes.data() + got.bytes);
+        } else if (got.lineGone) {
+            readLine = false;
         }
     }
 }
@@ -239,24 +182,20 @@ void CHandsetHost::Run()
             Process(bytes.data(), bytes.size());
             continue;
         }
-        pollfd fds[2] = {{masterFd, POLLIN, 0}, {wakeFd, POLLIN, 0}};
-        const int result = ::poll(fds, 2, -1);
-        if (result < 0) {
-            if (errno == EINTR)
-                continue;
+        const PtyWaitResult event = pty->Wait(PtyWatch::input, waitInfinite);
+        if (event == PtyWaitResult::woken || event == PtyWaitResult::failed || stopping)
             break;
-        }
-        if (fds[1].revents != 0 || stopping)
-            break;
-        if ((fds[0].revents & POLLIN) != 0) {
-            const ssize_t n = ::read(masterFd, buffer.data(), buffer.size());
-            if (n > 0) {
-                if (StopRequestedWhilePacing(static_cast<size_t>(n), SimClock::now()))
+        if (event == PtyWaitResult::timedOut)
+            continue;
+        if (event == PtyWaitResult::ready) {
+            const PtyTransfer got = pty->Read(buffer.data(), buffer.size());
+            if (got.bytes > 0) {
+                if (StopRequestedWhilePacing(got.bytes, SimClock::now()))
                     break;
-                Process(buffer.data(), static_cast<size_t>(n));
+                Process(buffer.data(), got.bytes);
                 continue;
             }
-            if (n < 0 && (errno == EINTR || errno == EAGAIN))
+            if (!got.lineGone)
                 continue;
         }
         // A hang-up or read error: back off instead of spinning on it.
@@ -354,19 +293,13 @@ bool CHandsetHost::WriteBytes(const std::vector<uint8_t>& bytes, uint32_t thrott
     while (sent < bytes.size()) {
         const size_t end = std::min(bytes.size(), sent + slice);
         while (sent < end) {
-            const ssize_t n = ::write(masterFd, bytes.data() + sent, end - sent);
-            if (n > 0) {
-                sent += static_cast<size_t>(n);
+            const PtyTransfer put = pty->Write(bytes.data() + sent, end - sent);
+            sent += put.bytes;
+            if (put.bytes > 0)
                 continue;
-            }
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0 && errno != EAGAIN)
+            if (put.lineGone)
                 return !stopping;  // nobody can receive this reply; carry on listening
-            pollfd fds[2] = {{masterFd, POLLOUT, 0}, {wakeFd, POLLIN, 0}};
-            if (::poll(fds, 2, 1000) > 0 && fds[1].revents != 0)
-                return false;
-            if (stopping)
+            if (pty->Wait(PtyWatch::output, 1000) == PtyWaitResult::woken || stopping)
                 return false;
         }
         if (throttleBaud != 0) {

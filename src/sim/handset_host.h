@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/pty_master.h"
 #include "sim/handset_model.h"
 #include "sim/request_cutter.h"
 
@@ -48,7 +49,7 @@ public:
     CHandsetHost& operator=(const CHandsetHost&) = delete;
 
     // The terminal a client opens (e.g. "/dev/pts/7").
-    const std::string& SlavePath() const { return slavePath; }
+    const std::string& SlavePath() const { return pty->SlavePath(); }
 
     // Ends the serving thread at once (a pending delay or throttled write is cut short).
     void Stop();
@@ -71,7 +72,7 @@ public:
     bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
 
 private:
-    CHandsetHost(std::unique_ptr<CHandsetModel> model, int masterFd, int slaveFd, int wakeFd, std::string slavePath);
+    CHandsetHost(std::unique_ptr<CHandsetModel> model, std::unique_ptr<CPtyMaster> pty);
 
     void Run();
     void Process(const uint8_t* bytes, size_t count);
@@ -89,10 +90,7 @@ private:
     std::chrono::milliseconds NextDelay(const SimBehaviour& switches);
 
     std::unique_ptr<CHandsetModel> model;
-    const int masterFd;
-    const int slaveFd;  // held open so the master never sees a hang-up between clients
-    const int wakeFd;
-    const std::string slavePath;
+    const std::unique_ptr<CPtyMaster> pty;
 
     mutable std::mutex mutex;  // guards model, log, requestCount, replyCount
     mutable std::condition_variable logChanged;
@@ -115,8 +113,5 @@ private:
     std::atomic<bool> stopping{false};
     std::thread thread;
 };
-
-// Bits per second of a termios speed constant, 0 for one this code does not know.
-uint32_t BaudOfSpeed(unsigned speed);
 
 }  // namespace sim

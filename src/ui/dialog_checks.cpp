@@ -1,17 +1,6 @@
 #include "ui/dialog_checks.h"
 
-namespace {
-
-std::string Trim(const std::string& text)
-{
-    const char* blanks = " \t\r\n\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-}  // namespace
+#include "ui/text_trim.h"
 
 AppMessage CheckNewFileFields(const std::string& pcFile, const std::string& devicePath)
 {
@@ -29,7 +18,7 @@ AppMessage CheckNewDirectoryField(const std::string& directoryPath)
 {
     // The command trims the path before use, so the check looks at the trimmed path too: "/a/ "
     // names no new directory either.
-    const std::string path = Trim(directoryPath);
+    const std::string path = Trim(directoryPath, anyWhiteSpace);
     if (!path.empty() && path.back() == '/')
         return msgRootAlreadyExists;
     return msgSuccess;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ui/text_trim.h"
+
 namespace {
 
 std::string UpperAscii(std::string text)
@@ -12,16 +14,6 @@ std::string UpperAscii(std::string text)
         return static_cast<char>(std::toupper(c));
     });
     return text;
-}
-
-std::string TrimWhiteSpace(const std::string& text)
-{
-    const char* blanks = " \t\r\n\v\f";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -56,7 +48,7 @@ bool SplitNodePath(const std::string& path, const std::string& rootPath,
                    std::vector<std::string>& components)
 {
     components.clear();
-    const std::string upper = UpperAscii(TrimWhiteSpace(path));
+    const std::string upper = UpperAscii(Trim(path, anyWhiteSpace));
     if (upper.find('/') == std::string::npos)
         return false;
 

@@ -10,17 +10,12 @@
 
 #include "platform/pc_file.h"
 #include "platform/user_home.h"
+#include "ui/text_trim.h"
 
 namespace {
 
-std::string Trim(const std::string& text)
-{
-    const char* blanks = " \t\r";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
+// Blanks around names and values: spaces, tabs and the carriage return of a CR LF line.
+constexpr const char* lineBlanks = " \t\r";
 
 bool SameName(const std::string& a, const std::string& b)
 {
@@ -30,10 +25,10 @@ bool SameName(const std::string& a, const std::string& b)
 // The section a "[name]" line opens, or nothing for any other line.
 std::optional<std::string> SectionOf(const std::string& line)
 {
-    const std::string trimmed = Trim(line);
+    const std::string trimmed = Trim(line, lineBlanks);
     if (trimmed.size() < 2 || trimmed.front() != '[' || trimmed.back() != ']')
         return std::nullopt;
-    return Trim(trimmed.substr(1, trimmed.size() - 2));
+    return Trim(trimmed.substr(1, trimmed.size() - 2), lineBlanks);
 }
 
 // Splits a "key=value" line; false for lines without "=" (comments, blanks).
@@ -42,8 +37,8 @@ bool SplitEntry(const std::string& line, std::string& key, std::string& value)
     const auto equals = line.find('=');
     if (equals == std::string::npos)
         return false;
-    key = Trim(line.substr(0, equals));
-    value = Trim(line.substr(equals + 1));
+    key = Trim(line.substr(0, equals), lineBlanks);
+    value = Trim(line.substr(equals + 1), lineBlanks);
     // A value in double quotes is read without them.
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
         value = value.substr(1, value.size() - 2);
@@ -115,7 +110,7 @@ bool CProfileFile::WriteString(const std::string& section, const std::string& ke
         if (SplitEntry(lines[i], entryKey, oldValue) && SameName(entryKey, key)) {
             lines[i] = entry;
             done = true;
-        } else if (!Trim(lines[i]).empty()) {
+        } else if (!Trim(lines[i], lineBlanks).empty()) {
             insertAt = i + 1;
         }
     }
