@@ -1,6 +1,5 @@
 // EFS operations over the real link against the virtual handset: the requests on the wire, file
-// round trips, listings with and without iteration, the presence test, refused arguments, and
-// hostile replies that must fail cleanly or give whole results.
+// round trips and refused arguments.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -89,80 +88,12 @@ TEST_F(EfsOnHandset, FilesRoundTripInNumberedBlocksWithProgress)
         EXPECT_EQ(*back, data);
         EXPECT_EQ(readSize, size);
         EXPECT_EQ(handset.EfsRequestsSince(mark).size(), blocks);
+        EXPECT_EQ(read, written);
         if (size == 1000) {
             EXPECT_EQ(written, (decltype(written){{256, 1000}, {512, 1000}, {768, 1000}, {1000, 1000}}));
-            EXPECT_EQ(read, written);
-            EfsFileAttributes attributes;
-            ASSERT_TRUE(EfsGetFileInfo(port, path, &attributes, nullptr, &readSize));
-            EXPECT_EQ(readSize, 1000u);
-            EXPECT_EQ(attributes.attributes, efsDefaultFileAttributes.attributes);
-            EXPECT_FALSE(EfsGetFileInfo(port, "/missing", nullptr, nullptr, &readSize));
-            EXPECT_EQ(readSize, 1000u) << "outputs are written only on success";
         }
     }
 }
-
-TEST_F(EfsOnHandset, ListingsByIterationAndByTheSingleRequestFallback)
-{
-    handset.MakeDeviceDir("/dir/sub");
-    handset.MakeDeviceDir("/empty");
-    handset.PutDeviceFile("/top.mif", {1});
-    handset.PutDeviceFile("/dir/a.mod", {1});
-    handset.PutDeviceFile("/dir/b.sig", {2});
-    EfsNameList names{"stale"};
-    uint32_t count = 99;
-    ASSERT_TRUE(EfsListFiles(port, "/dir", &names, &count));
-    EXPECT_EQ(names, (EfsNameList{"/dir/a.mod", "/dir/b.sig"}));
-    EXPECT_EQ(count, 2u);
-    ASSERT_TRUE(EfsListDirs(port, "/dir", &names, &count));
-    EXPECT_EQ(names, (EfsNameList{"/dir/sub"}));
-    const size_t mark = handset.LogSize();
-    ASSERT_TRUE(EfsListFiles(port, "/empty", &names, &count));
-    EXPECT_TRUE(names.empty());
-    EXPECT_EQ(handset.EfsRequestsSince(mark).size(), 1u) << "status 28 at once ends the listing";
-    EXPECT_FALSE(EfsListFiles(port, "/nowhere", &names, &count));
-    EXPECT_EQ(count, 0u);
-    handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/dir"}; });
-    EXPECT_FALSE(EfsListDirs(port, "/dir", &names, &count));
-
-    handset.Change([](sim::SimBehaviour& b) {
-        b.failingPaths.clear();
-        b.noIteration = true;
-    });
-    ASSERT_TRUE(EfsListDirs(port, "", &names));
-    EXPECT_EQ(names, (EfsNameList{"dir", "empty"})) << "root names stay bare";
-    ASSERT_TRUE(EfsListFiles(port, "", &names));
-    EXPECT_EQ(names, (EfsNameList{"top.mif"}));
-    ASSERT_TRUE(EfsListDirs(port, "/dir", &names));
-    EXPECT_EQ(names, (EfsNameList{"/dir/sub"}));
-    const size_t fallback = handset.LogSize();
-    ASSERT_TRUE(EfsListFiles(port, "/dir/", &names));
-    EXPECT_EQ(names, (EfsNameList{"/dir/a.mod", "/dir/b.sig"})) << "carrying the directory, one slash";
-    EXPECT_EQ(handset.EfsRequestsSince(fallback).back(), NameRequest(efsListFiles, "/dir/")) << "the single-request listing";
-}
-
-TEST_F(EfsOnHandset, PresenceTestAndItsRetry)
-{
-    const Bytes probe{0x59, 0x02, 0x01, 0x00};
-    const struct {
-        rig::BehaviourChange behaviour;
-        int check;
-        long probes;
-    } cases[] = {
-        {[](sim::SimBehaviour& b) { b.failingPaths = {"/"}; }, 25, 2},
-        {[](sim::SimBehaviour& b) { b.failingPaths.clear(), b.noEfs = true; }, 24, 2},
-        {[](sim::SimBehaviour& b) { b.noEfs = false; }, 0, 1},
-    };
-    for (const auto& c : cases) {
-        handset.Change(c.behaviour);
-        const size_t mark = handset.LogSize();
-        EXPECT_EQ(EfsCheck(port), c.check);
-        const auto requests = handset.EfsRequestsSince(mark);
-        EXPECT_EQ(std::count(requests.begin(), requests.end(), probe), c.probes) << "one retry on failure";
-    }
-    EXPECT_EQ(DeviceRootPath, "");
-}
-
 // Each refused call, and what it reports: path refusals are the caller's to report, as are the
 // presence test and a phone not ready. None sends a request or writes an output.
 TEST_F(EfsOnHandset, RefusedAndMissingArgumentsSendNothing)
@@ -203,17 +134,6 @@ TEST_F(EfsOnHandset, RefusedAndMissingArgumentsSendNothing)
     EXPECT_TRUE(EfsMakeDir(port, longest)) << "254 bytes still go";
     EXPECT_TRUE(EfsWriteFile(port, "/zero", 1, efsDefaultFileAttributes, nullptr, 0)) << "no buffer for no bytes";
     EXPECT_EQ(handset.DeviceFile("/zero"), Bytes{});
-}
-
-// Hostile replies are the fault table's; this is noise before every reply, on a file whose every
-// byte needs escaping on the wire.
-TEST_F(EfsOnHandset, NoiseBeforeEveryReplyStillGivesWholeFiles)
-{
-    const Bytes escapes(3000, 0x7E);
-    handset.Change([](sim::SimBehaviour& b) { b.noise = true; });
-    EXPECT_TRUE(EfsWriteFile(port, "/noisy", 1, efsDefaultFileAttributes, escapes.data(), escapes.size()));
-    EXPECT_EQ(EfsReadFile(port, "/noisy"), escapes);
-    EXPECT_EQ(handset.DeviceFile("/noisy"), escapes);
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 // The virtual handset on a real pseudo-terminal: the bytes of its replies in each mode, the log of
-// what it heard, stop, and throttling.
+// what it heard, and stop.
 #include <gtest/gtest.h>
 
 #include "support/handset_rig.h"
@@ -103,20 +103,6 @@ TEST_F(HandsetHost, StopsPromptlyEvenInsideALongReplyDelay)
     const auto start = std::chrono::steady_clock::now();
     handset.host->Stop();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
-}
-
-TEST_F(HandsetHost, ThrottledHandsetTakesRequestsInAtTheLineRate)
-{
-    ASSERT_NO_FATAL_FAILURE(Start([](sim::SimBehaviour& b) { b.throttle = true; }));
-    // 1,920 bytes of a broken frame, then a status request: a 38400-baud line carries them in
-    // half a second, so the reply cannot come sooner.
-    const auto sent = std::chrono::steady_clock::now();
-    ASSERT_TRUE(client.WriteRaw(std::string(1919, 'x') + "\x7e"));
-    ASSERT_TRUE(client.WriteFrame(status));
-    const auto reply = client.ReadFrame(replyWait);
-    ASSERT_TRUE(reply.has_value());
-    EXPECT_EQ(reply->size(), 48u);
-    EXPECT_GE(std::chrono::steady_clock::now() - sent, 500ms);
 }
 
 }  // namespace

@@ -6,8 +6,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "efs/efs_packets.h"
-#include "platform/virtual_ports.h"
 #include "sim/sim_port.h"
 #include "support/handset_rig.h"
 
@@ -33,26 +31,6 @@ TEST(SimPort, NamesSelectTheDemoTreeOrADirectory)
     ASSERT_GT(reply->size(), 25u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(reply->data()) + 25), "/chess.mif");
 }
-
-TEST(SimPort, LeaseServesTheDirectoryAndEndsWithIt)
-{
-    rig::CScratch dir;
-    InstallVirtualHandsetPorts();
-    auto lease = AcquireVirtualPort("SIM:" + dir.Path().string());
-    ASSERT_TRUE(lease.has_value());
-    std::weak_ptr<void> alive = lease->keepAlive;
-    {
-        rig::CRawClient client;
-        ASSERT_TRUE(client.Open(lease->devicePath));
-        ASSERT_TRUE(client.WriteFrame(*BuildEfsWriteFirstBlock(false, 1, 5, {}, "/hello.txt", rig::ToBytes("hello"))));
-        EXPECT_EQ(client.ReadFrame(replyWait), (Bytes{0x59, 0x05, 0x00}));
-    }
-    EXPECT_EQ(rig::ReadPcFile(dir.Path() / "hello.txt"), rig::ToBytes("hello"));
-    lease.reset();
-    EXPECT_TRUE(alive.expired()) << "the handset ends with its lease";
-    EXPECT_FALSE(AcquireVirtualPort("/dev/ttyS0").has_value());
-}
-
 TEST(VantHandset, PrintsItsPortServesItAndEndsOnSigterm)
 {
     int out[2];

@@ -1,10 +1,8 @@
-// What the console makes of its input: command-line words, the argument vector's limits, prompt
-// lines and their operands.
+// What the console makes of its input: command-line words, prompt lines and their operands.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "console/argument_vector.h"
 #include "console/command_line_split.h"
 #include "console/prompt_line.h"
 
@@ -32,23 +30,6 @@ TEST(SplitCommandLine, QuotingAndSeparators)
     EXPECT_FALSE(open.ok);
     EXPECT_EQ(open.errorText, "ERROR: Unterminated quoted argument: COM1 -v");
 }
-
-TEST(ArgumentVector, HoldsUpToThirtyOneArgumentsOf127Bytes)
-{
-    CArgumentVector vector;
-    ASSERT_TRUE(vector.Fill("VANTFerrant", {"COM1", std::string(127, 'a')}));
-    ASSERT_EQ(vector.Count(), 3);
-    EXPECT_STREQ(vector.Vector()[0], "VANTFerrant");
-    EXPECT_EQ(vector.Vector()[2], std::string(127, 'a'));
-    EXPECT_EQ(vector.Vector()[3], nullptr);
-    EXPECT_TRUE(vector.Fill("VANTFerrant", Args(31, "x")));
-    EXPECT_EQ(vector.Count(), 32);
-    for (const Args& refused : {Args(32, "x"), Args{"COM1", std::string(128, 'a')}}) {
-        EXPECT_FALSE(vector.Fill("VANTFerrant", refused));
-        EXPECT_EQ(vector.Count(), 1);
-    }
-}
-
 TEST(ReadPromptLine, CarriageReturnsOverLongLinesAndAPartialLastLine)
 {
     const std::string exact(promptLineMax, 'a');

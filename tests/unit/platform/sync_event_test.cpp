@@ -41,21 +41,6 @@ TEST(SyncEvent, AutoResetReleasesOneWaitManualStaysSetAndTheHandleShowsTheState)
     EXPECT_FALSE(manual.Wait(50));
     EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(50));
 }
-
-TEST(SyncEvent, WaitForAnyReportsTheFirstSetEventAndConsumesOnlyIt)
-{
-    CSyncEvent first(EventReset::automatic);
-    CSyncEvent second(EventReset::automatic);
-    CSyncEvent third(EventReset::manual);
-    EXPECT_EQ(WaitForAny({&first, &second, &third}, 10), waitTimedOut);
-    second.Set();
-    third.Set();
-    EXPECT_EQ(WaitForAny({&first, &second, &third}, 0), 1);
-    EXPECT_FALSE(second.IsSet());
-    EXPECT_TRUE(third.IsSet());
-    EXPECT_EQ(WaitForAny({&first, &second, &third}, 0), 2);
-}
-
 // Short waits in a row, each well under a period, still call the hook once a period has passed
 // in all; one long wait is cut into slices; waits on another thread never call it.
 TEST(BusyHook, CalledEveryPeriodAcrossShortAndLongWaitsOnItsOwnThreadOnly)

@@ -89,16 +89,4 @@ TEST_F(DirectoryFileSystemTest, NothingReachesOutsideTheDirectory)
     EXPECT_EQ(sim::CDirectoryFileSystem::Open(scratch.Path() / "missing"), nullptr);
 }
 
-TEST_F(DirectoryFileSystemTest, SymbolicLinksInsideWorkAndRemovingOneKeepsItsTarget)
-{
-    fs::create_directory_symlink(root / "sub", root / "alias");
-    fs::create_symlink(root / "sub" / "inner.txt", root / "inner-link.txt");
-    const Bytes reply = Ask(ReadFirst("alias/inner.txt"));
-    EXPECT_EQ(std::string(reply.begin() + std::min<long>(11, std::ssize(reply)), reply.end()), "inner");
-    EXPECT_EQ(Status(NameRequest(sim::efsRemoveFile, "inner-link.txt")), 0);
-    EXPECT_FALSE(fs::is_symlink(root / "inner-link.txt"));
-    EXPECT_EQ(Status(NameRequest(sim::efsRmDir, "alias")), sim::efsStatusIllegalOperation);
-    EXPECT_EQ(Text(root / "sub" / "inner.txt"), "inner");
-}
-
 }  // namespace
