@@ -53,10 +53,9 @@ inline std::string Message(const std::string& text)
     return "\n\n" + text + "\n";
 }
 
-// Replaces, after the first occurrence of marker, the run of dots that ends its line with
-// replacement (the dots count half-second waits, which depend on timing).
-inline std::string CollapseDotsAfter(const std::string& output, const std::string& marker,
-                                     const std::string& replacement = "")
+// Removes, after the first occurrence of marker, the run of dots that ends its line (the dots
+// count half-second waits, which depend on timing).
+inline std::string CollapseDotsAfter(const std::string& output, const std::string& marker)
 {
     const size_t at = output.find(marker);
     const size_t lineEnd = at == std::string::npos ? at : output.find('\n', at);
@@ -65,7 +64,7 @@ inline std::string CollapseDotsAfter(const std::string& output, const std::strin
     size_t dots = lineEnd;
     while (dots > at && output[dots - 1] == '.')
         --dots;
-    return output.substr(0, dots) + replacement + output.substr(lineEnd);
+    return output.substr(0, dots) + output.substr(lineEnd);
 }
 
 inline std::string WithoutDots(const std::string& output)
