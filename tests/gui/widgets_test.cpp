@@ -1,6 +1,5 @@
 // The window's parts without a handset: the frame's panes and modes, the command dialogs' field
-// limits and OK checks, the folder picker, the wait window, the port dialog, the window message
-// boxes and the splash.
+// limits, the folder picker, the wait window, the port dialog, the message boxes and the splash.
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -22,8 +21,6 @@
 #include "window_rig.h"
 
 namespace {
-
-using Texts = std::vector<std::string>;
 
 void ClickOk(QDialog* dialog)
 {
@@ -65,7 +62,7 @@ TEST_F(WindowTest, FrameAloneStatusPanesPaneSwitchAndSizeModes)
     EXPECT_EQ(List()->Mode(), ViewMode::largeIcons);
 }
 
-TEST(CommandDialogs, DeviceNamesAreHeldToTheirLimitsPresetsAreKeptWholeAndOkChecks)
+TEST(CommandDialogs, DeviceNamesAreHeldToTheirLimitsAndPresetsAreKeptWhole)
 {
     CNewFileDialog newFile;
     CNewModuleDialog newModule;
@@ -85,21 +82,6 @@ TEST(CommandDialogs, DeviceNamesAreHeldToTheirLimitsPresetsAreKeptWholeAndOkChec
     newDirectory.show();
     QTest::keyClicks(newDirectory.findChild<QLineEdit*>("directoryPath"), QString(80, QLatin1Char('x')));
     EXPECT_EQ(newDirectory.DirectoryPath().size(), 57);
-
-    rig::CReportCapture reports;
-    newFile.show();
-    newFile.SetPcFile("/home/user/");
-    newFile.SetDevicePath("/sub/");
-    ClickOk(&newFile);
-    EXPECT_TRUE(newFile.isVisible());
-    newDirectory.SetDirectoryPath("/");
-    ClickOk(&newDirectory);
-    EXPECT_TRUE(newDirectory.isVisible());
-    EXPECT_EQ(reports.texts, (Texts{"Please specify a valid filename on the PC hard disk",
-                                    "This is the root directory and it already exists\nYou cannot create this directory"}));
-    newFile.SetPcFile("/home/user/f.txt");
-    ClickOk(&newFile);
-    EXPECT_EQ(newFile.result(), QDialog::Accepted);
 }
 
 TEST(FolderPicker, BrowseStartsAtTheFieldAndWritesTheChosenFolderWithATrailingSlash)
@@ -183,7 +165,7 @@ TEST(WindowReporters, MessagesAreWarningBoxesAndQuestionsAnswerWithTheButtonPres
     OutputMode = outputModeConsole;
 }
 
-TEST(Splash, ShowsOnceHidesAfterItsTimerOrAtAKeyPressThatItConsumes)
+TEST(Splash, ShowsOnceAndHidesAtAKeyPressThatItConsumes)
 {
     EXPECT_EQ(SplashVersionText("Version 1.0.2.5"), "Version 1.0.2");
     QLineEdit edit;
@@ -199,11 +181,6 @@ TEST(Splash, ShowsOnceHidesAfterItsTimerOrAtAKeyPressThatItConsumes)
     QTest::keyClick(&edit, Qt::Key_B);
     EXPECT_EQ(edit.text(), "b");
 
-    QElapsedTimer clock;
-    clock.start();
-    CSplashWindow::ShowSplashScreen(&edit);
-    ASSERT_TRUE(WaitWithEvents([] { return CSplashWindow::Current() == nullptr; }));
-    EXPECT_GE(clock.elapsed(), 740);
     CSplashWindow::EnableSplashScreen(false);
     CSplashWindow::ShowSplashScreen(&edit);
     EXPECT_EQ(CSplashWindow::Current(), nullptr);

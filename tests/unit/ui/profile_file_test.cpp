@@ -1,5 +1,5 @@
-// The configuration file: reading with defaults, writing without disturbing other lines, a failed
-// write leaving the old file, and where the file lives.
+// The configuration file: reading with defaults, writing without disturbing other lines, and a
+// failed write leaving the old file.
 #include "ui/profile_file.h"
 
 #include <gtest/gtest.h>
@@ -70,17 +70,6 @@ TEST_F(ProfileFile, RefusedOrFailedWritesLeaveTheOldFile)
     EXPECT_FALSE(written);
     EXPECT_EQ(Read(), "[PTA]\nPortName=COM2\n");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 1);  // no temporary
-}
-
-TEST(ConfigurationFilePath, FollowsAnAbsoluteXdgConfigHomeElseHome)
-{
-    rig::CScratchConfigHome config;
-    EXPECT_EQ(ConfigurationFilePath(), config.IniFile());
-    ::setenv("XDG_CONFIG_HOME", "relative/dir", 1);
-    const std::string oldHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    ::setenv("HOME", config.IniFile().parent_path().c_str(), 1);
-    EXPECT_EQ(ConfigurationFilePath(), config.IniFile().parent_path() / ".config" / "VANTFerrant.INI");
-    ::setenv("HOME", oldHome.c_str(), 1);
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 // The window's rules as plain functions, without a window: drop and New File placement, node
-// paths, the module list from the root's rows, command and context-menu states, the dialogs' OK
-// checks, the connection pane and the connection watch.
+// paths, the module list from the root's rows, command states and the dialogs' OK checks.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <tuple>
 
 #include "ui/command_ids.h"
-#include "ui/connection_status.h"
 #include "ui/dialog_checks.h"
 #include "ui/drop_placement.h"
 #include "ui/menu_rules.h"
@@ -133,25 +131,6 @@ TEST(CommandRules, ListCommandsFollowTheSelectedRowsAndSizeModesTheStatistics)
     EXPECT_TRUE(MainCommandState(cmdViewArrange, state).enabled);
 }
 
-TEST(ContextMenus, ListMenuFollowsTheSelectionAndNewModuleNeedsTheTop)
-{
-    const std::pair<std::vector<ItemKind>, ListContextMenu> menus[] = {
-        {{}, listMenuNoRows},
-        {{file}, listMenuOneFileRow},
-        {{directory}, listMenuOneFolderRow},
-        {{module}, listMenuOneFolderRow},
-        {{file, module}, listMenuSeveralRows},
-    };
-    for (const auto& [rows, menu] : menus)
-        EXPECT_EQ(ListContextMenuFor(rows), menu) << rows.size();
-    CFrameState state{true, {}, true, sizeModeActual};
-    EXPECT_TRUE(ContextCommandState(cmdModuleNew, true, state).enabled);
-    EXPECT_FALSE(ContextCommandState(cmdModuleNew, false, state).enabled);
-    EXPECT_TRUE(ContextCommandState(cmdActualSize, false, state).checked);
-    state.statsAvailable = false;
-    EXPECT_FALSE(ContextCommandState(cmdAllocatedSize, true, state).enabled);
-}
-
 TEST(DialogChecks, OkIsRefusedWithTheMessageOfTheMissingPart)
 {
     const std::tuple<const char*, const char*, int> newFiles[] = {
@@ -161,20 +140,6 @@ TEST(DialogChecks, OkIsRefusedWithTheMessageOfTheMissingPart)
     const std::pair<const char*, int> directories[] = {{"/", 77}, {"/a/b/  ", 77}, {"/a/new", 0}, {"", 0}};
     for (const auto& [path, expected] : directories)
         EXPECT_EQ(CheckNewDirectoryField(path), expected) << path;
-}
-
-TEST(ConnectionWatch, PaneTextAndWatchActionFollowLinkCommandAndStatistics)
-{
-    EXPECT_EQ(ConnectionStatusText(0, 0, true), "Disconnected");
-    EXPECT_EQ(ConnectionStatusText(0, 512, true), "Mem free/total: 0K / 512K");
-    EXPECT_EQ(ConnectionStatusText(1, 1, false), "Connected");
-    // {command running, link, phone ready, statistics} -> action
-    const std::tuple<bool, bool, bool, bool, WatchAction> cases[] = {
-        {false, false, false, true, WatchAction::nothing},     {true, true, false, true, WatchAction::nothing},
-        {false, true, false, true, WatchAction::reconnect},    {false, true, true, true, WatchAction::showMemory},
-        {false, true, true, false, WatchAction::showConnected}};
-    for (const auto& [running, link, ready, stats, action] : cases)
-        EXPECT_EQ(DecideWatchAction(running, link, ready, stats), action);
 }
 
 }  // namespace
