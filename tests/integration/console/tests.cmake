@@ -3,6 +3,7 @@ vant_add_test(integration_console_session
           ${CMAKE_CURRENT_LIST_DIR}/console_process_test.cpp
   LIBS vant_test_rig LABELS "integration")
 
+# Real handset delays of up to 450 ms a request: minutes of waiting, run concurrently.
 vant_add_test(integration_console_slow_handset
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/slow_handset_test.cpp
-  LIBS vant_efs vant_test_rig LABELS "integration")
+  LIBS vant_efs vant_test_rig LABELS "integration" TIMEOUT 600)
