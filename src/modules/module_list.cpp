@@ -44,14 +44,14 @@ std::optional<ModuleEntries> FindModuleEntries(CDiagPort* port, const std::strin
     return found;
 }
 
-// The listed directory that is the module's without regard to letter case; the module's own
-// path when none is.
-std::string ListedDirectory(const EfsNameList& directories, const std::string& modulePath)
+// The listed directory that is the module's without regard to letter case; none when the
+// listing has no such directory.
+std::optional<std::string> ListedDirectory(const EfsNameList& directories, const std::string& modulePath)
 {
     const auto listed = std::find_if(directories.begin(), directories.end(), [&](const auto& dir) {
         return EqualIgnoringCase(StripDeviceRoot(dir), StripDeviceRoot(modulePath));
     });
-    return listed != directories.end() ? *listed : modulePath;
+    return listed != directories.end() ? std::optional(*listed) : std::nullopt;
 }
 
 bool RemoveMif(CDiagPort* port, const std::string& mifPath)
@@ -86,8 +86,7 @@ AppMessage ListModules(CDiagPort* port, ModuleSizes sizes, std::vector<StoredMod
     const bool allocated = sizes == ModuleSizes::allocated;
     // The module directory may differ from its .mif in letter case; sizes follow the listing.
     EfsNameList directories;
-    if (sizes != ModuleSizes::none && !EfsListDirs(port, DeviceRootPath, &directories))
-        directories.clear();
+    const bool directoriesListed = sizes != ModuleSizes::none && EfsListDirs(port, DeviceRootPath, &directories);
     for (const auto& name : names) {
         if (!NamesMifFile(name))
             continue;
@@ -96,9 +95,13 @@ AppMessage ListModules(CDiagPort* port, ModuleSizes sizes, std::vector<StoredMod
             uint32_t mifSize = 0;
             if (EfsGetFileInfo(port, name, nullptr, nullptr, &mifSize))
                 module.mifSize = allocated ? EfsAllocatedSize(mifSize) : mifSize;
-            const std::string directory = ListedDirectory(directories, module.path);
-            module.directorySize = allocated ? DeviceTreeAllocatedSize(port, directory)
-                                             : DeviceTreeSize(port, directory);
+            // A .mif whose directory the root listing lacks has nothing there to measure;
+            // asking would only report the missing directory as an unreadable EFS.
+            const auto listed = ListedDirectory(directories, module.path);
+            const std::string directory = listed.value_or(module.path);
+            if (listed || !directoriesListed)
+                module.directorySize = allocated ? DeviceTreeAllocatedSize(port, directory)
+                                                 : DeviceTreeSize(port, directory);
         }
         modules.push_back(std::move(module));
     }

@@ -172,6 +172,18 @@ AppMessage CheckNoMifOnDevice(CDiagPort* port, const std::string& mifDevicePath)
 
 }  // namespace
 
+namespace {
+
+// A device path as a failure names it: from the root, with one leading "/". The window passes
+// paths below the root without it ("sub/x"), which must keep their first folder.
+std::string ShownDevicePath(const std::string& deviceFile)
+{
+    const bool rooted = deviceFile.starts_with(DeviceRootPath + "/");
+    return "/" + (rooted ? StripDeviceRoot(deviceFile) : deviceFile);
+}
+
+}  // namespace
+
 bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile)
 {
     if (port == nullptr) {
@@ -194,7 +206,7 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
                       data.size(), progress)) {
         // A stopped copy is not a fault of the file: the caller reports the stop instead.
         if (!StopRequested())
-            ReportPathMessage(msgCannotCopyFile, std::string("/").append(StripDeviceRoot(deviceFile)));
+            ReportPathMessage(msgCannotCopyFile, ShownDevicePath(deviceFile));
         return false;
     }
     if (EfsStatsAvailable && DeviceFileSize(port, deviceFile) != data.size()) {

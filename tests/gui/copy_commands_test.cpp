@@ -55,10 +55,11 @@ TEST_F(WindowTest, AFailedFolderCopyRemovesOnlyADirectoryItCreated)
     Connect([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/logs/new.txt", "/sub/fresh/new.txt"}; });
     PutPc("logs/new.txt", "n");
     PutPc("fresh/new.txt", "n");
-    DropOnNode({"logs"}, "/sub/");
-    EXPECT_EQ(reports.texts.back(), "Error - Could not copy directory to the device:\nsub/logs");
-    DropOnNode({"fresh"}, "/sub/");
-    EXPECT_EQ(reports.texts.back(), "Error - Could not copy directory to the device:\nsub/fresh");
+    DropOnNode({"logs", "fresh"}, "/sub/");
+    // An existing folder fails at once; the file message names the whole path.
+    EXPECT_EQ(reports.texts, (Texts{"Error - Could not copy directory to the device:\nsub/logs",
+                                    "Error - Could not copy file to the device:\n/sub/fresh/new.txt",
+                                    "Error - Could not copy directory to the device:\nsub/fresh"}));
     EXPECT_EQ(Device("sub/logs/keep.txt"), "keep");
     EXPECT_FALSE(OnDevice("sub/fresh"));
     EXPECT_EQ(Node("/sub/fresh/"), nullptr);

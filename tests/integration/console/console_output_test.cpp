@@ -76,10 +76,12 @@ const OutputCase cases[] = {
      .expected = Message("Error - Attached device on specified port does not appear to support EFS")},
 
     {.name = "View", .device = {{"chess.mif", std::string(100, 'm')}, {"chess/chess.mod", std::string(1000, 'd')},
-                                {"chess/chess.sig", std::string(50, 's')}, {"readme.txt", "not a module"}},
+                                {"chess/chess.sig", std::string(50, 's')}, {"readme.txt", "not a module"},
+                                {"lone.mif", "mmm"}},  // no folder: no error either
      .args = {"-v"},
      .expected = moduleTable + "\t\tModule Name\tModule Size\n\t-----------------------------------\n"
-                               "                   chess\t    1150\n\t-----------------------------------\n"},
+                               "                   chess\t    1150\n                    lone\t       3\n"
+                               "\t-----------------------------------\n"},
     {.name = "ViewZeroByteMif", .device = {{"zero.mif", ""}, {"zero/zero.mod", "d"}}, .args = {"-v"},
      .expected = moduleTable + "\t\tModule Name\tModule Size\n\t-----------------------------------\n"
                                "                    zero\t       1\n\t-----------------------------------\n"},
