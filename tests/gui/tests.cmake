@@ -11,7 +11,7 @@ vant_add_test(gui_ui
 
 vant_add_test(integration_ui_console_branch
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_branch_test.cpp
-  LABELS "integration")
+  LABELS "integration" PROGRAM)
 
 # The window against the virtual handset: connection, tree, list, copies and device commands.
 vant_add_test(gui_ui_device
