@@ -23,7 +23,9 @@ void EndBySignal(int sig)
 
 void OnStopSignal(int sig)
 {
-    if (firstSignal != 0) {
+    // A second signal, or one while a question waits (nothing has changed yet), ends the
+    // process at once.
+    if (firstSignal != 0 || QuestionWaiting()) {
         EndBySignal(sig);
         return;
     }

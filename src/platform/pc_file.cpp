@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <string>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -127,11 +128,34 @@ CFileReplacement::~CFileReplacement()
 std::optional<CFileReplacement> CFileReplacement::Begin(const std::string& destination)
 {
     std::string target = WriteTarget(destination);
+    // An unnamed file, named at Commit through /proc; a hidden named one where either is missing.
+    if (::access("/proc/self/fd", X_OK) == 0) {
+        const int fd = ::open(DirectoryOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        if (fd >= 0)
+            return CFileReplacement(fd, {}, std::move(target));
+    }
     std::string temporary = DirectoryOf(target) + "/.vantferrant-XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     return CFileReplacement(fd, std::move(temporary), std::move(target));
+}
+
+// Links the unnamed file into the destination's folder under a fresh hidden name.
+bool CFileReplacement::Name()
+{
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    const std::string stem = DirectoryOf(target) + "/.vantferrant-" + std::to_string(::getpid()) + "-";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = stem + std::to_string(attempt);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+            temporary = std::move(name);
+            return true;
+        }
+        if (errno != EEXIST)
+            return false;
+    }
+    return false;
 }
 
 bool CFileReplacement::Write(std::span<const uint8_t> bytes)
@@ -145,8 +169,9 @@ bool CFileReplacement::Commit(ReplaceDurability durability)
         return false;
     const bool durable = durability == ReplaceDurability::durable;
     const bool synced = ::fchmod(fd, ModeFor(target)) == 0 && (!durable || ::fsync(fd) == 0);
+    const bool named = synced && (!temporary.empty() || Name());
     const bool closed = ::close(std::exchange(fd, -1)) == 0;
-    if (!synced || !closed || ::rename(temporary.c_str(), target.c_str()) != 0)
+    if (!named || !closed || ::rename(temporary.c_str(), target.c_str()) != 0)
         return false;
     temporary.clear();
     // The rename is durable only once the folder holding both names is on the disk.

@@ -41,8 +41,10 @@ PcEntryKind PcEntryAt(const std::string& path);
 enum class ReplaceDurability { durable, atomicOnly };
 
 // The replacement of one PC file. Begin creates the temporary file, so a destination folder
-// that cannot take it fails before any contents are fetched. A symbolic link at the
-// destination is followed: its target is replaced, as a plain overwrite would do.
+// that cannot take it fails before any contents are fetched. Where the file system allows, the
+// file has no name until Commit, so a process killed before then leaves nothing behind. A
+// symbolic link at the destination is followed: its target is replaced, as a plain overwrite
+// would do.
 class CFileReplacement {
 public:
     static std::optional<CFileReplacement> Begin(const std::string& destination);
@@ -60,8 +62,9 @@ public:
 
 private:
     CFileReplacement(int fd, std::string temporary, std::string target);
+    bool Name();
     int fd;
-    std::string temporary;
+    std::string temporary;  // empty while the file has no name
     std::string target;
 };
 

@@ -6,6 +6,7 @@ namespace {
 // Lock-free, so a signal handler may set and read them.
 std::atomic<bool> stopRequested{false};
 std::atomic<bool> stopSeen{false};
+std::atomic<bool> questionWaiting{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 }  // namespace
 
@@ -26,3 +27,7 @@ void ClearStopRequest()
     stopRequested.store(false, std::memory_order_relaxed);
     stopSeen.store(false, std::memory_order_relaxed);
 }
+
+void SetQuestionWaiting(bool waiting) { questionWaiting.store(waiting, std::memory_order_relaxed); }
+
+bool QuestionWaiting() { return questionWaiting.load(std::memory_order_relaxed); }

@@ -16,3 +16,8 @@ bool StopSeen();
 
 // Clears the request; called when an operation starts, so an old request never stops a new one.
 void ClearStopRequest();
+
+// Whether the user is being asked a question: nothing has changed yet, so a stop then may end the
+// process at once instead of waiting for the answer. Async-signal-safe.
+void SetQuestionWaiting(bool waiting);
+bool QuestionWaiting();

@@ -5,6 +5,8 @@
 #include <new>
 #include <utility>
 
+#include "platform/stop_request.h"
+
 int OutputMode = outputModeMessageBox;
 bool ReportEnabled = true;
 bool EfsStatsAvailable = true;
@@ -63,7 +65,9 @@ bool AskYesNo(const std::string& consoleText, const std::string& windowText)
     if (OutputMode == outputModeConsole) {
         std::fputs(consoleText.c_str(), stdout);
         std::fflush(stdout);
+        SetQuestionWaiting(true);
         const int answer = ReadAnswerCharacter();
+        SetQuestionWaiting(false);
         return answer != 'n' && answer != 'N';
     }
     if (OutputMode == outputModeMessageBox && questionHandler)

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <utility>
 
 #include "support/pty_pair.h"
 
@@ -45,7 +46,7 @@ void Drain(int fd, std::string& into)
 
 CRunningProcess::CRunningProcess(const std::string& program, const std::vector<std::string>& args,
                                  bool stderrOnTerminal, const std::string& input,
-                                 const std::vector<std::string>& environment)
+                                 const std::vector<std::string>& environment, bool holdInput)
 {
     // Close-on-exec, so a child started meanwhile on another thread holds none of these ends.
     int in[2], out[2], err[2] = {-1, -1};
@@ -54,7 +55,7 @@ CRunningProcess::CRunningProcess(const std::string& program, const std::vector<s
     // Written before the start: the read end stays open here, so a child that stops reading
     // early cannot raise SIGPIPE in the test.
     [[maybe_unused]] const ssize_t written = ::write(in[1], input.data(), input.size());
-    ::close(in[1]);
+    holdInput ? (void)(inputEnd = in[1]) : (void)::close(in[1]);
     posix_spawn_file_actions_t streams;
     ::posix_spawn_file_actions_init(&streams);
     ::posix_spawn_file_actions_adddup2(&streams, in[0], 0);
@@ -96,6 +97,8 @@ void CRunningProcess::Signal(int sig) const
 
 ProcessResult CRunningProcess::Wait()
 {
+    if (inputEnd >= 0)
+        ::close(std::exchange(inputEnd, -1));
     int status = 0;
     while (pid > 0 && ::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }

@@ -21,12 +21,14 @@ struct ProcessResult {
 
 // Standard output and standard error (a pipe, or a pseudo-terminal on request) are drained on
 // threads, so the child never blocks on them. The input, then the end of input, is on standard
-// input; it must fit a pipe (64 KiB). Extra environment entries ("NAME=value") take precedence
-// over the inherited ones.
+// input; it must fit a pipe (64 KiB). With holdInput the end of input comes only at Wait, so a
+// question waits for its answer. Extra environment entries ("NAME=value") take precedence over
+// the inherited ones.
 class CRunningProcess {
 public:
     CRunningProcess(const std::string& program, const std::vector<std::string>& args, bool stderrOnTerminal = false,
-                    const std::string& input = {}, const std::vector<std::string>& environment = {});
+                    const std::string& input = {}, const std::vector<std::string>& environment = {},
+                    bool holdInput = false);
     ~CRunningProcess();
     CRunningProcess(const CRunningProcess&) = delete;
     CRunningProcess& operator=(const CRunningProcess&) = delete;
@@ -36,6 +38,7 @@ public:
 
 private:
     pid_t pid = -1;
+    int inputEnd = -1;  // held open until Wait
     std::unique_ptr<rig::CPtyPair> terminal;
     ProcessResult result;
     std::thread outReader;

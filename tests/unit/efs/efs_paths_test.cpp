@@ -1,24 +1,7 @@
-// Device path rules: root segments, stripping, joining and the odd-name filter.
+// Device path rules: joining and the odd-name filter.
 #include <gtest/gtest.h>
 
 #include "efs/efs_paths.h"
-
-TEST(DevicePaths, RootSegmentsStripAndAbsolutePaths)
-{
-    // {root, path, stripped, absolute}; an empty root strips up to the first slash.
-    const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
-        {"", "/brew/app.mod", "brew/app.mod", "/brew/app.mod"}, {"", "brew/app.mod", "app.mod", "/app.mod"},
-        {"", "app.mif", "app.mif", "/app.mif"},                   {"", "", "", "/"},
-        {"/user", "/user/a/b", "a/b", "/user/a/b"},               {"/user", "/only", "only", "/user/only"},
-    };
-    for (const auto& [root, path, stripped, absolute] : cases) {
-        DeviceRootPath = root;
-        EXPECT_EQ(CountRootSegments(), *root ? 2u : 1u) << root;
-        EXPECT_EQ(StripDeviceRoot(path), stripped) << root << " " << path;
-        EXPECT_EQ(AbsoluteDevicePath(path), absolute) << root << " " << path;
-    }
-    DeviceRootPath.clear();
-}
 
 TEST(DevicePaths, JoinCollapsesRepeatedSlashesAndOddNamesAreRefused)
 {

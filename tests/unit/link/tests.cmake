@@ -2,7 +2,3 @@ vant_add_test(unit_link_parts
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/frame_codec_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/link_parts_test.cpp
   LIBS vant_link LABELS "unit;threads")
-
-vant_add_test(unit_link_process_counters
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tags_test.cpp
-  LIBS vant_link LABELS "unit;threads")

@@ -2,9 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "report/app_messages.h"
@@ -41,25 +39,6 @@ TEST_F(ReporterTest, CodesPastTheTableSilentModeAndDisabledReportsShowNothing)
     ReportEnabled = true;
     ReportPathMessage(54, "/chess/chess.mod");
     EXPECT_EQ(shown, std::vector<std::string>{"Error - Could not remove file from the device:\n/chess/chess.mod"});
-}
-
-// Each input is read in place of standard input; what the answer leaves is read after it.
-TEST_F(ReporterTest, ConsoleAnswerIsItsFirstCharacterAndTheRestOfItsLineIsDropped)
-{
-    const std::tuple<std::string, bool, std::string> cases[] = {
-        {"N\nnext\n", false, "next\n"}, {"yes\nnext\n", true, "next\n"}, {"x", true, ""}};
-    std::FILE* const console = stdin;
-    for (auto [input, yes, left] : cases) {
-        stdin = ::fmemopen(input.data(), input.size(), "r");
-        ::testing::internal::CaptureStdout();
-        EXPECT_EQ(AskYesNo("Replace (y/n)?[y] ", "Replace?"), yes) << input;
-        ::testing::internal::GetCapturedStdout();
-        std::string rest(16, '\0');
-        rest.resize(std::fread(rest.data(), 1, rest.size(), stdin));
-        EXPECT_EQ(rest, left) << input;
-        std::fclose(stdin);
-    }
-    stdin = console;
 }
 
 TEST(MemoryExhaustion, ReportsAndExitsWithStatusZero)
