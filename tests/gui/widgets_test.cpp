@@ -5,11 +5,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTreeView>
 
+#include "ui/about_dialog.h"
 #include "ui/connect_with_dialog.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
@@ -17,6 +19,7 @@
 #include "ui/port_dialog.h"
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
+#include "ui/window_startup.h"
 #include "ui/window_reporters.h"
 #include "window_rig.h"
 
@@ -60,6 +63,32 @@ TEST_F(WindowTest, FrameAloneStatusPanesPaneSwitchAndSizeModes)
     EXPECT_EQ(waitText, "Updating view. Please wait .....");
     frame->Action(cmdViewLargeIcons)->trigger();
     EXPECT_EQ(List()->Mode(), ViewMode::largeIcons);
+}
+
+// Start-up shows the titled frame with window reporting and runs the connect command; Help >
+// About shows the version, and File > Exit closes the frame.
+TEST(WindowStartup, ShowsTheTitledFrameConnectsAtStartAndAboutShowsTheVersion)
+{
+    int connects = 0;
+    QPointer<CMainFrame> frame = StartMainWindow({[&](CMainFrame&) { ++connects; }}, 0);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(frame->windowTitle(), "ORLEY v1.0");
+    EXPECT_EQ(OutputMode, outputModeMessageBox);
+    QString version;
+    WhenModal<CAboutDialog>([&](CAboutDialog* about) {
+        version = about->windowTitle() + "|" + about->findChild<QLineEdit*>("version")->text();
+        about->accept();
+    });
+    frame->Action(cmdAppAbout)->trigger();
+    EXPECT_EQ(version, "About ORLEY|Version 1.0.2.5");
+    frame->Action(cmdAppExit)->trigger();
+    EXPECT_TRUE(WaitWithEvents([&] { return frame.isNull(); }));  // closed, then deleted
+    if (CSplashWindow* splash = CSplashWindow::Current())
+        splash->HideSplashScreen();
+    SetMessageBoxHandler({});
+    SetQuestionHandler({});
+    OutputMode = outputModeConsole;
 }
 
 TEST(CommandDialogs, DeviceNamesAreHeldToTheirLimitsAndPresetsAreKeptWhole)

@@ -72,6 +72,11 @@ std::string Unknown(const std::string& line)
 const OutputCase cases[] = {
     {.name = "NoOption", .args = {}, .expected = UsageText(), .connects = false},
     {.name = "UnknownOption", .args = {"-x"}, .expected = UsageText()},
+    // An option with one operand too few or too many.
+    {.name = "DeleteWithoutName", .args = {"-d"}, .expected = UsageText()},
+    {.name = "FetchWithoutFolder", .args = {"-g", "/chess.mod"}, .expected = UsageText()},
+    {.name = "LoadWithoutName", .args = {"-l", "$PC"}, .expected = UsageText()},
+    {.name = "PendingWithTwoFiles", .args = {"-p", "$PC/a", "$PC/b"}, .expected = UsageText()},
     {.name = "NoEfs", .args = {"-v"}, .change = [](sim::SimBehaviour& b) { b.noEfs = true; },
      .expected = Message("Error - Attached device on specified port does not appear to support EFS")},
 
