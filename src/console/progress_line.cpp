@@ -38,14 +38,24 @@ void CProgressLine::Update(const std::string& fileName, uint64_t done, uint64_t 
     if (fileName != currentFile) {
         currentFile = fileName;
         fileStarted = now;
-    } else if (drawn && now - lastDrawn < redrawPeriod) {
+    } else if (drawn && done < total && now - lastDrawn < redrawPeriod) {
         return;
     }
+    if (done >= total) {
+        if (drawn)
+            std::fputs(eraseLine, stderr);
+        std::fflush(stderr);
+        drawn = false;
+        return;
+    }
+    if (!belowOutput)
+        std::fputc('\n', stderr);
+    belowOutput = true;
     lastDrawn = now;
     drawn = true;
     const double seconds = std::chrono::duration<double>(now - fileStarted).count();
     const auto rate = seconds > 0 ? static_cast<uint64_t>(static_cast<double>(done) / seconds) : 0;
-    const uint64_t percent = total == 0 ? 100 : done * 100 / total;
+    const uint64_t percent = done * 100 / total;
     std::fprintf(stderr, "%s%s  %" PRIu64 " of %" PRIu64 " bytes  %" PRIu64 "%%  %" PRIu64 " B/s",
                  eraseLine, currentFile.c_str(), done, total, percent, rate);
     std::fflush(stderr);

@@ -1,6 +1,8 @@
 // The console's progress line: while a transfer runs and standard error is a terminal, one line
 // there shows the file, bytes done of total, percent and bytes per second, redrawn at most ten
-// times a second and erased at the end. Standard output is never touched.
+// times a second and erased once the file is complete. It starts below the line standard output
+// has left open ("Please wait ..."), so erasing never takes that text with it, and a question
+// or message after the transfer gets an empty line. Standard output is never touched.
 #pragma once
 
 #include <chrono>
@@ -23,6 +25,7 @@ private:
 
     bool active = false;
     bool drawn = false;
+    bool belowOutput = false;  // the line feed that starts the line was written
     std::string currentFile;
     Clock::time_point fileStarted;
     Clock::time_point lastDrawn;
