@@ -170,10 +170,6 @@ AppMessage CheckNoMifOnDevice(CDiagPort* port, const std::string& mifDevicePath)
     return msgSuccess;
 }
 
-}  // namespace
-
-namespace {
-
 // A device path as a failure names it: from the root, with one leading "/". The window passes
 // paths below the root without it ("sub/x"), which must keep their first folder.
 std::string ShownDevicePath(const std::string& deviceFile)
