@@ -42,9 +42,10 @@ void CProgressLine::Update(const std::string& fileName, uint64_t done, uint64_t 
         return;
     }
     if (done >= total) {
-        if (drawn)
+        if (drawn) {
             std::fputs(eraseLine, stderr);
-        std::fflush(stderr);
+            std::fflush(stderr);
+        }
         drawn = false;
         return;
     }

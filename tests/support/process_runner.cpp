@@ -55,7 +55,10 @@ CRunningProcess::CRunningProcess(const std::string& program, const std::vector<s
     // Written before the start: the read end stays open here, so a child that stops reading
     // early cannot raise SIGPIPE in the test.
     [[maybe_unused]] const ssize_t written = ::write(in[1], input.data(), input.size());
-    holdInput ? (void)(inputEnd = in[1]) : (void)::close(in[1]);
+    if (holdInput)
+        inputEnd = in[1];
+    else
+        ::close(in[1]);
     posix_spawn_file_actions_t streams;
     ::posix_spawn_file_actions_init(&streams);
     ::posix_spawn_file_actions_adddup2(&streams, in[0], 0);
