@@ -278,10 +278,24 @@ bool CHandsetHost::Send(const SimPacket& packet, const SimBehaviour& switches)
     } else {
         wire = packet.bytes;
     }
+    if (switches.damagedBytesPerMillion != 0)
+        Damage(wire, switches.damagedBytesPerMillion);
     if (!WriteBytes(wire, switches.throttle ? LineRate() : 0))
         return false;
     ++repliesSent;
     return true;
+}
+
+void CHandsetHost::Damage(std::vector<uint8_t>& wire, unsigned perMillion)
+{
+    const uint64_t threshold = uint64_t{perMillion} * UINT32_MAX / 1000000;
+    for (auto& byte : wire) {
+        damageState = damageState * 1664525u + 1013904223u;
+        if (damageState < threshold) {
+            byte ^= static_cast<uint8_t>((damageState >> 24) | 1u);  // never a no-op change
+            ++damagedBytes;
+        }
+    }
 }
 
 bool CHandsetHost::WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud)

@@ -68,6 +68,8 @@ public:
     size_t RequestCount() const;
     // Reply packets written to the line since the start.
     size_t RepliesSent() const { return repliesSent.load(); }
+    // Reply bytes damaged on purpose since the start.
+    size_t DamagedReplyBytes() const { return damagedBytes.load(); }
     // Waits until RequestCount() reaches count; false when timeout passes first.
     bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
 
@@ -78,6 +80,7 @@ private:
     void Process(const uint8_t* bytes, size_t count);
     // Sends one reply packet as the current switches say; false once a stop was requested.
     bool Send(const SimPacket& packet, const SimBehaviour& switches);
+    void Damage(std::vector<uint8_t>& wire, unsigned perMillion);
     bool WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud);
     // Waits until deadline; true when a stop was requested first. With readLine, bytes that
     // arrive meanwhile are held, to be worked through after the request in hand; without it
@@ -109,7 +112,9 @@ private:
     uint32_t noiseState = 0x2545F491u;
     std::minstd_rand delayRandom;  // serving thread only
     unsigned delaySeed = 0;         // the seed delayRandom was last given; 0: none yet
+    uint32_t damageState = 20240611u;
     std::atomic<size_t> repliesSent{0};
+    std::atomic<size_t> damagedBytes{0};
     std::atomic<bool> stopping{false};
     std::thread thread;
 };

@@ -34,6 +34,7 @@ std::string HandsetUsage()
            "  --reset-absence MS      silence after a reset (default 2000)\n"
            "  --noise                 junk and a damaged frame before every reply\n"
            "  --lose-every N          drops every Nth reply\n"
+           "  --damage PPM            damages about PPM in a million reply bytes\n"
            "  --throttle              replies at the line rate (10 bits a byte)\n"
            "  --reply-delay MS[-MS]   waits before each reply (a random time in a range)\n"
            "  --reply-seed N          seeds the random reply delays (default 1)\n"
@@ -113,6 +114,8 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
             b.resetAbsence = std::chrono::milliseconds(number);
         } else if (arg == "--lose-every") {
             b.loseEveryNthReply = static_cast<unsigned>(number);
+        } else if (arg == "--damage") {
+            b.damagedBytesPerMillion = static_cast<unsigned>(std::min<uint64_t>(number, 1000000));
         } else if (arg == "--reply-delay") {
             b.replyDelay = std::chrono::milliseconds(number);
         } else if (arg == "--reply-seed") {

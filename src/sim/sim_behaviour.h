@@ -39,6 +39,9 @@ struct SimBehaviour {
     bool silent = false;  // hears everything, answers nothing
     bool noise = false;   // junk bytes and a corrupted copy go before every reply
     unsigned loseEveryNthReply = 0;  // 0: none lost
+    // About this many in a million reply bytes reach the line with bits flipped, drawn from a
+    // fixed sequence so a failing run can be repeated; flags and escapes may be hit too.
+    unsigned damagedBytesPerMillion = 0;
     bool throttle = false;           // requests and replies move at the line rate, 10 bits a byte
     // Processing time of each answered request. Above replyDelay, replyDelayMax makes it a
     // random time in [replyDelay, replyDelayMax], drawn from a generator seeded by replySeed.

@@ -88,7 +88,7 @@ CHandsetRig::~CHandsetRig()
     Unplug();
 }
 
-void CHandsetRig::Start(const BehaviourChange& change, double corruptShare)
+void CHandsetRig::Start(const BehaviourChange& change)
 {
     Unplug();
     std::unique_ptr<sim::CSimFileSystem> files;
@@ -103,10 +103,6 @@ void CHandsetRig::Start(const BehaviourChange& change, double corruptShare)
     ASSERT_TRUE(host) << error;
     if (change)
         host->UpdateBehaviour(change);
-    if (corruptShare > 0) {
-        relay = CNoisyRelay::Start(host->SlavePath(), corruptShare, 20240611u);
-        ASSERT_TRUE(relay);
-    }
 }
 
 const std::string& CHandsetRig::Port()
@@ -114,7 +110,7 @@ const std::string& CHandsetRig::Port()
     static const std::string none;  // a handset that failed to start
     if (!host)
         Start();
-    return relay ? relay->SlavePath() : host ? host->SlavePath() : none;
+    return host ? host->SlavePath() : none;
 }
 
 void CHandsetRig::Connect(const LinkTiming& timing)
@@ -130,7 +126,6 @@ void CHandsetRig::Connect(const LinkTiming& timing)
 
 void CHandsetRig::Unplug()
 {
-    relay.reset();
     host.reset();
 }
 

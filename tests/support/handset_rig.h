@@ -1,7 +1,7 @@
 // The one test rig for everything that talks to a handset: a scratch folder, a capture of what
 // the reporter shows, a virtual handset on a pty (memory tree or a PC folder, with its fault
-// switches), an optional noisy relay in front of it, the link on it, and a raw client for tests
-// that speak frames to the handset themselves.
+// switches), the link on it, and a raw client for tests that speak frames to the handset
+// themselves.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -21,7 +21,6 @@
 #include "platform/serial_port.h"
 #include "sim/handset_host.h"
 #include "sim/request_cutter.h"
-#include "support/noisy_relay.h"
 #include "support/scratch.h"
 
 namespace rig {
@@ -69,15 +68,14 @@ public:
     CHandsetRig(const CHandsetRig&) = delete;
     CHandsetRig& operator=(const CHandsetRig&) = delete;
 
-    // A new handset with change applied before its first request; with corruptShare > 0 the
-    // link talks to it through a noisy relay that damages that share of reply bytes.
-    void Start(const BehaviourChange& change = {}, double corruptShare = 0);
-    // The terminal a client opens (relay or handset); starts the handset on first use.
+    // A new handset with change applied before its first request.
+    void Start(const BehaviourChange& change = {});
+    // The terminal a client opens; starts the handset on first use.
     const std::string& Port();
     // Opens a link on Port() and waits until it has found the handset Ready.
     void Connect(const LinkTiming& timing = FastTiming());
     void Change(const BehaviourChange& change) { host->UpdateBehaviour(change); }
-    void Unplug();  // relay and handset go, the link keeps its end
+    void Unplug();  // the handset goes, the link keeps its end
     void Replug();  // a new handset on the same store, every fault switch off, and a new link
 
     // The device's content, through the handset (started when needed); parent directories are
@@ -98,7 +96,6 @@ public:
 
     uint64_t capacity = 4u * 1024 * 1024;  // applies from the next Start
     std::unique_ptr<sim::CHandsetHost> host;
-    std::unique_ptr<CNoisyRelay> relay;
     std::unique_ptr<CDiagPort> link;
 
 private:

@@ -22,13 +22,14 @@ TEST(HandsetOptions, FlagsAndValuesSetTheBehaviour)
 {
     std::string error;
     auto options = sim::ParseHandsetOptions({"--root", "/x", "--speeds", "115200", "--lose-every", "3",
-                                             "--fail-path", "/a", "--fail-path", "b/c", "--noise",
+                                             "--damage", "2000000", "--fail-path", "/a", "--fail-path", "b/c", "--noise",
                                              "--reset-absence", "250", "--hostile-many-entries"},
                                             error);
     ASSERT_TRUE(options.has_value()) << error;
     EXPECT_EQ(options->root, "/x");
     EXPECT_EQ(options->behaviour.speeds, sim::SimSpeeds::only115200);
     EXPECT_EQ(options->behaviour.loseEveryNthReply, 3u);
+    EXPECT_EQ(options->behaviour.damagedBytesPerMillion, 1000000u) << "at most every byte";
     EXPECT_EQ(options->behaviour.failingPaths, (std::set<std::string>{"/a", "b/c"}));
     EXPECT_TRUE(options->behaviour.noise && options->behaviour.hostileManyEntries);
     EXPECT_EQ(options->behaviour.resetAbsence, std::chrono::milliseconds(250));
