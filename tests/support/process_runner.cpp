@@ -8,10 +8,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <stdexcept>
 #include <utility>
-
-#include "support/pty_pair.h"
 
 extern char** environ;
 
@@ -63,11 +62,14 @@ CRunningProcess::CRunningProcess(const std::string& program, const std::vector<s
     ::posix_spawn_file_actions_init(&streams);
     ::posix_spawn_file_actions_adddup2(&streams, in[0], 0);
     ::posix_spawn_file_actions_adddup2(&streams, out[1], 1);
+    // A terminal's master reports EIO to the drain once the child has closed the slave.
+    char terminal[128];
     if (stderrOnTerminal) {
-        terminal = std::make_unique<rig::CPtyPair>();
         ::close(err[0]);
-        err[0] = ::dup(terminal->MasterFd());
-        ::posix_spawn_file_actions_addopen(&streams, 2, terminal->SlavePath().c_str(), O_RDWR | O_NOCTTY, 0);
+        err[0] = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (err[0] < 0 || ::grantpt(err[0]) != 0 || ::unlockpt(err[0]) != 0 || ::ptsname_r(err[0], terminal, sizeof terminal) != 0)
+            throw std::runtime_error("no pseudo-terminal");
+        ::posix_spawn_file_actions_addopen(&streams, 2, terminal, O_RDWR | O_NOCTTY, 0);
     } else {
         ::posix_spawn_file_actions_adddup2(&streams, err[1], 2);
     }

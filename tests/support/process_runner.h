@@ -4,14 +4,9 @@
 
 #include <sys/types.h>
 
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
-
-namespace rig {
-class CPtyPair;
-}
 
 struct ProcessResult {
     std::string output;   // everything written to standard output
@@ -39,7 +34,6 @@ public:
 private:
     pid_t pid = -1;
     int inputEnd = -1;  // held open until Wait
-    std::unique_ptr<rig::CPtyPair> terminal;
     ProcessResult result;
     std::thread outReader;
     std::thread errReader;

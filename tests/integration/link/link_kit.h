@@ -3,9 +3,6 @@
 // never gives (odd status replies, error and foreign codes, an answer to the third attempt only).
 #pragma once
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
 #include <memory>
@@ -14,9 +11,9 @@
 #include <thread>
 
 #include "link/frame_codec.h"
+#include "platform/pty_master.h"
 #include "sim/request_cutter.h"
 #include "support/handset_rig.h"
-#include "support/pty_pair.h"
 
 using namespace std::chrono_literals;
 using rig::Bytes;
@@ -117,10 +114,10 @@ public:
     explicit CScriptedPeer(Script answer) : script(std::move(answer)), thread([this] { Run(); }) {}
     ~CScriptedPeer()
     {
-        stop = true;
+        pty->Wake();
         thread.join();
     }
-    const std::string& Port() const { return pty.SlavePath(); }
+    const std::string& Port() const { return pty->SlavePath(); }
     void Push(const Bytes& payload) { Write(rig::Frame(payload)); }
 
 private:
@@ -128,14 +125,12 @@ private:
     {
         sim::CRequestCutter frames;
         uint8_t chunk[4096];
-        while (!stop) {
-            pollfd line{pty.MasterFd(), POLLIN, 0};
-            const ssize_t n = ::poll(&line, 1, 20) > 0 ? ::read(pty.MasterFd(), chunk, sizeof chunk) : 0;
-            if (n <= 0) {
-                std::this_thread::sleep_for(2ms);  // nothing yet, or no client on the line
+        for (PtyWaitResult event; (event = pty->Wait(PtyWatch::input, 20)) != PtyWaitResult::woken;) {
+            if (event != PtyWaitResult::ready) {
+                std::this_thread::sleep_for(2ms);  // nothing yet, or a line in trouble
                 continue;
             }
-            frames.Append(chunk, static_cast<size_t>(n));
+            frames.Append(chunk, pty->Read(chunk, sizeof chunk).bytes);
             while (auto frame = frames.NextFrame()) {
                 size_t length = frame->size();
                 if (DecodeFrame(frame->data(), length) != linkStatusOk)
@@ -146,10 +141,16 @@ private:
             }
         }
     }
-    void Write(const Bytes& bytes) { [[maybe_unused]] const ssize_t n = ::write(pty.MasterFd(), bytes.data(), bytes.size()); }
+    void Write(const Bytes& bytes)
+    {
+        std::lock_guard guard(writing);
+        for (size_t sent = 0; sent < bytes.size() && pty->Wait(PtyWatch::output, 1000) == PtyWaitResult::ready;)
+            sent += pty->Write(bytes.data() + sent, bytes.size() - sent).bytes;
+    }
 
     Script script;
-    rig::CPtyPair pty;
-    std::atomic<bool> stop{false};
+    std::string error;
+    const std::unique_ptr<CPtyMaster> pty = CPtyMaster::Open(error);
+    std::mutex writing;  // pushes and replies come from different threads
     std::thread thread;
 };
