@@ -120,7 +120,7 @@ headless_check() {
   echo "headless check: no Qt loaded, usage printed"
 }
 
-# The window's pictures for the user guide, taken offscreen from the test build's tree.
+# The window's pictures for the user guide, taken offscreen by a tool built in the test build's tree.
 cmd_screenshots() {
   ensure_packages
   export QT_QPA_PLATFORM=offscreen
@@ -128,7 +128,7 @@ cmd_screenshots() {
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
   export VANT_SCREENSHOT_DIR=${VANT_SCREENSHOT_DIR:-$PWD/build/screenshots}
   build build/asan vant_screenshots -DCMAKE_BUILD_TYPE=Debug -DVANT_SANITIZE=address
-  build/asan/tests/vant_screenshots
+  build/asan/tools/screenshots/vant_screenshots
   ls "$VANT_SCREENSHOT_DIR"
 }
 

@@ -20,12 +20,3 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/copy_commands_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
-
-# The user guide's pictures, written to $VANT_SCREENSHOT_DIR, else build/screenshots. Run by
-# ./run.sh screenshots; built only on request and not part of the test run.
-add_executable(vant_screenshots EXCLUDE_FROM_ALL
-  ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/screenshots.cpp)
-target_link_libraries(vant_screenshots PRIVATE vant_ui vant_test_rig Qt6::Test vant_warnings)
-target_compile_definitions(vant_screenshots PRIVATE
-  VANT_DEFAULT_SCREENSHOT_DIR="${PROJECT_SOURCE_DIR}/build/screenshots")
