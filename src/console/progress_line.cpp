@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "modules/transfer_progress.h"
+#include "report/reporter.h"
 
 namespace {
 
@@ -16,9 +17,11 @@ constexpr const char* eraseLine = "\r\033[K";
 
 CProgressLine::CProgressLine() : active(::isatty(STDERR_FILENO) == 1)
 {
-    if (active)
-        SetTransferProgressHandler([this](const std::string& fileName, uint64_t done,
-                                          uint64_t total) { Update(fileName, done, total); });
+    if (!active)
+        return;
+    SetTransferProgressHandler([this](const std::string& fileName, uint64_t done,
+                                      uint64_t total) { Update(fileName, done, total); });
+    SetConsoleOutputListener([this] { Erase(); });
 }
 
 CProgressLine::~CProgressLine()
@@ -26,10 +29,17 @@ CProgressLine::~CProgressLine()
     if (!active)
         return;
     SetTransferProgressHandler({});
+    SetConsoleOutputListener({});
+    Erase();
+}
+
+void CProgressLine::Erase()
+{
     if (drawn) {
         std::fputs(eraseLine, stderr);
         std::fflush(stderr);
     }
+    drawn = false;
 }
 
 void CProgressLine::Update(const std::string& fileName, uint64_t done, uint64_t total)
@@ -42,11 +52,7 @@ void CProgressLine::Update(const std::string& fileName, uint64_t done, uint64_t 
         return;
     }
     if (done >= total) {
-        if (drawn) {
-            std::fputs(eraseLine, stderr);
-            std::fflush(stderr);
-        }
-        drawn = false;
+        Erase();
         return;
     }
     if (!belowOutput)

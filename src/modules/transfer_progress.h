@@ -1,5 +1,5 @@
-// Progress of the file transfers the module procedures run, for front ends that show it. The
-// console installs nothing; the window shows a progress bar with the current file's name.
+// Progress of the file transfers the module procedures run, for front ends that show it: the
+// console's progress line on a terminal, the window's progress bar with the current file's name.
 #pragma once
 
 #include <cstdint>

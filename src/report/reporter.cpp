@@ -15,12 +15,20 @@ namespace {
 
 MessageBoxHandler messageBoxHandler;
 QuestionHandler questionHandler;
+std::function<void()> consoleOutputListener;
+
+void BeforeConsoleOutput()
+{
+    if (consoleOutputListener)
+        consoleOutputListener();
+}
 
 void ShowText(const char* text)
 {
     if (!ReportEnabled)
         return;
     if (OutputMode == outputModeConsole) {
+        BeforeConsoleOutput();
         std::printf("\n\n%s\n", text);
         std::fflush(nullptr);
     } else if (OutputMode == outputModeMessageBox && messageBoxHandler) {
@@ -63,6 +71,7 @@ void ReportText(const std::string& text)
 bool AskYesNo(const std::string& consoleText, const std::string& windowText)
 {
     if (OutputMode == outputModeConsole) {
+        BeforeConsoleOutput();
         std::fputs(consoleText.c_str(), stdout);
         std::fflush(stdout);
         SetQuestionWaiting(true);
@@ -83,6 +92,11 @@ void SetMessageBoxHandler(MessageBoxHandler handler)
 void SetQuestionHandler(QuestionHandler handler)
 {
     questionHandler = std::move(handler);
+}
+
+void SetConsoleOutputListener(std::function<void()> listener)
+{
+    consoleOutputListener = std::move(listener);
 }
 
 void ExitOnMemoryExhaustion()

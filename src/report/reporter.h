@@ -39,6 +39,10 @@ using QuestionHandler = std::function<bool(const std::string& text)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
 void SetQuestionHandler(QuestionHandler handler);
 
+// Called before a message or question is printed in console mode, so a line another stream has
+// drawn on the same terminal (the progress line) is cleared first; empty removes it.
+void SetConsoleOutputListener(std::function<void()> listener);
+
 // Memory exhaustion anywhere: report message 5, flush, and end the process at once with exit
 // status 0 without running destructors (link threads may still be alive).
 [[noreturn]] void ExitOnMemoryExhaustion();

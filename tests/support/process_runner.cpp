@@ -44,7 +44,7 @@ void Drain(int fd, std::string& into)
 }  // namespace
 
 CRunningProcess::CRunningProcess(const std::string& program, const std::vector<std::string>& args,
-                                 bool stderrOnTerminal, const std::string& input,
+                                 bool onTerminal, const std::string& input,
                                  const std::vector<std::string>& environment, bool holdInput)
 {
     // Close-on-exec, so a child started meanwhile on another thread holds none of these ends.
@@ -61,16 +61,17 @@ CRunningProcess::CRunningProcess(const std::string& program, const std::vector<s
     posix_spawn_file_actions_t streams;
     ::posix_spawn_file_actions_init(&streams);
     ::posix_spawn_file_actions_adddup2(&streams, in[0], 0);
-    ::posix_spawn_file_actions_adddup2(&streams, out[1], 1);
     // A terminal's master reports EIO to the drain once the child has closed the slave.
     char terminal[128];
-    if (stderrOnTerminal) {
-        ::close(err[0]);
-        err[0] = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-        if (err[0] < 0 || ::grantpt(err[0]) != 0 || ::unlockpt(err[0]) != 0 || ::ptsname_r(err[0], terminal, sizeof terminal) != 0)
+    if (onTerminal) {
+        ::close(out[0]);
+        out[0] = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+        if (out[0] < 0 || ::grantpt(out[0]) != 0 || ::unlockpt(out[0]) != 0 || ::ptsname_r(out[0], terminal, sizeof terminal) != 0)
             throw std::runtime_error("no pseudo-terminal");
-        ::posix_spawn_file_actions_addopen(&streams, 2, terminal, O_RDWR | O_NOCTTY, 0);
+        ::posix_spawn_file_actions_addopen(&streams, 1, terminal, O_RDWR | O_NOCTTY, 0);
+        ::posix_spawn_file_actions_adddup2(&streams, 1, 2);
     } else {
+        ::posix_spawn_file_actions_adddup2(&streams, out[1], 1);
         ::posix_spawn_file_actions_adddup2(&streams, err[1], 2);
     }
     std::vector<std::string> argv{program}, env = environment;

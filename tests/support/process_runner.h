@@ -14,14 +14,14 @@ struct ProcessResult {
     int exitStatus = -1;  // -1 when the process did not exit normally
 };
 
-// Standard output and standard error (a pipe, or a pseudo-terminal on request) are drained on
-// threads, so the child never blocks on them. The input, then the end of input, is on standard
+// Standard output and standard error (pipes, or on request one pseudo-terminal whose transcript
+// becomes the output) are drained on threads, so the child never blocks on them. The input, then the end of input, is on standard
 // input; it must fit a pipe (64 KiB). With holdInput the end of input comes only at Wait, so a
 // question waits for its answer. Extra environment entries ("NAME=value") take precedence over
 // the inherited ones.
 class CRunningProcess {
 public:
-    CRunningProcess(const std::string& program, const std::vector<std::string>& args, bool stderrOnTerminal = false,
+    CRunningProcess(const std::string& program, const std::vector<std::string>& args, bool onTerminal = false,
                     const std::string& input = {}, const std::vector<std::string>& environment = {},
                     bool holdInput = false);
     ~CRunningProcess();
