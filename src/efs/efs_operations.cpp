@@ -208,6 +208,21 @@ bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes*
     return true;
 }
 
+std::optional<bool> EfsFileExists(CDiagPort* port, const std::string& path)
+{
+    if (port == nullptr || path.empty())
+        return std::nullopt;
+    const auto request = BuildEfsNameRequest(efsGetAttributes, path);
+    Reply reply;
+    if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
+        return std::nullopt;
+    if (ReadEfsAttributesReply(reply))
+        return true;
+    if (EfsReplyStatus(reply) == efsStatusFileMissing)
+        return false;
+    return std::nullopt;
+}
+
 bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSink& sink,
                      uint32_t* size, const EfsProgress& progress)
 {

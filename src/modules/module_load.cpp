@@ -194,18 +194,28 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     if (!ReadPcFile(pcFile, data, EfsStatsAvailable, port))
         return false;
 
+    // A file this copy creates is removed again when the copy fails, so a handset that stores
+    // blocks as they come keeps no half-written file. One that was there before, or one whose
+    // presence could not be told, is left alone.
+    const bool isNew = EfsFileExists(port, deviceFile) == false;
+    const auto removeIfNew = [&] {
+        if (isNew)
+            EfsRemoveFile(port, deviceFile);  // reports nothing
+    };
     const std::string shownName = fs::path(pcFile).filename().string();
     const auto progress = [&](uint64_t done, uint64_t total) {
         ReportTransferProgress(shownName, done, total);
     };
     if (!EfsWriteFile(port, deviceFile, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
                       data.size(), progress)) {
+        removeIfNew();
         // A stopped copy is not a fault of the file: the caller reports the stop instead.
         if (!StopRequested())
             ReportPathMessage(msgCannotCopyFile, ShownDevicePath(deviceFile));
         return false;
     }
     if (EfsStatsAvailable && DeviceFileSize(port, deviceFile) != data.size()) {
+        removeIfNew();
         ReportAppMessage(msgDownloadFailed);
         return false;
     }

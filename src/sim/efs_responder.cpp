@@ -306,7 +306,7 @@ std::vector<uint8_t> CEfsResponder::Write(const std::vector<uint8_t>& request, c
 {
     if (request.size() < 4)
         return StatusReply(efsWriteFile, efsStatusParameterError);
-    return request[2] == 0 ? WriteFirst(request, behaviour) : WriteNext(request);
+    return request[2] == 0 ? WriteFirst(request, behaviour) : WriteNext(request, behaviour);
 }
 
 std::vector<uint8_t> CEfsResponder::WriteFirst(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
@@ -357,10 +357,10 @@ std::vector<uint8_t> CEfsResponder::WriteFirst(const std::vector<uint8_t>& reque
     writing.attributes = attributes;
     writing.data.assign(data, data + static_cast<long>(length));
     writing.lastSequence = 0;
-    return StatusReply(efsWriteFile, more ? efsStatusOk : Commit());
+    return BlockTaken(more, behaviour);
 }
 
-std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& request)
+std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
 {
     const uint8_t sequence = request[2];
     const bool more = request[3] != 0;
@@ -376,7 +376,16 @@ std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& reques
     }
     writing.data.insert(writing.data.end(), request.begin() + 6, request.begin() + 6 + static_cast<long>(length));
     writing.lastSequence = sequence;
-    return StatusReply(efsWriteFile, more ? efsStatusOk : Commit());
+    return BlockTaken(more, behaviour);
+}
+
+std::vector<uint8_t> CEfsResponder::BlockTaken(bool more, const SimBehaviour& behaviour)
+{
+    if (!more)
+        return StatusReply(efsWriteFile, Commit());
+    if (behaviour.writesInPlace)
+        fileSystem.WriteFile(writing.path, writing.data, writing.attributes);
+    return StatusReply(efsWriteFile, efsStatusOk);
 }
 
 EfsStatusCode CEfsResponder::Commit()

@@ -43,7 +43,10 @@ private:
     std::vector<uint8_t> ReadBlock(uint8_t sequence, bool first, const SimBehaviour& behaviour);
     std::vector<uint8_t> Write(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);
     std::vector<uint8_t> WriteFirst(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);
-    std::vector<uint8_t> WriteNext(const std::vector<uint8_t>& request);
+    std::vector<uint8_t> WriteNext(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);
+    // The reply to a block taken: the last one commits the file; an earlier one stores what has
+    // come so far when the handset writes in place.
+    std::vector<uint8_t> BlockTaken(bool more, const SimBehaviour& behaviour);
     EfsStatusCode Commit();
     std::vector<uint8_t> Space(const SimBehaviour& behaviour);
     // Names of a directory's entries plus whatever hostile extras are switched on.

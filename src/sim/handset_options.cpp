@@ -40,6 +40,7 @@ std::string HandsetUsage()
            "  --reply-seed N          seeds the random reply delays (default 1)\n"
            "  --refuse-mode-change    refuses the offline and reset requests\n"
            "  --fail-path PATH        requests naming PATH fail (repeatable)\n"
+           "  --writes-in-place       a file being written holds the blocks received so far\n"
            "  --hostile-lengths       length fields larger than their packets\n"
            "  --hostile-long-names    listings with a 100-byte name\n"
            "  --hostile-many-entries  listings with 150 extra entries\n"
@@ -62,6 +63,7 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
         {"--silent", [&] { b.silent = true; }},
         {"--noise", [&] { b.noise = true; }},
         {"--throttle", [&] { b.throttle = true; }},
+        {"--writes-in-place", [&] { b.writesInPlace = true; }},
         {"--hostile-lengths", [&] { b.hostileLengths = true; }},
         {"--hostile-long-names", [&] { b.hostileLongNames = true; }},
         {"--hostile-many-entries", [&] { b.hostileManyEntries = true; }},

@@ -28,6 +28,9 @@ struct SimBehaviour {
     bool refuseModeChange = false;  // mode changes (offline, reset) get the bad-command reply
     std::chrono::milliseconds resetAbsence{2000};  // how long a reset keeps it silent
     std::set<std::string> failingPaths;  // device paths ("/a/b") whose requests fail with status 1
+    // A file being written holds the blocks received so far, as on handsets that write in
+    // place; otherwise the old file stays whole until the last block.
+    bool writesInPlace = false;
 
     // Hostile replies, each aimed at one reader of the product.
     bool hostileLengths = false;     // length fields larger than the packet that carries them

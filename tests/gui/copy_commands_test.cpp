@@ -67,7 +67,7 @@ TEST_F(WindowTest, AFailedFolderCopyRemovesOnlyADirectoryItCreated)
 
 TEST_F(WindowTest, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAsBefore)
 {
-    Connect([](sim::SimBehaviour& b) { b.throttle = true; });
+    Connect([](sim::SimBehaviour& b) { b.throttle = b.writesInPlace = true; });
     const QString big = PutPc("big.bin", std::string(300 * 1024, 'b'));
     auto deviceListing = [&] {
         Texts entries;

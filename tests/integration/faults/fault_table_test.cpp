@@ -81,7 +81,8 @@ protected:
                 EXPECT_FALSE(fs::exists(rig.Device() / "golf"));
             }
             break;
-        case Op::pending:
+        case Op::pending:  // the file was not there before
+            EXPECT_EQ(fs::exists(rig.Device() / "pending"), ok);
             EXPECT_TRUE(!ok || ReadPcFile(rig.Device() / "pending") == data);
             break;
         case Op::list:
@@ -185,6 +186,7 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
 void Lossy(sim::SimBehaviour& b) { b.loseEveryNthReply = 10; }
 void Lengths(sim::SimBehaviour& b) { b.hostileLengths = true; }
 void Slow(sim::SimBehaviour& b) { b.replyDelay = milliseconds(10); }
+void SlowInPlace(sim::SimBehaviour& b) { b.replyDelay = milliseconds(10), b.writesInPlace = true; }
 void Late(sim::SimBehaviour& b) { b.replyDelay = milliseconds(2500); }  // past the listing's 2 s
 
 const FaultCase faultCases[] = {
@@ -208,6 +210,7 @@ const FaultCase faultCases[] = {
     {"StopFetch", Op::fetch, 4, Slow, Cut::stop, 12},
     {"StopLoad", Op::load, 3, Slow, Cut::stop, 12},
     {"StopPending", Op::pending, 91, Slow, Cut::stop, 12},
+    {"StopPendingWrittenInPlace", Op::pending, 91, SlowInPlace, Cut::stop, 12},
     {"ResetBackSoon", Op::reset, 71, [](sim::SimBehaviour& b) { b.resetAbsence = milliseconds(700); }},
 };
 
