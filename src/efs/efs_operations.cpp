@@ -208,19 +208,20 @@ bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes*
     return true;
 }
 
-std::optional<bool> EfsFileExists(CDiagPort* port, const std::string& path)
+EfsFileCheck EfsCheckFile(CDiagPort* port, const std::string& path)
 {
+    EfsFileCheck check;
     if (port == nullptr || path.empty())
-        return std::nullopt;
+        return check;
     const auto request = BuildEfsNameRequest(efsGetAttributes, path);
     Reply reply;
     if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
-        return std::nullopt;
-    if (ReadEfsAttributesReply(reply))
-        return true;
-    if (EfsReplyStatus(reply) == efsStatusFileMissing)
-        return false;
-    return std::nullopt;
+        return check;
+    if (const auto fields = ReadEfsAttributesReply(reply))
+        check = {EfsFileCheck::State::present, fields->size, fields->modificationTime};
+    else if (EfsReplyStatus(reply) == efsStatusFileMissing)
+        check.state = EfsFileCheck::State::missing;
+    return check;
 }
 
 bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSink& sink,

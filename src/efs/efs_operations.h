@@ -50,9 +50,15 @@ bool EfsListDirs(CDiagPort* port, const std::string& directory, EfsNameList* nam
 bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
                     uint32_t* modificationTime, uint32_t* size);
 
-// Whether a file is there: true or false when the handset says so, nothing when it cannot be
-// told (no answer, another refusal).
-std::optional<bool> EfsFileExists(CDiagPort* port, const std::string& path);
+// What the handset says is at a path: a file of a size and modification time, no file, or
+// unknown (no answer, another refusal).
+struct EfsFileCheck {
+    enum class State { unknown, missing, present } state = State::unknown;
+    uint32_t size = 0;
+    uint32_t modificationTime = 0;
+    bool operator==(const EfsFileCheck&) const = default;
+};
+EfsFileCheck EfsCheckFile(CDiagPort* port, const std::string& path);
 
 // Receives each block of a file read as it arrives; false ends the read as a failure.
 using EfsBlockSink = std::function<bool(std::span<const uint8_t> block)>;

@@ -194,12 +194,15 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     if (!ReadPcFile(pcFile, data, EfsStatsAvailable, port))
         return false;
 
-    // A file this copy creates is removed again when the copy fails, so a handset that stores
-    // blocks as they come keeps no half-written file. One that was there before, or one whose
-    // presence could not be told, is left alone.
-    const bool isNew = EfsFileExists(port, deviceFile) == false;
-    const auto removeIfNew = [&] {
-        if (isNew)
+    // When the copy fails, a file it created or half overwrote is removed, so a handset that
+    // stores blocks as they come keeps no half-written file; a file still as it was before (the
+    // handset keeps the old one until the last block) stays, as does one the handset cannot tell.
+    const EfsFileCheck before = EfsCheckFile(port, deviceFile);
+    const auto removeIfChanged = [&] {
+        if (before.state == EfsFileCheck::State::unknown)
+            return;
+        const EfsFileCheck after = EfsCheckFile(port, deviceFile);
+        if (after.state == EfsFileCheck::State::present && after != before)
             EfsRemoveFile(port, deviceFile);  // reports nothing
     };
     const std::string shownName = fs::path(pcFile).filename().string();
@@ -208,14 +211,14 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     };
     if (!EfsWriteFile(port, deviceFile, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
                       data.size(), progress)) {
-        removeIfNew();
+        removeIfChanged();
         // A stopped copy is not a fault of the file: the caller reports the stop instead.
         if (!StopRequested())
             ReportPathMessage(msgCannotCopyFile, ShownDevicePath(deviceFile));
         return false;
     }
     if (EfsStatsAvailable && DeviceFileSize(port, deviceFile) != data.size()) {
-        removeIfNew();
+        removeIfChanged();
         ReportAppMessage(msgDownloadFailed);
         return false;
     }
