@@ -187,27 +187,6 @@ bool EfsListDirs(CDiagPort* port, const std::string& directory, EfsNameList* nam
     return List(port, efsIterateDirs, efsListDirs, directory, names, count);
 }
 
-bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
-                    uint32_t* modificationTime, uint32_t* size)
-{
-    if (!CheckPort(port) || path.empty())
-        return false;
-    const auto request = BuildEfsNameRequest(efsGetAttributes, path);
-    Reply reply;
-    if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
-        return false;
-    const auto fields = ReadEfsAttributesReply(reply);
-    if (!fields)
-        return false;
-    if (attributes)
-        *attributes = fields->attributes;
-    if (modificationTime)
-        *modificationTime = fields->modificationTime;
-    if (size)
-        *size = fields->size;
-    return true;
-}
-
 EfsFileCheck EfsCheckFile(CDiagPort* port, const std::string& path)
 {
     EfsFileCheck check;
@@ -218,10 +197,27 @@ EfsFileCheck EfsCheckFile(CDiagPort* port, const std::string& path)
     if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply))
         return check;
     if (const auto fields = ReadEfsAttributesReply(reply))
-        check = {EfsFileCheck::State::present, fields->size, fields->modificationTime};
+        check = {EfsFileCheck::State::present, fields->attributes, fields->modificationTime, fields->size};
     else if (EfsReplyStatus(reply) == efsStatusFileMissing)
         check.state = EfsFileCheck::State::missing;
     return check;
+}
+
+bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
+                    uint32_t* modificationTime, uint32_t* size)
+{
+    if (!CheckPort(port))
+        return false;
+    const EfsFileCheck check = EfsCheckFile(port, path);
+    if (check.state != EfsFileCheck::State::present)
+        return false;
+    if (attributes)
+        *attributes = check.attributes;
+    if (modificationTime)
+        *modificationTime = check.modificationTime;
+    if (size)
+        *size = check.size;
+    return true;
 }
 
 bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSink& sink,

@@ -45,20 +45,22 @@ bool EfsListFiles(CDiagPort* port, const std::string& directory, EfsNameList* na
 bool EfsListDirs(CDiagPort* port, const std::string& directory, EfsNameList* names,
                  uint32_t* count = nullptr);
 
-// Attribute record, modification time (seconds since 6 January 1980) and size of a file. The
-// outputs (each may be null) are written only on success.
-bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
-                    uint32_t* modificationTime, uint32_t* size);
-
-// What the handset says is at a path: a file of a size and modification time, no file, or
-// unknown (no answer, another refusal).
+// What the handset says is at a path: a file with its attribute record, modification time
+// (seconds since 6 January 1980) and size, no file, or unknown (no answer, another refusal).
+// Reports nothing.
 struct EfsFileCheck {
     enum class State { unknown, missing, present } state = State::unknown;
-    uint32_t size = 0;
+    EfsFileAttributes attributes;
     uint32_t modificationTime = 0;
+    uint32_t size = 0;
     bool operator==(const EfsFileCheck&) const = default;
 };
 EfsFileCheck EfsCheckFile(CDiagPort* port, const std::string& path);
+
+// The same for a file that must be there. The outputs (each may be null) are written only on
+// success.
+bool EfsGetFileInfo(CDiagPort* port, const std::string& path, EfsFileAttributes* attributes,
+                    uint32_t* modificationTime, uint32_t* size);
 
 // Receives each block of a file read as it arrives; false ends the read as a failure.
 using EfsBlockSink = std::function<bool(std::span<const uint8_t> block)>;

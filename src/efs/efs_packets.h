@@ -43,6 +43,7 @@ struct EfsFileAttributes {
     uint16_t attributes = 0;
     uint8_t option1 = 0;
     uint8_t option2 = 0;
+    bool operator==(const EfsFileAttributes&) const = default;
 };
 
 // Attribute record and mode the module procedures write files with.
