@@ -9,13 +9,18 @@ namespace sim {
 
 namespace {
 
+// The next draw of a small seeded generator; runs repeat exactly from the same seed.
+uint32_t NextDraw(uint32_t& state)
+{
+    return state = state * 1664525u + 1013904223u;
+}
+
 // Junk that is not a frame: bytes without a flag, then a flag that ends them.
 std::vector<uint8_t> NoiseBytes(uint32_t& state)
 {
     std::vector<uint8_t> bytes;
     for (int i = 0; i < 8; ++i) {
-        state = state * 1664525u + 1013904223u;
-        auto byte = static_cast<uint8_t>(state >> 24);
+        auto byte = static_cast<uint8_t>(NextDraw(state) >> 24);
         if (byte == frameFlag || byte == frameEscape)
             byte = 0x55;
         bytes.push_back(byte);
@@ -290,9 +295,8 @@ void CHandsetHost::Damage(std::vector<uint8_t>& wire, unsigned perMillion)
 {
     const uint64_t threshold = uint64_t{perMillion} * UINT32_MAX / 1000000;
     for (auto& byte : wire) {
-        damageState = damageState * 1664525u + 1013904223u;
-        if (damageState < threshold) {
-            byte ^= static_cast<uint8_t>((damageState >> 24) | 1u);  // never a no-op change
+        if (const uint32_t draw = NextDraw(damageState); draw < threshold) {
+            byte ^= static_cast<uint8_t>((draw >> 24) | 1u);  // never a no-op change
             ++damagedBytes;
         }
     }
