@@ -67,9 +67,9 @@ cmd_test() {
   export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
   export TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
   build build/asan "" -DCMAKE_BUILD_TYPE=Debug -DVANT_SANITIZE=address
-  # The fault table and the slow-handset table spend minutes waiting on time-outs and handset
-  # delays with the processor idle: they run in the background, several at once, while the rest
-  # of the suite and the other builds go on.
+  # The fault table's rows spend minutes waiting on time-outs and handset delays with the
+  # processor idle: they run in the background, several at once, while the rest of the suite and
+  # the other builds go on.
   local slow_log=build/asan/slow-tests.log slow
   ctest --test-dir build/asan --output-on-failure -L slow -j 4 >"$slow_log" 2>&1 &
   slow=$!

@@ -52,7 +52,7 @@ TEST(EfsRequestLength, AgreesWithEveryBuilderAndNeverReadsPastATruncatedRequest)
         *BuildEfsIterateRequest(efsIterateDirs, 5, name),
         *BuildEfsReadFirstRequest(name),
         BuildEfsReadNextRequest(200),
-        *BuildEfsWriteFirstBlock(true, 1, 1000, {}, name, efs_test::Pattern(200, 3)),
+        *BuildEfsWriteFirstBlock(true, 1, 1000, {}, name, Bytes(200, 3)),
         *BuildEfsWriteFirstBlock(false, 1, 0, {}, "", {}),
         *BuildEfsWriteNextBlock(3, true, Bytes(256, 9)),
         BuildEfsSpaceRequest(),

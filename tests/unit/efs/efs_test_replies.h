@@ -48,12 +48,4 @@ inline Bytes ReadReply(bool more, const Bytes& block, std::optional<uint32_t> to
     return reply;
 }
 
-inline Bytes Pattern(size_t length, uint8_t seed)
-{
-    Bytes data(length);
-    for (size_t i = 0; i < length; ++i)
-        data[i] = static_cast<uint8_t>((i * 7 + seed) & 0xFF);
-    return data;
-}
-
 }  // namespace efs_test

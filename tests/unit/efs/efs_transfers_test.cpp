@@ -40,13 +40,13 @@ TEST(EfsIteration, FailsBeyondTheEntryBoundEvenWhenNothingIsStored)
 // announced total, and a block that makes no progress while announcing more fails.
 TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
 {
-    const Bytes first = ReadReply(true, Pattern(256, 0), 300);
+    const Bytes first = ReadReply(true, Bytes(256, 0), 300);
     const std::tuple<const char*, std::vector<Bytes>, EfsStep> cases[] = {
-        {"exact", {first, ReadReply(false, Pattern(44, 0))}, EfsStep::stepDone},
+        {"exact", {first, ReadReply(false, Bytes(44, 0))}, EfsStep::stepDone},
         {"empty file", {ReadReply(false, {}, 0)}, EfsStep::stepDone},
-        {"too much", {first, ReadReply(false, Pattern(45, 0))}, EfsStep::stepFailed},
-        {"too much at once", {ReadReply(false, Pattern(11, 0), 10)}, EfsStep::stepFailed},
-        {"too little", {first, ReadReply(false, Pattern(43, 0))}, EfsStep::stepFailed},
+        {"too much", {first, ReadReply(false, Bytes(45, 0))}, EfsStep::stepFailed},
+        {"too much at once", {ReadReply(false, Bytes(11, 0), 10)}, EfsStep::stepFailed},
+        {"too little", {first, ReadReply(false, Bytes(43, 0))}, EfsStep::stepFailed},
         {"no progress", {ReadReply(true, Bytes{1, 2, 3, 4}, 4), ReadReply(true, {})}, EfsStep::stepFailed},
         {"refused", {StatusReply(4, 6)}, EfsStep::stepFailed},
     };
@@ -58,7 +58,7 @@ TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
     }
 
     CEfsFileRead huge("/f");
-    ASSERT_EQ(huge.Accept(ReadReply(true, Pattern(16, 0), 0xFFFFFFFFu)), EfsStep::stepContinue);
+    ASSERT_EQ(huge.Accept(ReadReply(true, Bytes(16, 0), 0xFFFFFFFFu)), EfsStep::stepContinue);
     EXPECT_EQ(huge.BytesDone(), 16u);
     EXPECT_LT(huge.TakeData().capacity(), 1u << 20) << "an announced total is not allocated up front";
 }

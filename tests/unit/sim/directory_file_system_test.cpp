@@ -81,7 +81,7 @@ TEST_F(DirectoryFileSystemTest, NothingReachesOutsideTheDirectory)
     };
     for (const auto& [request, status] : cases)
         EXPECT_EQ(Status(request), status) << int(request[1]);
-    EXPECT_EQ(Le(Ask(NameRequest(sim::efsListFiles, "")), 5, 2), 0u) << "links out and pipes are not listed";
+    EXPECT_EQ(Ask(NameRequest(sim::efsListFiles, "")).size(), 7u) << "links out and pipes are not listed";
     EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(outside), {}), std::vector<fs::path>{outside / "secret.txt"});
     EXPECT_EQ(Text(outside / "secret.txt"), "secret");
     EXPECT_FALSE(fs::exists(scratch.Path() / "escape"));

@@ -1,5 +1,5 @@
 // EFS request payloads for the handset tests, made by the product's own builders (whose bytes
-// the EFS tests pin), and little-endian fields of the replies.
+// the EFS tests pin).
 #pragma once
 
 #include <cstdint>
@@ -11,14 +11,6 @@
 namespace simtest {
 
 using Bytes = std::vector<uint8_t>;
-
-inline uint32_t Le(const Bytes& in, size_t offset, int bytes)
-{
-    uint32_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value |= static_cast<uint32_t>(in.at(offset + static_cast<size_t>(i))) << (8 * i);
-    return value;
-}
 
 inline Bytes NameRequest(uint8_t subcommand, const std::string& name)
 {
