@@ -55,10 +55,10 @@ TEST_F(WindowTest, ExpandingReReadsAFailedConnectKeepsTheConfigurationAndConnect
     Node("/sub/inner/")->setExpanded(true);
     EXPECT_EQ(Node("/sub/inner/")->childCount(), 0);
 
-    const std::string good = Text(config.IniFile());
+    const std::string good = rig::ReadText(config.IniFile());
     EXPECT_EQ(Tree()->ConnectToPort((handset.Scratch() / "no-such-port").string()), 21);
     EXPECT_EQ(Tree()->Link(), nullptr);
-    EXPECT_EQ(Text(config.IniFile()), good);
+    EXPECT_EQ(rig::ReadText(config.IniFile()), good);
     ASSERT_EQ(Tree()->ConnectToPort(handset.Port()), 0);
     CDiagPort* link = Tree()->Link();
     reports.answers = {false};

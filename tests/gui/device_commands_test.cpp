@@ -147,7 +147,7 @@ TEST_F(WindowTest, TheListContextMenuRunsItsCommandAndCopyFromDeviceFetchesTheSe
     });
     Tree()->ShowListContextMenu(Tree()->mapToGlobal(QPoint(10, 10)));
     EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
-    EXPECT_EQ(Text(handset.Pc() / "b.txt"), "x");
+    EXPECT_EQ(rig::ReadText(handset.Pc() / "b.txt"), "x");
     EXPECT_TRUE(reports.texts.empty());
 }
 

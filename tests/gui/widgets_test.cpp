@@ -25,11 +25,6 @@
 
 namespace {
 
-void ClickOk(QDialog* dialog)
-{
-    QTest::mouseClick(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
-}
-
 TEST_F(WindowTest, FrameAloneStatusPanesPaneSwitchAndSizeModes)
 {
     frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
@@ -69,6 +64,7 @@ TEST_F(WindowTest, FrameAloneStatusPanesPaneSwitchAndSizeModes)
 // About shows the version, and File > Exit closes the frame.
 TEST(WindowStartup, ShowsTheTitledFrameConnectsAtStartAndAboutShowsTheVersion)
 {
+    rig::CReportCapture restore;  // the console's reporting comes back at the end
     int connects = 0;
     QPointer<CMainFrame> frame = StartMainWindow({[&](CMainFrame&) { ++connects; }}, 0);
     ASSERT_TRUE(frame);
@@ -86,9 +82,6 @@ TEST(WindowStartup, ShowsTheTitledFrameConnectsAtStartAndAboutShowsTheVersion)
     EXPECT_TRUE(WaitWithEvents([&] { return frame.isNull(); }));  // closed, then deleted
     if (CSplashWindow* splash = CSplashWindow::Current())
         splash->HideSplashScreen();
-    SetMessageBoxHandler({});
-    SetQuestionHandler({});
-    OutputMode = outputModeConsole;
 }
 
 TEST(CommandDialogs, DeviceNamesAreHeldToTheirLimitsAndPresetsAreKeptWhole)
@@ -163,7 +156,7 @@ TEST(PortDialog, ShowsTheLastGoodPortRefusesAnEmptyNameAndCancelConnectsNothing)
     EXPECT_EQ(dialog.PortBox()->currentText(), "COM3");
     dialog.show();
     dialog.PortBox()->setCurrentIndex(0);  // the empty entry
-    ClickOk(&dialog);
+    QTest::mouseClick(dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(reports.texts, Texts{"Please select a valid port"});
     WhenModal<CPortDialog>([](CPortDialog* shown) { shown->reject(); });
@@ -172,8 +165,8 @@ TEST(PortDialog, ShowsTheLastGoodPortRefusesAnEmptyNameAndCancelConnectsNothing)
 
 TEST(WindowReporters, MessagesAreWarningBoxesAndQuestionsAnswerWithTheButtonPressed)
 {
+    rig::CReportCapture restore;  // the console's reporting comes back at the end
     InstallWindowReporters();
-    OutputMode = outputModeMessageBox;
     QString caption, text;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     WhenModal<QMessageBox>([&](QMessageBox* box) {
@@ -189,9 +182,6 @@ TEST(WindowReporters, MessagesAreWarningBoxesAndQuestionsAnswerWithTheButtonPres
         WhenModal<QMessageBox>([yes](QMessageBox* box) { box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click(); });
         EXPECT_EQ(AskYesNo("unused (y/n)?[y] ", "Do you wish?"), yes);
     }
-    SetMessageBoxHandler({});
-    SetQuestionHandler({});
-    OutputMode = outputModeConsole;
 }
 
 TEST(Splash, ShowsOnceAndHidesAtAKeyPressThatItConsumes)

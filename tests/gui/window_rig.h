@@ -149,16 +149,11 @@ protected:
     {
         rig::WritePcFile(handset.Device() / path, rig::ToBytes(text));
     }
-    std::string Device(const std::string& path) const { return Text(handset.Device() / path); }
+    std::string Device(const std::string& path) const { return rig::ReadText(handset.Device() / path); }
     bool OnDevice(const std::string& path) const { return rig::fs::exists(handset.Device() / path); }
     QString PutPc(const std::string& path, const std::string& text)
     {
         return QString::fromStdString(handset.PutPcFile(path, rig::ToBytes(text)).string());
-    }
-    static std::string Text(const rig::fs::path& file)
-    {
-        const rig::Bytes bytes = rig::ReadPcFile(file);
-        return std::string(bytes.begin(), bytes.end());
     }
     size_t Requests() { return handset.EfsRequestsSince().size(); }
     // A module folder on the PC: name.mod and mifFiles .mif files.

@@ -11,7 +11,6 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -106,20 +105,6 @@ private:
     fs::path device;
     fs::path pc;
 };
-
-// Runs operation on its own thread; a result later than limit fails the test and calls
-// onOverrun (unplug the handset there, so the operation ends).
-template <typename Operation>
-auto RunWithin(Clock::duration limit, Operation operation, const std::function<void()>& onOverrun)
-{
-    auto pending = std::async(std::launch::async, std::move(operation));
-    if (pending.wait_for(limit) != std::future_status::ready) {
-        ADD_FAILURE() << "operation still running after "
-                      << std::chrono::duration_cast<std::chrono::milliseconds>(limit).count() << " ms";
-        onOverrun();
-    }
-    return pending.get();
-}
 
 // The test's own end of a handset's terminal, through the product's serial port: frames and
 // modem text at a chosen rate.

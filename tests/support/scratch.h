@@ -1,16 +1,24 @@
-// Scratch folders for tests: a private mkdtemp folder, and a configuration home pointed at one.
+// Scratch folders for tests: a private mkdtemp folder, a configuration home pointed at one, and
+// a file read back as text.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string>
 
 namespace rig {
 
 namespace fs = std::filesystem;
+
+inline std::string ReadText(const fs::path& file)
+{
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
 // A private directory made with mkdtemp, removed with its content when the object goes.
 class CScratch {

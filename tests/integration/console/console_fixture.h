@@ -72,12 +72,6 @@ inline std::string WithoutDots(const std::string& output)
     return CollapseDotsAfter(output, "on port ");
 }
 
-inline std::string ReadFile(const fs::path& file)
-{
-    const auto bytes = rig::ReadPcFile(file);
-    return std::string(bytes.begin(), bytes.end());
-}
-
 // Every file and folder ("name/") below root, the phone's own settings folder left out.
 inline Files TreeBelow(const fs::path& root)
 {
@@ -85,7 +79,7 @@ inline Files TreeBelow(const fs::path& root)
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         const std::string name = fs::relative(entry.path(), root).string();
         if (name.rfind("nv", 0) != 0)
-            tree[entry.is_directory() ? name + "/" : name] = entry.is_directory() ? "" : ReadFile(entry.path());
+            tree[entry.is_directory() ? name + "/" : name] = entry.is_directory() ? "" : rig::ReadText(entry.path());
     }
     return tree;
 }
@@ -98,15 +92,15 @@ inline void PutTree(const fs::path& root, const Files& tree)
 
 // A handset serving an empty device but for the phone's own settings, which give it a used
 // figure, and runs of VANTFerrant on its port.
-struct CConsoleRig {
-    CConsoleRig() { PutTree(device_, {{"nv/phone.cfg", std::string(512, 'c')}}); }
+class ConsoleSession : public ::testing::Test {
+protected:
+    ConsoleSession() { PutTree(device_, {{"nv/phone.cfg", std::string(512, 'c')}}); }
 
-    ProcessResult Run(const std::vector<std::string>& args, const std::string& input = {},
-                      const std::vector<std::string>& environment = {})
+    ProcessResult Run(const std::vector<std::string>& args, const std::string& input = {})
     {
         std::vector<std::string> all{rig.Port()};
         all.insert(all.end(), args.begin(), args.end());
-        return RunProcess(VANTFERRANT_EXE, all, input, environment);
+        return RunProcess(VANTFERRANT_EXE, all, input);
     }
     // The text every run that reaches the handset starts with, dots removed.
     std::string Connected()
@@ -119,9 +113,4 @@ struct CConsoleRig {
     const fs::path& work_ = rig.Scratch();
     const fs::path& device_ = rig.Device();
     const fs::path& pc_ = rig.Pc();
-};
-
-class ConsoleSession : public ::testing::Test, protected CConsoleRig {
-protected:
-    using CConsoleRig::Run;  // not the test's own
 };

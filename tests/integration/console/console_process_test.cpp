@@ -93,10 +93,10 @@ TEST_F(ConsoleSession, FetchIsDurableAndWritesThroughALink)
     if (!fs::exists(trace))
         GTEST_SKIP() << "strace cannot trace here";
     EXPECT_NE(result.output.find(Message("Operation was successful")), std::string::npos);
-    EXPECT_EQ(ReadFile(pc_ / "real/target.bin"), "new contents");
+    EXPECT_EQ(rig::ReadText(pc_ / "real/target.bin"), "new contents");
     EXPECT_TRUE(fs::is_symlink(pc_ / "out/big.bin"));
     std::string calls;
-    std::istringstream lines(ReadFile(trace));
+    std::istringstream lines(rig::ReadText(trace));
     for (std::string line; std::getline(lines, line);) {
         if (line.find("fsync(") != std::string::npos && line.find("= 0") != std::string::npos)
             calls += "s";

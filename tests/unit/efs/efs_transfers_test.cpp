@@ -1,14 +1,28 @@
-// Multi-request exchanges driven with hand-built replies: sequence numbers, more flags, the
-// odd-name filter, and the bounds that keep a hostile handset from growing or looping a transfer.
+// Device path rules, and multi-request exchanges driven with hand-built replies: sequence numbers,
+// more flags, the odd-name filter, and the bounds that keep a hostile handset from growing or
+// looping a transfer.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "efs/efs_paths.h"
 #include "efs/efs_transfers.h"
 #include "efs_test_replies.h"
 
 using namespace efs_test;
+
+TEST(DevicePaths, JoinCollapsesRepeatedSlashesAndOddNamesAreRefused)
+{
+    EXPECT_EQ(JoinDevicePath("", "a"), "/a");
+    EXPECT_EQ(JoinDevicePath("/a/", "b"), "/a/b");
+    EXPECT_EQ(JoinDevicePath("a//b", "/c"), "a/b/c");
+    EXPECT_EQ(JoinDevicePath("/", ""), "/");
+    for (const char* good : {"a", "/a", "a/b", "/dir/file.mod", "a/", "..a", ".hidden", "a..b"})
+        EXPECT_TRUE(IsUsableEntryName(good)) << good;
+    for (const char* odd : {"", ".", "..", "/", "//", "/..", "a/..", "./a", "a/./b", "/../x"})
+        EXPECT_FALSE(IsUsableEntryName(odd)) << odd;
+}
 
 TEST(EfsIteration, OddNamesAdvanceTheSequenceButAreNotStoredAndForeignRepliesFail)
 {

@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Text(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 class DirectoryFileSystemTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -44,16 +38,6 @@ protected:
     std::unique_ptr<sim::CEfsResponder> efs;
     sim::SimBehaviour behaviour;
 };
-
-TEST_F(DirectoryFileSystemTest, AWrittenFileAppearsWholeAtItsLastBlock)
-{
-    EXPECT_EQ(Status(NameRequest(sim::efsMkDir, "/chess")), 0);
-    EXPECT_EQ(Status(WriteFirst("chess/chess.mod", 300, Bytes(256, 'q'), true)), 0);
-    EXPECT_FALSE(fs::exists(root / "chess" / "chess.mod")) << "nothing appears before the last block";
-    EXPECT_EQ(Status(WriteNext(1, Bytes(44, 'q'), false)), 0);
-    EXPECT_EQ(Text(root / "chess" / "chess.mod"), std::string(300, 'q'));
-    EXPECT_EQ(fs::directory_iterator(root / "chess")->path().filename(), "chess.mod") << "no temporary left";
-}
 
 // Every way out of the served directory: climbing, links to files and directories outside,
 // a dangling link, and a pipe that would block a read. Nothing outside changes.
@@ -83,7 +67,7 @@ TEST_F(DirectoryFileSystemTest, NothingReachesOutsideTheDirectory)
         EXPECT_EQ(Status(request), status) << int(request[1]);
     EXPECT_EQ(Ask(NameRequest(sim::efsListFiles, "")).size(), 7u) << "links out and pipes are not listed";
     EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(outside), {}), std::vector<fs::path>{outside / "secret.txt"});
-    EXPECT_EQ(Text(outside / "secret.txt"), "secret");
+    EXPECT_EQ(rig::ReadText(outside / "secret.txt"), "secret");
     EXPECT_FALSE(fs::exists(scratch.Path() / "escape"));
     EXPECT_EQ(sim::CDirectoryFileSystem::Open(outside / "secret.txt"), nullptr) << "not a directory";
     EXPECT_EQ(sim::CDirectoryFileSystem::Open(scratch.Path() / "missing"), nullptr);

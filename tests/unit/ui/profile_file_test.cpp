@@ -16,11 +16,7 @@ namespace {
 class ProfileFile : public ::testing::Test {
 protected:
     void Write(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
-    std::string Read() const
-    {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
+    std::string Read() const { return rig::ReadText(path); }
 
     rig::CScratch scratch;
     const std::filesystem::path path = scratch.Path() / "VANTFerrant.INI";
