@@ -50,21 +50,14 @@ const HostCase hostCases[] = {
       {38400, status, {}, status, 48}}},
 };
 
-class HandsetHost : public ::testing::TestWithParam<HostCase> {
-protected:
-    void Start(const rig::BehaviourChange& behaviour = {})
-    {
-        ASSERT_NO_FATAL_FAILURE(handset.Start(behaviour));
-        ASSERT_TRUE(client.Open(handset.Port()));
-    }
-
-    rig::CHandsetRig handset;
-    rig::CRawClient client;
-};
+class HandsetHost : public ::testing::TestWithParam<HostCase> {};
 
 TEST_P(HandsetHost, AnswersWhatItSpeaksAndLogsEveryRequest)
 {
-    ASSERT_NO_FATAL_FAILURE(Start(GetParam().behaviour));
+    rig::CHandsetRig handset;
+    rig::CRawClient client;
+    ASSERT_NO_FATAL_FAILURE(handset.Start(GetParam().behaviour));
+    ASSERT_TRUE(client.Open(handset.Port()));
     size_t heard = 0;
     for (const Step& step : GetParam().steps) {
         SCOPED_TRACE(heard);
