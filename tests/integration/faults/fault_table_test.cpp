@@ -55,7 +55,10 @@ void Paced(sim::SimBehaviour& b) { b.replyDelay = milliseconds(10); }  // time t
 void PacedInPlace(sim::SimBehaviour& b) { b.replyDelay = milliseconds(10), b.writesInPlace = true; }
 // Slower than a status probe's attempt, so a poll may time out while the handset still owes its reply.
 void Slow(sim::SimBehaviour& b) { b.replyDelay = milliseconds(450); }
-void Jittery(sim::SimBehaviour& b) { b.replyDelay = milliseconds(10), b.replyDelayMax = milliseconds(300), b.replySeed = 7; }
+void Jittery(sim::SimBehaviour& b)
+{
+    b.replyDelay = milliseconds(10), b.replyDelayMax = milliseconds(300), b.replySeed = 7;
+}
 
 class FaultTable : public ::testing::TestWithParam<FaultCase> {
 protected:
@@ -202,7 +205,6 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
         CheckAfter(c.op, Succeeded(c.op), true);
     }
 }
-
 
 const FaultCase faultCases[] = {
     {"NoisyFetch", Op::fetch, anyResult, Noisy, Cut::none, 0, 1500},
