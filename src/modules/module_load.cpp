@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "report/reporter.h"
+#include "report/reporting_off.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
@@ -315,9 +316,10 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
     const std::string mifPcPath = JoinPcPath(dir, mifName);
     if (!CopyFileToDevice(port, mifPcPath, mifDevicePath)) {
         // A partly written information file would make every retry fail as "already exists".
-        ReportEnabled = false;
-        EfsRemoveFile(port, mifDevicePath);
-        ReportEnabled = true;
+        {
+            CReportingOff silent;
+            EfsRemoveFile(port, mifDevicePath);
+        }
         return StopRequested() ? msgLoadStopped : msgCannotCopyMif;
     }
 
@@ -328,11 +330,12 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
 
     // Roll back silently, removing only what this load wrote: a module directory that was
     // already on the device stays. A stopped load ends the same way.
-    ReportEnabled = false;
-    EfsRemoveFile(port, mifDevicePath);
-    if (createdDir)
-        RemoveDeviceTree(port, moduleDir);
-    ReportEnabled = true;
+    {
+        CReportingOff silent;
+        EfsRemoveFile(port, mifDevicePath);
+        if (createdDir)
+            RemoveDeviceTree(port, moduleDir);
+    }
     return StopRequested() ? msgLoadStopped : msgCannotCopyModule;
 }
 

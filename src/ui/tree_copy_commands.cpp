@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "report/reporter.h"
+#include "report/reporting_off.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
@@ -29,18 +30,6 @@ std::string Trimmed(const QString& text)
 {
     return text.trimmed().toStdString();
 }
-
-// Switches reporting off for the lifetime of the object, then back to what it was.
-class CReportingOff {
-public:
-    CReportingOff() : was_(ReportEnabled) { ReportEnabled = false; }
-    ~CReportingOff() { ReportEnabled = was_; }
-    CReportingOff(const CReportingOff&) = delete;
-    CReportingOff& operator=(const CReportingOff&) = delete;
-
-private:
-    bool was_;
-};
 
 // Holds a stop request back for the lifetime of the object, then restores it: a rollback runs
 // to its end even though the user stopped the copy it undoes.
