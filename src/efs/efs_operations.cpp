@@ -56,7 +56,7 @@ bool NameOperation(CDiagPort* port, EfsSubcommand subcommand, const std::string&
     return request && Exchange(*port, *request, efsNameTimeoutMs, reply) && IsGoodEfsReply(reply);
 }
 
-enum class IterationOutcome { complete, incomplete, tooManyEntries };
+enum class IterationOutcome { complete, incomplete, tooManyEntries, stopped };
 
 IterationOutcome Iterate(CDiagPort& port, EfsSubcommand subcommand, const std::string& directory,
                          EfsNameList& names)
@@ -64,6 +64,9 @@ IterationOutcome Iterate(CDiagPort& port, EfsSubcommand subcommand, const std::s
     CEfsIteration iteration(subcommand, directory);
     Reply reply;
     for (;;) {
+        // A long listing inside a stopped operation ends here rather than after its last entry.
+        if (StopDue())
+            return IterationOutcome::stopped;
         const auto request = iteration.Request();
         if (!request || !Exchange(port, *request, efsIterateStepTimeoutMs, reply))
             return IterationOutcome::incomplete;
@@ -125,6 +128,7 @@ bool List(CDiagPort* port, EfsSubcommand iterate, EfsSubcommand single,
         listed = ListInOneRequest(*port, single, directory, *names);
         break;
     case IterationOutcome::tooManyEntries:
+    case IterationOutcome::stopped:
         break;
     }
     if (!listed) {
@@ -227,11 +231,12 @@ bool EfsReadFileInto(CDiagPort* port, const std::string& path, const EfsBlockSin
         *size = 0;
     if (!CheckPort(port) || path.empty())
         return false;
+    const CStoppableOperation transfer;
     CEfsFileRead read(path);
     Reply reply;
     for (;;) {
         // A stop request ends the read between blocks, as a failed block would.
-        if (StopRequested())
+        if (StopDue())
             return false;
         const auto request = read.Request();
         const uint32_t timeoutMs = read.Started() ? efsReadNextTimeoutMs : efsReadFirstTimeoutMs;
@@ -278,11 +283,21 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
         return false;
     const std::span<const uint8_t> bytes =
         length == 0 ? std::span<const uint8_t>() : std::span<const uint8_t>(data, length);
+    const CStoppableOperation transfer;
     CEfsFileWrite write(path, mode, attributes, bytes);
     Reply reply;
     for (;;) {
-        if (StopRequested())
+        // A stopped write is closed before anything else goes out: a handset keeps a write open
+        // until it hears a last block and may refuse every other write meanwhile. When the next
+        // block is the file's last anyway, it goes out as it is and finishes the file.
+        if (StopDue() && (!write.Started() || !write.AtLastBlock())) {
+            if (write.Started()) {
+                write.EndEarly();
+                if (const auto closing = write.Request())
+                    Exchange(*port, *closing, efsWriteBlockTimeoutMs, reply);
+            }
             return false;
+        }
         const auto request = write.Request();
         if (!request || !Exchange(*port, *request, efsWriteBlockTimeoutMs, reply))
             return false;

@@ -78,8 +78,10 @@ std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::stri
                                                 const EfsProgress& progress = {});
 
 // Creates or overwrites a file in 256-byte blocks. data may be null only when length is 0. A
-// failed block, or a stop request between blocks, ends the write; the handset may keep what it
-// already stored.
+// failed block ends the write; the handset may keep what it already stored. A stop request ends
+// it too: before the first block nothing is sent; later, the next block goes out as the last
+// one, so the handset closes the write (when that block is the file's last anyway, the write
+// finishes and succeeds). Listings in this header stop between requests the same way.
 bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
                   const EfsFileAttributes& attributes, const uint8_t* data, size_t length,
                   const EfsProgress& progress = {});

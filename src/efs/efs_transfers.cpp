@@ -94,7 +94,7 @@ std::optional<EfsRequest> CEfsFileWrite::Request() const
     if (data.size() > std::numeric_limits<uint32_t>::max())
         return std::nullopt;
     const auto block = CurrentBlock();
-    const bool more = offset + block.size() < data.size();
+    const bool more = !endingEarly && offset + block.size() < data.size();
     if (sequence == 0)
         return BuildEfsWriteFirstBlock(more, mode, static_cast<uint32_t>(data.size()), attributes,
                                        path, block);
@@ -105,6 +105,9 @@ EfsStep CEfsFileWrite::Accept(EfsReplyBytes reply)
 {
     if (!IsGoodEfsReply(reply))
         return EfsStep::stepFailed;
+    started = true;
+    if (endingEarly)
+        return EfsStep::stepFailed;  // the write ended without its data
     offset += CurrentBlock().size();
     if (offset >= data.size())
         return EfsStep::stepDone;

@@ -83,6 +83,13 @@ public:
 
     uint64_t BytesDone() const { return offset; }
     uint64_t TotalLength() const { return data.size(); }
+    // Whether the handset has taken a block, so a write is open on its side.
+    bool Started() const { return started; }
+    // Whether the current block is the file's last.
+    bool AtLastBlock() const { return offset + CurrentBlock().size() >= data.size(); }
+    // Makes the current block the last the handset hears (more flag 0), ending the write before
+    // all of its data went out; the handset then treats the file as any short write.
+    void EndEarly() { endingEarly = true; }
 
 private:
     std::span<const uint8_t> CurrentBlock() const;
@@ -93,4 +100,6 @@ private:
     std::span<const uint8_t> data;
     size_t offset = 0;
     uint8_t sequence = 0;
+    bool started = false;
+    bool endingEarly = false;
 };

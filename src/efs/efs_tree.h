@@ -1,6 +1,9 @@
 // Walks over device directory trees: sizes of files and trees, and removal of a whole tree.
-// Sums are 64-bit. Walks go at most maxDeviceTreeDepth levels deep, so a handset that lists a
-// directory inside itself cannot recurse without end.
+// Sums are 64-bit. The walks keep their place in a list rather than on the call stack and go
+// into a listed subdirectory only when its path lies below the directory listed, so they reach
+// every depth a path of at most 254 bytes allows, and a handset that lists a directory inside
+// itself cannot make them go round for ever. Inside a stoppable operation they end at a stop
+// request between requests, reporting nothing more.
 #pragma once
 
 #include <cstdint>
@@ -8,10 +11,8 @@
 
 class CDiagPort;
 
-constexpr int maxDeviceTreeDepth = 64;
-
-// Size of one device file, found by listing its directory and comparing names without regard to
-// letter case; 0 when it is not listed.
+// Size of one device file, found by listing its directory: the name in the path's own letter
+// case wins, another letter case is the fallback. 0 when it is not listed.
 uint32_t DeviceFileSize(CDiagPort* port, const std::string& path);
 
 // Sum of the sizes, or of the allocated sizes, of every file in the tree below directory.
@@ -19,5 +20,5 @@ uint64_t DeviceTreeSize(CDiagPort* port, const std::string& directory);
 uint64_t DeviceTreeAllocatedSize(CDiagPort* port, const std::string& directory);
 
 // Removes files, then subdirectories depth-first, then the directory. Goes on past failures;
-// true only when everything was removed.
+// true only when everything was removed. A stoppable operation of its own.
 bool RemoveDeviceTree(CDiagPort* port, const std::string& directory);

@@ -44,13 +44,16 @@ std::optional<ModuleEntries> FindModuleEntries(CDiagPort* port, const std::strin
     return found;
 }
 
-// The listed directory that is the module's without regard to letter case; none when the
-// listing has no such directory.
+// The listed directory that is the module's: the one in the module's own letter case, else one
+// in another case; none when the listing has no such directory.
 std::optional<std::string> ListedDirectory(const EfsNameList& directories, const std::string& modulePath)
 {
-    const auto listed = std::find_if(directories.begin(), directories.end(), [&](const auto& dir) {
-        return EqualIgnoringCase(StripDeviceRoot(dir), StripDeviceRoot(modulePath));
-    });
+    const std::string wanted = StripDeviceRoot(modulePath);
+    auto listed = std::find_if(directories.begin(), directories.end(),
+                               [&](const auto& dir) { return StripDeviceRoot(dir) == wanted; });
+    if (listed == directories.end())
+        listed = std::find_if(directories.begin(), directories.end(),
+                              [&](const auto& dir) { return EqualIgnoringCase(StripDeviceRoot(dir), wanted); });
     return listed != directories.end() ? std::optional(*listed) : std::nullopt;
 }
 
@@ -116,26 +119,37 @@ AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)
     if (!ParseModuleName(name))
         return msgInvalidModuleName;
 
+    const CStoppableOperation deletion;
     const auto found = FindModuleEntries(port, name);
     if (!found)
-        return msgCannotReadEfs;
+        return StopDue() ? msgDeleteStopped : msgCannotReadEfs;
     if (found->mifs.empty() && found->directories.empty())
         return msgUnknownModule;
-    if (StopRequested())
-        return msgDeleteStopped;
 
+    // The directory goes first and the .mif last, so a delete that fails or is stopped part-way
+    // leaves a module that is still listed, and a second delete finishes it. A directory without
+    // its .mif (an interrupted load) is still removed.
     AppMessage result = msgModuleDeleted;
-    for (const auto& mif : found->mifs)
-        if (!RemoveMif(port, mif))
-            result = msgCannotRemoveModule;
-    // A directory without its .mif (an interrupted load) is still removed.
-    if (found->mifs.empty())
-        ReportPathMessage(msgMifNotFound, ShownPath(ModuleMifPath(name)));
     if (found->directories.empty())
         ReportPathMessage(msgModuleDirNotFound, ShownPath(ModuleDirectoryPath(name)));
-    for (const auto& directory : found->directories)
+    for (const auto& directory : found->directories) {
+        if (StopDue())
+            return msgDeleteStopped;
         if (!RemoveDeviceTree(port, directory))
             result = msgCannotRemoveModule;
+    }
+    if (StopDue())
+        return msgDeleteStopped;
+    if (result != msgModuleDeleted)
+        return result;
+    if (found->mifs.empty())
+        ReportPathMessage(msgMifNotFound, ShownPath(ModuleMifPath(name)));
+    for (const auto& mif : found->mifs) {
+        if (StopDue())
+            return msgDeleteStopped;
+        if (!RemoveMif(port, mif))
+            result = msgCannotRemoveModule;
+    }
     if (result != msgModuleDeleted)
         return result;
 
@@ -143,6 +157,8 @@ AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)
     const auto left = FindModuleEntries(port, name);
     if (left && left->mifs.empty() && left->directories.empty())
         return result;
+    if (StopDue())
+        return msgDeleteStopped;
     ReportAppMessage(msgCannotRemoveModule);
     return msgCannotRemoveModule;
 }

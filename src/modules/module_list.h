@@ -21,14 +21,15 @@ struct StoredModule {
 };
 
 // The modules of the root listing in listing order, sized as asked. The directory is the listed
-// one that matches the module's path without regard to letter case. 0 when at least one was
-// found, 35 when none, 38 when the root cannot be listed, 11 with no link.
+// one that matches the module's path, in its own letter case first, else in any other. 0 when
+// at least one was found, 35 when none, 38 when the root cannot be listed, 11 with no link.
 AppMessage ListModules(CDiagPort* port, ModuleSizes sizes, std::vector<StoredModule>& modules);
 
-// Removes the module's information file and directory, found in the root's listing without
-// regard to letter case. 2 only when nothing of the module is left; 9, 11, 33, 37 (root not
-// listed), 53 (nothing of that name), 92 (stopped before anything was removed), or 58 after the
-// details of the failure have been reported (callers do not report 58 again).
+// Removes the module's directory, then its information file, both found in the root's listing
+// without regard to letter case. 2 only when nothing of the module is left; 9, 11, 33, 37 (root
+// not listed), 53 (nothing of that name), 92 (stopped), or 58 after the details of the failure
+// have been reported (callers do not report 58 again). A delete that fails or is stopped keeps
+// the .mif, so the module stays listed and a second delete finishes it. A stoppable operation.
 AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName);
 
 // Where a module lives on the device: DeviceRootPath + "/" + name, and that + ".mif".

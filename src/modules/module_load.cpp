@@ -27,6 +27,9 @@ namespace {
 // Files of 4 GiB or more cannot be described by the handset's 32-bit sizes.
 constexpr uint64_t maxDeviceFileSize = 0xFFFFFFFFull;
 
+// The largest old pending file kept in memory while a new one replaces it.
+constexpr uint32_t maxKeptPendingBytes = 16u * 1024 * 1024;
+
 uint32_t FreeSpaceOrZero(CDiagPort* port)
 {
     uint32_t free = 0;
@@ -191,8 +194,9 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
         ReportAppMessage(msgNullArgument);
         return false;
     }
+    const CStoppableOperation copy;
     std::vector<uint8_t> data;
-    if (!ReadPcFile(pcFile, data, EfsStatsAvailable, port))
+    if (!ReadPcFile(pcFile, data, EfsStatsAvailable, port) || StopDue())
         return false;
 
     // When the copy fails, a file it created or half overwrote is removed, so a handset that
@@ -202,6 +206,7 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     const auto removeIfChanged = [&] {
         if (before.state == EfsFileCheck::State::unknown)
             return;
+        const CStopHold cleanUp;
         const EfsFileCheck after = EfsCheckFile(port, deviceFile);
         if (after.state == EfsFileCheck::State::present && after != before)
             EfsRemoveFile(port, deviceFile);  // reports nothing
@@ -212,15 +217,18 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     };
     if (!EfsWriteFile(port, deviceFile, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
                       data.size(), progress)) {
-        removeIfChanged();
         // A stopped copy is not a fault of the file: the caller reports the stop instead.
-        if (!StopRequested())
+        const bool stopped = StopDue();
+        removeIfChanged();
+        if (!stopped)
             ReportPathMessage(msgCannotCopyFile, ShownDevicePath(deviceFile));
         return false;
     }
     if (EfsStatsAvailable && DeviceFileSize(port, deviceFile) != data.size()) {
+        const bool stopped = StopDue();
         removeIfChanged();
-        ReportAppMessage(msgDownloadFailed);
+        if (!stopped)
+            ReportAppMessage(msgDownloadFailed);
         return false;
     }
     return true;
@@ -258,7 +266,7 @@ bool CopyTree(CDiagPort* port, const std::string& pcDir, const std::string& devi
         return false;
     }
     for (const auto& entry : *entries) {
-        if (StopRequested())
+        if (StopDue())
             return false;
         const std::string pcPath = JoinPcPath(pcDir, entry.name);
         const std::string devicePath = JoinDevicePath(deviceDir, entry.name);
@@ -285,6 +293,7 @@ bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std:
         ReportAppMessage(msgInvalidPortHandle);
         return false;
     }
+    const CStoppableOperation copy;
     return PcTreeIsCopyable(pcDir) && CopyTree(port, pcDir, deviceDir, skipFile, createdDir);
 }
 
@@ -305,22 +314,27 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
     if (!PcTreeIsCopyable(dir))
         return msgCannotCopyModule;
 
+    const CStoppableOperation load;
     const std::string mifDevicePath = DeviceRootPath + "/" + mifName;
     if (const AppMessage refusal = CheckNoMifOnDevice(port, mifDevicePath); refusal != msgSuccess)
-        return refusal;
+        return StopDue() ? msgLoadStopped : refusal;
     if (EfsStatsAvailable && PcTreeAllocatedSize(dir) > FreeSpaceOrZero(port))
         return msgNoRoomForModule;
-    if (StopRequested())
+    if (StopDue())
         return msgLoadStopped;
 
+    // A stop that comes while a failed load rolls back does not stop the rollback, and the load
+    // then reports the failure that started it.
     const std::string mifPcPath = JoinPcPath(dir, mifName);
     if (!CopyFileToDevice(port, mifPcPath, mifDevicePath)) {
+        const bool stopped = StopDue();
         // A partly written information file would make every retry fail as "already exists".
         {
-            CReportingOff silent;
+            const CStopHold rollback;
+            const CReportingOff silent;
             EfsRemoveFile(port, mifDevicePath);
         }
-        return StopRequested() ? msgLoadStopped : msgCannotCopyMif;
+        return stopped ? msgLoadStopped : msgCannotCopyMif;
     }
 
     const std::string moduleDir = DeviceRootPath + "/" + name;
@@ -330,13 +344,15 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
 
     // Roll back silently, removing only what this load wrote: a module directory that was
     // already on the device stays. A stopped load ends the same way.
+    const bool stopped = StopDue();
     {
-        CReportingOff silent;
+        const CStopHold rollback;
+        const CReportingOff silent;
         EfsRemoveFile(port, mifDevicePath);
         if (createdDir)
             RemoveDeviceTree(port, moduleDir);
     }
-    return StopRequested() ? msgLoadStopped : msgCannotCopyModule;
+    return stopped ? msgLoadStopped : msgCannotCopyModule;
 }
 
 AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
@@ -345,7 +361,33 @@ AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
         return msgInvalidPortHandle;
     if (pcFile.empty())
         return msgNullArgument;
-    if (CopyFileToDevice(port, pcFile, DeviceRootPath + "/pending"))
+    const CStoppableOperation load;
+    const std::string pendingPath = DeviceRootPath + "/pending";
+    // The old pending file is read first, so a replacement that fails or is stopped can put it
+    // back. One that cannot be read whole is not replaced; a handset that cannot tell whether
+    // there is one gets the new one as before.
+    const EfsFileCheck before = EfsCheckFile(port, pendingPath);
+    std::optional<std::vector<uint8_t>> old;
+    if (before.state == EfsFileCheck::State::present) {
+        if (before.size <= maxKeptPendingBytes)
+            old = EfsReadFile(port, pendingPath);
+        if (!old) {
+            if (StopDue())
+                return msgCopyToDeviceStopped;
+            ReportAppMessage(msgCannotReadDeviceFile);
+            return msgPendingFailed;
+        }
+    }
+    if (StopDue())
+        return msgCopyToDeviceStopped;
+    if (CopyFileToDevice(port, pcFile, pendingPath))
         return msgPendingLoaded;
-    return StopRequested() ? msgCopyToDeviceStopped : msgPendingFailed;
+
+    const bool stopped = StopDue();
+    if (old) {
+        const CStopHold restore;
+        if (!EfsWriteFile(port, pendingPath, efsDefaultWriteMode, before.attributes, old->data(), old->size()))
+            ReportPathMessage(msgCannotCopyFile, ShownDevicePath(pendingPath));
+    }
+    return stopped ? msgCopyToDeviceStopped : msgPendingFailed;
 }

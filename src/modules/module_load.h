@@ -18,16 +18,20 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
 // Copies the PC tree pcDir into deviceDir (created first), leaving out the PC file skipFile
 // when it is given. Checks the space first while EFS statistics are available. Reports its own
 // failures; a pipe, device or unlistable folder anywhere in the tree is refused (41) before
-// anything is written. A stop request ends the copy between files. createdDir (may be null) tells whether this call created deviceDir, so a caller
-// cleaning up after a failure never removes a directory that was there before.
+// anything is written. A stop request ends the copy between requests. createdDir (may be null)
+// tells whether this call created deviceDir, so a caller cleaning up after a failure never
+// removes a directory that was there before.
 bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
                            const std::string& skipFile = {}, bool* createdDir = nullptr);
 
 // Copies one PC file to one device path, checking the space before and the size after while
 // EFS statistics are available. Only regular files are opened. Reports its own failures, but
-// not a stop request that ended the write.
+// not a stop request that ended the write or the check after it; either way a file it created
+// or changed is removed.
 bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile);
 
 // Copies pcFile to the device file "/pending": 67 on success, 66 on failure, 91 when stopped,
-// 11 with no link, 9 with no file name.
+// 11 with no link, 9 with no file name. An old /pending is read first and written back when the
+// new one fails or is stopped; one that cannot be read (or exceeds 16 MiB) is left as it is and
+// the load fails. A stoppable operation.
 AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile);

@@ -8,6 +8,10 @@ std::atomic<bool> stopRequested{false};
 std::atomic<bool> stopSeen{false};
 std::atomic<bool> questionWaiting{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
+
+// Nesting depths, touched by the thread that runs the operation.
+std::atomic<int> operationDepth{0};
+std::atomic<int> holdDepth{0};
 }  // namespace
 
 void RequestStop() { stopRequested.store(true, std::memory_order_relaxed); }
@@ -20,6 +24,13 @@ bool StopRequested()
     return requested;
 }
 
+bool StopDue()
+{
+    if (operationDepth.load(std::memory_order_relaxed) == 0)
+        return false;
+    return StopRequested() && holdDepth.load(std::memory_order_relaxed) == 0;
+}
+
 bool StopSeen() { return stopSeen.load(std::memory_order_relaxed); }
 
 void ClearStopRequest()
@@ -27,6 +38,14 @@ void ClearStopRequest()
     stopRequested.store(false, std::memory_order_relaxed);
     stopSeen.store(false, std::memory_order_relaxed);
 }
+
+CStoppableOperation::CStoppableOperation() { operationDepth.fetch_add(1, std::memory_order_relaxed); }
+
+CStoppableOperation::~CStoppableOperation() { operationDepth.fetch_sub(1, std::memory_order_relaxed); }
+
+CStopHold::CStopHold() { holdDepth.fetch_add(1, std::memory_order_relaxed); }
+
+CStopHold::~CStopHold() { holdDepth.fetch_sub(1, std::memory_order_relaxed); }
 
 void SetQuestionWaiting(bool waiting) { questionWaiting.store(waiting, std::memory_order_relaxed); }
 

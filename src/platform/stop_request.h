@@ -1,14 +1,23 @@
 // A process-wide request to stop the device operation in progress. The console's signal handlers
-// and the window's Cancel button set it; the transfer and module procedures check it between
-// blocks and between files and then end the way a failed operation ends, rolling back what they
-// created. Setting it is async-signal-safe.
+// and the window's Cancel button set it. A stoppable operation (a load, delete, copy, fetch or
+// tree removal) and every request sequence it runs (listings, size walks, removals, transfers)
+// check it between requests and then end the way a failed operation ends, rolling back what they
+// created. Requests sent outside such an operation, such as a refresh after the stop, are not
+// cut short, and a clean-up holds the request back so it runs to its end. Setting it is
+// async-signal-safe.
 #pragma once
 
 // Asks the operation in progress to stop at its next check.
 void RequestStop();
 
-// True once a stop was requested and not yet cleared. A true answer marks the request seen.
+// True once a stop was requested and not yet cleared, whether or not an operation runs. A true
+// answer marks the request seen.
 bool StopRequested();
+
+// The check made between requests: true when a stop was requested, a stoppable operation runs
+// and no clean-up holds the request back. Marks the request seen whenever an operation runs, so
+// a watchdog lets a clean-up that holds it back finish.
+bool StopDue();
 
 // True once an operation has seen the request and is ending: a watchdog then lets it finish
 // its rollback. Async-signal-safe.
@@ -16,6 +25,25 @@ bool StopSeen();
 
 // Clears the request; called when an operation starts, so an old request never stops a new one.
 void ClearStopRequest();
+
+// Marks a stoppable operation for its lifetime; operations may nest.
+class CStoppableOperation {
+public:
+    CStoppableOperation();
+    ~CStoppableOperation();
+    CStoppableOperation(const CStoppableOperation&) = delete;
+    CStoppableOperation& operator=(const CStoppableOperation&) = delete;
+};
+
+// Holds a stop request back for its lifetime without clearing it: a rollback or restore runs to
+// its end, and the request is still there for the caller to report afterwards.
+class CStopHold {
+public:
+    CStopHold();
+    ~CStopHold();
+    CStopHold(const CStopHold&) = delete;
+    CStopHold& operator=(const CStopHold&) = delete;
+};
 
 // Whether the user is being asked a question: nothing has changed yet, so a stop then may end the
 // process at once instead of waiting for the answer. Async-signal-safe.

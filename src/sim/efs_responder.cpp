@@ -91,6 +91,14 @@ std::vector<uint8_t> CEfsResponder::Handle(const std::vector<uint8_t>& request, 
     return reply;
 }
 
+void CEfsResponder::Reset()
+{
+    reading = ReadSession{};
+    writing = WriteSession{};
+    previousRequest.clear();
+    previousReply.clear();
+}
+
 std::vector<uint8_t> CEfsResponder::Dispatch(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
 {
     if (request.size() < 2)
@@ -311,6 +319,8 @@ std::vector<uint8_t> CEfsResponder::Write(const std::vector<uint8_t>& request, c
 
 std::vector<uint8_t> CEfsResponder::WriteFirst(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
 {
+    if (behaviour.strictWrites && writing.active)
+        return StatusReply(efsWriteFile, efsStatusIllegalOperation);
     writing = WriteSession{};
     if (request.size() < 14)
         return StatusReply(efsWriteFile, efsStatusParameterError);
@@ -369,10 +379,16 @@ std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& reques
     // Out of order, malformed or beyond the announced total: the transfer is abandoned and the
     // stored file keeps its old content.
     const size_t length = request.size() >= 6 ? GetLe16(request.data() + 4) : 0;
+    // A strict handset refuses the block and keeps the write open.
     if (sequence != NextSequence(writing.lastSequence) || request.size() < 6 || length == 0 ||
         length > efsBlockSize || 6 + length > request.size() || writing.data.size() + length > writing.total) {
-        writing = WriteSession{};
+        if (!behaviour.strictWrites)
+            writing = WriteSession{};
         return StatusReply(efsWriteFile, efsStatusParameterError);
+    }
+    if (behaviour.writeBlockLimit != 0 && writing.blocks >= behaviour.writeBlockLimit) {
+        writing = WriteSession{};
+        return StatusReply(efsWriteFile, efsStatusDeviceFailure);
     }
     writing.data.insert(writing.data.end(), request.begin() + 6, request.begin() + 6 + static_cast<long>(length));
     writing.lastSequence = sequence;
@@ -381,6 +397,7 @@ std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& reques
 
 std::vector<uint8_t> CEfsResponder::BlockTaken(bool more, const SimBehaviour& behaviour)
 {
+    ++writing.blocks;
     if (!more)
         return StatusReply(efsWriteFile, Commit());
     if (behaviour.writesInPlace)

@@ -17,6 +17,9 @@ public:
     // The reply to one request whose first byte is 0x59.
     std::vector<uint8_t> Handle(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);
 
+    // A reset: open reads and writes are forgotten; a file being written keeps its old content.
+    void Reset();
+
 private:
     struct ReadSession {
         bool active = false;
@@ -32,6 +35,7 @@ private:
         EfsAttributeRecord attributes;
         std::vector<uint8_t> data;
         uint8_t lastSequence = 0;
+        unsigned blocks = 0;  // blocks taken so far
     };
 
     std::vector<uint8_t> Dispatch(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);

@@ -57,8 +57,9 @@ bool CHandsetModel::Absent(SimClock::time_point now)
         return false;
     if (now < *absentUntil)
         return true;
-    // Back from the reset: online, at the starting rate.
+    // Back from the reset: online, at the starting rate, with no file open.
     absentUntil.reset();
+    efs.Reset();
     modeWord = modeWordOnline;
     switchedTo115200 = false;
     return false;

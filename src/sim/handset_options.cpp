@@ -41,6 +41,8 @@ std::string HandsetUsage()
            "  --refuse-mode-change    refuses the offline and reset requests\n"
            "  --fail-path PATH        requests naming PATH fail (repeatable)\n"
            "  --writes-in-place       a file being written holds the blocks received so far\n"
+           "  --strict-writes         keeps a write open until its last block; refuses another meanwhile\n"
+           "  --write-block-limit N   refuses a write's block after the first N\n"
            "  --hostile-lengths       length fields larger than their packets\n"
            "  --hostile-long-names    listings with a 100-byte name\n"
            "  --hostile-many-entries  listings with 150 extra entries\n"
@@ -64,6 +66,7 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
         {"--noise", [&] { b.noise = true; }},
         {"--throttle", [&] { b.throttle = true; }},
         {"--writes-in-place", [&] { b.writesInPlace = true; }},
+        {"--strict-writes", [&] { b.strictWrites = true; }},
         {"--hostile-lengths", [&] { b.hostileLengths = true; }},
         {"--hostile-long-names", [&] { b.hostileLongNames = true; }},
         {"--hostile-many-entries", [&] { b.hostileManyEntries = true; }},
@@ -122,6 +125,8 @@ std::optional<HandsetOptions> ParseHandsetOptions(const std::vector<std::string>
             b.replyDelay = std::chrono::milliseconds(number);
         } else if (arg == "--reply-seed") {
             b.replySeed = static_cast<unsigned>(number);
+        } else if (arg == "--write-block-limit") {
+            b.writeBlockLimit = static_cast<unsigned>(number);
         } else {
             error = "unknown option: " + arg;
             return std::nullopt;

@@ -31,6 +31,12 @@ struct SimBehaviour {
     // A file being written holds the blocks received so far, as on handsets that write in
     // place; otherwise the old file stays whole until the last block.
     bool writesInPlace = false;
+    // A write stays open until its last block or a reset, whatever else is asked meanwhile, and
+    // a new write is refused while one is open, as on handsets that keep one file open.
+    bool strictWrites = false;
+    // Writes longer than this many blocks are refused at the next block (0: no limit), so a
+    // write fails part-way while shorter ones succeed.
+    unsigned writeBlockLimit = 0;
 
     // Hostile replies, each aimed at one reader of the product.
     bool hostileLengths = false;     // length fields larger than the packet that carries them

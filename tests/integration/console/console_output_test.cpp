@@ -144,6 +144,13 @@ const OutputCase cases[] = {
     {.name = "Pending", .pc = {{"pend.dat", "pending contents"}}, .args = {"-p", "$PC/pend.dat"},
      .expected = Message("Load pending operation was successful"),
      .deviceAfter = Files{{"pending", "pending contents"}}},
+    // A write refused after four blocks, on a handset that stores blocks as they come: the old
+    // pending file is written back.
+    {.name = "PendingFailsPartWay", .device = {{"pending", std::string(1000, 'o')}},
+     .pc = {{"pend.dat", std::string(3000, 'p')}}, .args = {"-p", "$PC/pend.dat"},
+     .change = [](sim::SimBehaviour& b) { b.writesInPlace = true, b.writeBlockLimit = 4; },
+     .expected = Message("Error - Could not copy file to the device:\n/pending") +
+                 Message("Error - Load pending operation failed")},
     {.name = "PendingMissing", .args = {"/p", "$PC/missing"},
      .expected = Message("Error - Could not open file from PC") + Message("Error - Load pending operation failed")},
 
@@ -157,7 +164,7 @@ const OutputCase cases[] = {
     {.name = "DeleteFails", .device = With(onDevice, {{"chess/chess.sig", "s"}}), .args = {"-d", "chess"},
      .change = [](sim::SimBehaviour& b) { b.failingPaths = {"/chess/chess.mod"}; },
      .expected = Message("Error - Could not remove directory from the device:\n/chess"),
-     .deviceAfter = Files{{"chess/", ""}, {"chess/chess.mod", "d"}}},
+     .deviceAfter = Files{{"chess.mif", "m"}, {"chess/", ""}, {"chess/chess.mod", "d"}}},  // still listed
 
     {.name = "Fetch", .device = {{"chess/chess.mod", "new"}}, .pc = {{"out/", ""}},
      .args = {"-g", "/chess/chess.mod", "$PC/out"}, .expected = fetched, .pcAfter = fetchedFile},

@@ -3,6 +3,7 @@
 // letter case across load, view and delete.
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <regex>
 #include <sstream>
@@ -25,29 +26,52 @@ TEST_F(ConsoleSession, SilentHandsetGetsTwentyFiveDotsThenNoDevice)
                                       Message("Error - Could not detect any device on the specified port"));
 }
 
-// Whatever the letter case of the PC files and of the typed names, a load followed by a delete
-// of the name the listing shows, typed in another case, leaves the device as it began.
-TEST_F(ConsoleSession, LoadListDeleteIgnoresLetterCase)
+// Whatever the letter case of the PC files and of the typed names, however deep the module's
+// folders go and whatever names in it differ only in letter case, a load followed by a delete of
+// the name the listing shows, typed in another case, leaves the device as it began.
+struct ModuleShape {
+    Files pc;           // the module folder
+    std::string typed;  // the name it is loaded as
+    std::string shown;  // the name the listing shows
+    std::string deletedAs;
+};
+
+TEST_F(ConsoleSession, LoadListDeleteLeavesTheDeviceAsItBegan)
 {
-    const std::vector<std::vector<std::string>> pcNames = {{"chess.mif", "chess.mod", "chess.sig", "chess.bar"},
-                                                           {"CHESS.MIF", "CHESS.MOD", "CHESS.SIG", "CHESS.BAR"},
-                                                           {"Chess.Mif", "Chess.mod", "Chess.SIG", "chess.Bar"}};
-    const std::vector<std::string> typed = {"chess", "CHESS", "Chess"};
+    const auto module = [](const std::vector<std::string>& names, const Files& more = {}) {
+        Files files = more;
+        for (const auto& name : names)
+            files[name] = name;
+        return files;
+    };
+    std::string deep;
+    for (int level = 0; level < 66; ++level)
+        deep += "d/";
+    const std::vector<std::string> lower = {"chess.mif", "chess.mod", "chess.sig", "chess.bar"};
+    const ModuleShape shapes[] = {
+        {module(lower), "CHESS", "chess", "Chess"},
+        {module({"CHESS.MIF", "CHESS.MOD", "CHESS.SIG", "CHESS.BAR"}), "Chess", "CHESS", "chess"},
+        {module({"Chess.Mif", "Chess.mod", "Chess.SIG", "chess.Bar"}), "chess", "Chess", "CHESS"},
+        {module(lower, {{deep + "f", "the deepest"}, {"d/g", "g"}}), "chess", "chess", "chess"},
+        {module(lower, {{"README", "upper case name"}, {"readme", "lower"}, {"sub/A.txt", "a"}, {"sub/a.TXT", "bb"}}),
+         "chess", "chess", "chess"},
+    };
     const auto runOnFreshHandset = [this](const std::vector<std::string>& args) {
         rig.Start();  // a new handset answers a new process at once
         return Run(args);
     };
-    for (size_t files = 0; files < pcNames.size(); ++files) {
-        const std::string dir = (pc_ / ("m" + std::to_string(files))).string();
-        for (const auto& name : pcNames[files])
-            PutTree(dir, {{name, name}});
-        const std::string what = dir + " loaded as " + typed[(files + 1) % 3];
-        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-l", dir, typed[(files + 1) % 3]}).output),
+    for (size_t i = 0; i < std::size(shapes); ++i) {
+        const ModuleShape& shape = shapes[i];
+        const std::string dir = (pc_ / ("m" + std::to_string(i))).string();
+        PutTree(dir, shape.pc);
+        const std::string what = dir + " loaded as " + shape.typed;
+        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-l", dir, shape.typed}).output),
                   Connected() + Message("Load VANT Module on the device was successful"))
             << what;
-        const std::string shown = pcNames[files][0].substr(0, 5);
-        EXPECT_NE(runOnFreshHandset({"-v"}).output.find("                   " + shown + "\t"), std::string::npos) << what;
-        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-d", typed[(files + 2) % 3]}).output),
+        EXPECT_NE(runOnFreshHandset({"-v"}).output.find(std::string(24 - shape.shown.size(), ' ') + shape.shown + "\t"),
+                  std::string::npos)
+            << what;
+        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-d", shape.deletedAs}).output),
                   Connected() + Message("Delete VANT module from the device was successful"))
             << what;
         EXPECT_EQ(TreeBelow(device_), Files{}) << what;
@@ -106,58 +130,152 @@ TEST_F(ConsoleSession, FetchIsDurableAndWritesThroughALink)
     EXPECT_NE(calls.find("srs"), std::string::npos) << calls;
 }
 
-// A SIGINT in the middle of a transfer ends it the way a failure does: a load rolled back, the
-// old PC file whole, the stop's own message, exit 0. A second signal, or one while a question
-// waits for its answer, ends the process at once, and leaves nothing behind either.
+// A SIGINT in the middle of an operation ends it the way a failure does: a load or a pending
+// file rolled back, the old PC file whole, the stop's own message, exit 0, well before any
+// watchdog; a rollback that a failure started runs to its end. A second signal, or one while a
+// question waits for its answer, ends the process at once, and leaves nothing behind either. A
+// stopped delete keeps the module listed, and a second delete finishes it; a load stopped in the
+// middle of a file closes that write, so the next load works on a handset that keeps one open.
+using Heard = std::vector<rig::Bytes>;
+
+size_t CountOf(const Heard& heard, uint8_t subcommand, size_t from = 0)
+{
+    return static_cast<size_t>(std::count_if(heard.begin() + static_cast<long>(std::min(from, heard.size())), heard.end(),
+                                             [&](const rig::Bytes& r) { return r.size() > 1 && r[1] == subcommand; }));
+}
+
+// Where the first write naming name went out; heard.size() when none did.
+size_t WriteOf(const Heard& heard, const std::string& name)
+{
+    const auto at = std::find_if(heard.begin(), heard.end(), [&](const rig::Bytes& r) {
+        return r.size() > 1 && r[1] == 5 && std::string(r.begin(), r.end()).find(name) != std::string::npos;
+    });
+    return static_cast<size_t>(at - heard.begin());
+}
+
 struct StopCase {
     const char* name;
     std::vector<std::string> args;  // after the port; $PC stands for the PC folder
-    int replyDelayMs;
-    size_t requests;  // EFS requests heard before the signals
+    void (*handset)(sim::SimBehaviour&);
+    bool (*due)(const Heard&);  // the EFS requests heard when the signals go
     int signals;
-    std::string message;  // empty: killed by the signal
+    std::vector<std::string> messages;  // empty: killed by the signal
+    Files device = {};  // besides the files every row has
     bool atQuestion = false;  // the answer never comes
+    std::vector<std::string> then = {};  // a second command, run after the stopped one
+    std::string thenMessage = {};
 };
+
+void Paced(sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10); }
+
+Files ModuleOfFiles(size_t count)
+{
+    Files module{{"chess.mif", "info"}};
+    for (size_t i = 0; i < count; ++i)
+        module["chess/f" + std::to_string(1000 + i)] = "x";
+    return module;
+}
 
 class ConsoleStop : public ConsoleSession, public ::testing::WithParamInterface<StopCase> {};
 
 TEST_P(ConsoleStop, LeavesBothSidesAsTheyWere)
 {
+    const StopCase& c = GetParam();
     const auto big = rig::Pattern(70000);
     PutTree(pc_, {{"chess/chess.mif", "info"}, {"chess/chess.sig", "s"}, {"chess/chess.bar", "b"}, {"big.bin", "old"}});
+    PutTree(pc_ / "many", {{"many.mif", "i"}, {"many.mod", "m"}, {"many.sig", "s"}, {"many.bar", "b"}, {"zz.bin", "z"}});
+    for (int i = 0; i < 20; ++i)
+        PutTree(pc_ / "many", {{"a" + std::to_string(10 + i), "a"}});
     rig::WritePcFile(pc_ / "chess/chess.mod", big);
     rig::WritePcFile(device_ / "big.bin", big);
-    rig.Start([delay = GetParam().replyDelayMs](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(delay); });
+    PutTree(device_, c.device);
+    rig.Start(c.handset);
     const Files device = TreeBelow(device_);
     const Files pc = TreeBelow(pc_);
-    std::vector<std::string> args{rig.Port()};
-    for (const auto& arg : GetParam().args)
-        args.push_back(arg.rfind("$PC", 0) == 0 ? pc_.string() + arg.substr(3) : arg);
-    CRunningProcess run(VANTFERRANT_EXE, args, false, {}, {}, GetParam().atQuestion);
-    EXPECT_TRUE(rig::WaitUntil(std::chrono::seconds(30), [&] { return rig.EfsRequestsSince().size() >= GetParam().requests; }));
-    if (GetParam().atQuestion)
+    const auto withPc = [&](const std::vector<std::string>& given) {
+        std::vector<std::string> args{rig.Port()};
+        for (const auto& arg : given)
+            args.push_back(arg.rfind("$PC", 0) == 0 ? pc_.string() + arg.substr(3) : arg);
+        return args;
+    };
+    CRunningProcess run(VANTFERRANT_EXE, withPc(c.args), false, {}, {}, c.atQuestion);
+    EXPECT_TRUE(rig::WaitUntil(std::chrono::seconds(30), [&] { return c.due(rig.EfsRequestsSince()); }));
+    if (c.atQuestion)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the last block is in; the question is up
     const auto signalled = std::chrono::steady_clock::now();
-    for (int i = 0; i < GetParam().signals; ++i) {
+    for (int i = 0; i < c.signals; ++i) {
         run.Signal(SIGINT);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // apart, or the two arrive as one
     }
     const ProcessResult result = run.Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5)) << "ended by the watchdog";
-    EXPECT_EQ(result.exitStatus, GetParam().message.empty() ? -1 : 0);
-    if (!GetParam().message.empty()) {
-        EXPECT_EQ(WithoutDots(result.output), Connected() + Message(GetParam().message));
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(3)) << "the stop was not honoured";
+    EXPECT_EQ(result.exitStatus, c.messages.empty() ? -1 : 0);
+    std::string expected = Connected();
+    for (const auto& text : c.messages)
+        expected += Message(text);
+    if (!c.messages.empty()) {
+        EXPECT_EQ(WithoutDots(result.output), expected);
     }
-    EXPECT_EQ(TreeBelow(device_), device);
     EXPECT_EQ(TreeBelow(pc_), pc);
+    if (c.then.empty()) {
+        EXPECT_EQ(TreeBelow(device_), device);
+        return;
+    }
+    // A stopped delete: the .mif and part of the folder are left, and the module is still listed.
+    rig.Change([](sim::SimBehaviour& b) { b.replyDelay = {}; });
+    const Files left = TreeBelow(device_);
+    if (c.args.front() == "-d") {
+        EXPECT_EQ(left.count("chess.mif"), 1u);
+        EXPECT_LT(left.size(), device.size());
+        for (const auto& [name, contents] : left)
+            EXPECT_EQ(device.count(name), 1u) << name;
+        EXPECT_NE(Run({"-v"}).output.find("                   chess\t"), std::string::npos);
+    } else {
+        EXPECT_EQ(left, device);
+    }
+    EXPECT_EQ(WithoutDots(RunProcess(VANTFERRANT_EXE, withPc(c.then)).output), Connected() + Message(c.thenMessage));
 }
 
+const std::string stoppedLoad = "User stopped load VANT module operation";
+
 INSTANTIATE_TEST_SUITE_P(
-    Transfers, ConsoleStop,
-    ::testing::Values(StopCase{"Load", {"-l", "$PC/chess", "chess"}, 10, 30, 1, "User stopped load VANT module operation"},
-                      StopCase{"Fetch", {"-g", "/big.bin", "$PC"}, 10, 20, 1, "User stopped copy file from device operation"},
-                      StopCase{"SecondSignal", {"-g", "/big.bin", "$PC"}, 400, 2, 2, ""},
-                      StopCase{"AtTheQuestion", {"-g", "/big.bin", "$PC"}, 0, 274, 1, "", true}),
+    Operations, ConsoleStop,
+    ::testing::Values(
+        StopCase{"Load", {"-l", "$PC/chess", "chess"}, Paced, [](const Heard& h) { return h.size() >= 30; }, 1, {stoppedLoad}},
+        StopCase{"Fetch", {"-g", "/big.bin", "$PC"}, Paced, [](const Heard& h) { return h.size() >= 20; }, 1,
+                 {"User stopped copy file from device operation"}},
+        StopCase{"SecondSignal", {"-g", "/big.bin", "$PC"}, [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(400); },
+                 [](const Heard& h) { return h.size() >= 2; }, 2, {}},
+        StopCase{"AtTheQuestion", {"-g", "/big.bin", "$PC"}, [](sim::SimBehaviour&) {},
+                 [](const Heard& h) { return h.size() >= 274; }, 1, {}, {}, true},
+        // After the fifth of 200 removals.
+        StopCase{"Delete", {"-d", "chess"}, Paced, [](const Heard& h) { return CountOf(h, 6) >= 5; }, 1,
+                 {"User stopped delete operation"}, ModuleOfFiles(200), false, {"-d", "chess"},
+                 "Delete VANT module from the device was successful"},
+        // The size check after the .mif lists a root of 150 files at 30 ms a request.
+        StopCase{"SizeCheckAfterMif", {"-l", "$PC/chess", "chess"},
+                 [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(30); },
+                 [](const Heard& h) { return CountOf(h, 11, WriteOf(h, "chess.mif")) >= 2; }, 1, {stoppedLoad},
+                 [] {
+                     Files root;
+                     for (int i = 0; i < 150; ++i)
+                         root["file" + std::to_string(100 + i)] = "r";
+                     return root;
+                 }()},
+        // The rollback that a refused write started runs to its end.
+        StopCase{"DuringRollback", {"-l", "$PC/many", "many"},
+                 [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10), b.failingPaths = {"/many/zz.bin"}; },
+                 [](const Heard& h) { return h.size() >= WriteOf(h, "zz.bin") + 8 && WriteOf(h, "zz.bin") < h.size(); }, 1,
+                 {"Error - Could not copy file to the device:\n/many/zz.bin", "Error - Could not copy module to the device"}},
+        // Over an old pending file, on a handset that stores blocks as they come.
+        StopCase{"Pending", {"-p", "$PC/chess/chess.mod"},
+                 [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10), b.writesInPlace = true; },
+                 [](const Heard& h) { return CountOf(h, 5) >= 20; }, 1, {"User stopped copy file to device operation"},
+                 {{"pending", std::string(900, 'o')}}},
+        StopCase{"LoadOnAStrictHandset", {"-l", "$PC/chess", "chess"},
+                 [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10), b.strictWrites = true; },
+                 [](const Heard& h) { return h.size() >= 30; }, 1, {stoppedLoad}, {}, false, {"-l", "$PC/chess", "chess"},
+                 "Load VANT Module on the device was successful"}),
     [](const auto& each) { return std::string(each.param.name); });
 
 // With standard output and error on one terminal, the progress line starts on a line of its own

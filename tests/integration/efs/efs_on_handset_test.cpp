@@ -1,6 +1,6 @@
 // EFS operations and tree walks over the real link against the virtual handset: the requests on
 // the wire, file round trips, refused arguments, sizes, case-insensitive file lookup, tree removal
-// that goes on past failures, and the depth bound.
+// that goes on past failures, every depth a path allows, and stops inside operations only.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +13,7 @@
 #include "efs/efs_packets.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
+#include "platform/stop_request.h"
 #include "support/handset_rig.h"
 
 using rig::Bytes;
@@ -169,6 +170,16 @@ TEST_F(EfsOnHandset, TreeSizesStoredAndAllocatedAndFileSizesInAnyLetterCase)
         EXPECT_EQ(DeviceFileSize(port, "/t/s/C"), 446u);
         EXPECT_EQ(DeviceFileSize(port, "/t/s/missing"), 0u);
     }
+    // Names that differ only in letter case: each path finds its own spelling first.
+    handset.PutDeviceFile("/t/s/C", Bytes(17, 1));
+    handset.PutDeviceFile("/t/s/u/D", Bytes(2, 1));
+    for (const bool iteration : {true, false}) {
+        handset.Change([&](sim::SimBehaviour& b) { b.noIteration = !iteration; });
+        EXPECT_EQ(DeviceFileSize(port, "/t/s/C"), 17u);
+        EXPECT_EQ(DeviceFileSize(port, "/t/s/c"), 446u);
+        EXPECT_EQ(DeviceFileSize(port, "/t/s/u/d"), 1000u);
+        EXPECT_EQ(DeviceFileSize(port, "/t/s/u/D"), 2u);
+    }
 }
 
 TEST_F(EfsOnHandset, TreeRemovalGoesOnPastAResistingFileAndStaysInsideTheTree)
@@ -198,22 +209,48 @@ TEST_F(EfsOnHandset, TreeRemovalGoesOnPastAResistingFileAndStaysInsideTheTree)
     EXPECT_TRUE(capture.texts.empty());
 }
 
-TEST_F(EfsOnHandset, TreeWalksStopBelow64Levels)
+// Walks reach every depth a 254-byte path allows, with no stack to grow.
+TEST_F(EfsOnHandset, TreeWalksReachEveryDepthAPathAllows)
 {
     std::string path;
-    for (int level = 1; level <= 66; ++level) {
+    for (int level = 1; level <= 126; ++level) {
         path += "/d";
         handset.PutDeviceFile(path + "/f", Bytes(1, 1));
     }
+    ASSERT_EQ(path.size() + 2, 254u) << "the deepest file's path";
     rig::CReportCapture capture;
-    EXPECT_EQ(DeviceTreeSize(port, "/d"), 64u) << "files of levels 1 to 64";
-    EXPECT_EQ(capture.texts, std::vector<std::string>{cannotRead});
-    capture.texts.clear();
-    EXPECT_FALSE(RemoveDeviceTree(port, "/d"));
-    EXPECT_TRUE(handset.DeviceEntryExists("/d"));
-    EXPECT_FALSE(handset.DeviceEntryExists("/d/f"));
-    ASSERT_FALSE(capture.texts.empty());
-    EXPECT_EQ(capture.texts.front(), cannotRead);
+    EXPECT_EQ(DeviceTreeSize(port, "/d"), 126u);
+    EXPECT_TRUE(RemoveDeviceTree(port, "/d"));
+    EXPECT_FALSE(handset.DeviceEntryExists("/d"));
+    EXPECT_EQ(capture.texts, std::vector<std::string>{});
+}
+
+// A stop request ends listings, size walks and removals between requests, without a message, but
+// only inside a stoppable operation: a refresh after a stopped copy still lists, and a clean-up
+// that holds the request back runs to its end.
+TEST_F(EfsOnHandset, AStopCutsWalksShortOnlyInsideAnOperation)
+{
+    PutTree();
+    rig::CReportCapture capture;
+    RequestStop();
+    EfsNameList names;
+    EXPECT_TRUE(EfsListFiles(port, "/t", &names));
+    EXPECT_EQ(DeviceTreeSize(port, "/t"), 1859u);
+    {
+        const CStoppableOperation operation;
+        const size_t mark = handset.LogSize();
+        EXPECT_FALSE(EfsListFiles(port, "/t", &names));
+        EXPECT_EQ(DeviceTreeSize(port, "/t"), 0u);
+        EXPECT_FALSE(RemoveDeviceTree(port, "/t"));
+        EXPECT_EQ(DeviceFileSize(port, "/t/a"), 0u);
+        EXPECT_EQ(handset.EfsRequestsSince(mark).size(), 0u);
+        const CStopHold cleanUp;
+        EXPECT_TRUE(RemoveDeviceTree(port, "/t"));
+    }
+    EXPECT_FALSE(handset.DeviceEntryExists("/t"));
+    EXPECT_EQ(capture.texts, std::vector<std::string>{});
+    EXPECT_TRUE(StopRequested());
+    ClearStopRequest();
 }
 
 }  // namespace

@@ -76,3 +76,27 @@ TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
     EXPECT_EQ(huge.BytesDone(), 16u);
     EXPECT_LT(huge.TakeData().capacity(), 1u << 20) << "an announced total is not allocated up front";
 }
+
+// A write ended early sends its next block as the last one, with the sequence it was due, and
+// goes no further whatever the handset answers; the last block of a file is a last block anyway.
+TEST(EfsFileWrite, EndingEarlySendsTheNextBlockAsTheLast)
+{
+    const Bytes data(1000, 7);
+    CEfsFileWrite write("/f", efsDefaultWriteMode, efsDefaultFileAttributes, data);
+    EXPECT_FALSE(write.Started());
+    EXPECT_EQ((*write.Request())[3], 1) << "more after the first block";
+    ASSERT_EQ(write.Accept(StatusReply(5, 0)), EfsStep::stepContinue);
+    EXPECT_TRUE(write.Started());
+    EXPECT_FALSE(write.AtLastBlock());
+    write.EndEarly();
+    const EfsRequest closing = *write.Request();
+    EXPECT_EQ(Bytes(closing.begin(), closing.begin() + 6), (Bytes{0x59, 5, 1, 0, 0, 1})) << "block 1, more 0, 256 bytes";
+    EXPECT_EQ(write.Accept(StatusReply(5, 0)), EfsStep::stepFailed);
+    EXPECT_EQ(write.BytesDone(), 256u);
+
+    CEfsFileWrite nearlyDone("/f", efsDefaultWriteMode, efsDefaultFileAttributes, data);
+    for (int block = 0; block < 3; ++block)
+        ASSERT_EQ(nearlyDone.Accept(StatusReply(5, 0)), EfsStep::stepContinue);
+    EXPECT_TRUE(nearlyDone.AtLastBlock());
+    EXPECT_EQ((*nearlyDone.Request())[3], 0);
+}

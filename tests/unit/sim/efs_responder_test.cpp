@@ -88,6 +88,40 @@ TEST_F(EfsResponderTest, BrokenOrRefusedWritesKeepTheOldFile)
     EXPECT_EQ(Status(WriteFirst("fits.bin", 200, Bytes(200, 2), false)), 0) << "replacing a file reuses its space";
 }
 
+// A strict handset keeps a write open until its last block or a reset: a remove or a stray block
+// does not close it and a new write is refused meanwhile; a last block sent early closes it,
+// keeping the old file. A block limit refuses longer writes part-way.
+TEST_F(EfsResponderTest, StrictWritesStayOpenUntilTheirLastBlock)
+{
+    const Bytes old = Stored("notes.txt");
+    const Bytes block(256, 7);
+    behaviour.strictWrites = true;
+    const std::tuple<const char*, Bytes, uint8_t> steps[] = {
+        {"open", WriteFirst("notes.txt", 1000, block, true), 0},
+        {"remove", NameRequest(sim::efsRemoveFile, "other.txt"), sim::efsStatusFileMissing},
+        {"another write", WriteFirst("other.txt", 1, {1}, false), sim::efsStatusIllegalOperation},
+        {"out of order", WriteNext(3, block, true), sim::efsStatusParameterError},
+        {"still open", WriteNext(1, block, true), 0},
+        {"ended early", WriteNext(2, block, false), sim::efsStatusParameterError},
+        {"closed", WriteFirst("other.txt", 1, {1}, false), 0},
+        {"open again", WriteFirst("notes.txt", 1000, block, true), 0},
+    };
+    for (const auto& [what, request, status] : steps)
+        EXPECT_EQ(Status(request), status) << what;
+    EXPECT_EQ(Stored("notes.txt"), old);
+    efs.Reset();
+    EXPECT_EQ(Status(WriteFirst("other.txt", 1, {2}, false)), 0) << "a reset closes the write";
+
+    behaviour = {};
+    behaviour.writeBlockLimit = 2;
+    EXPECT_EQ(Status(WriteFirst("b.bin", 512, block, true)), 0);
+    EXPECT_EQ(Status(WriteNext(1, block, false)), 0) << "two blocks are allowed";
+    EXPECT_EQ(Status(WriteFirst("c.bin", 600, block, true)), 0);
+    EXPECT_EQ(Status(WriteNext(1, block, true)), 0);
+    EXPECT_EQ(Status(WriteNext(2, Bytes(88, 1), false)), sim::efsStatusDeviceFailure);
+    EXPECT_EQ(Status(WriteNext(3, Bytes(88, 1), false)), sim::efsStatusFileNotOpen);
+}
+
 // Requests on the demo tree in turn and the status each gets: refusals of the directory and
 // file operations, and malformed or climbing names, which must never reach the file system.
 TEST_F(EfsResponderTest, EveryRequestGetsItsStatus)
