@@ -23,7 +23,8 @@ TEST(HandsetOptions, FlagsAndValuesSetTheBehaviour)
     std::string error;
     auto options = sim::ParseHandsetOptions({"--root", "/x", "--speeds", "115200", "--lose-every", "3",
                                              "--damage", "2000000", "--fail-path", "/a", "--fail-path", "b/c", "--noise",
-                                             "--reset-absence", "250", "--hostile-many-entries", "--writes-in-place"},
+                                             "--reset-absence", "250", "--hostile-many-entries", "--writes-in-place",
+                                             "--strict-writes", "--write-block-limit", "4"},
                                             error);
     ASSERT_TRUE(options.has_value()) << error;
     EXPECT_EQ(options->root, "/x");
@@ -32,6 +33,8 @@ TEST(HandsetOptions, FlagsAndValuesSetTheBehaviour)
     EXPECT_EQ(options->behaviour.damagedBytesPerMillion, 1000000u) << "at most every byte";
     EXPECT_EQ(options->behaviour.failingPaths, (std::set<std::string>{"/a", "b/c"}));
     EXPECT_TRUE(options->behaviour.noise && options->behaviour.hostileManyEntries && options->behaviour.writesInPlace);
+    EXPECT_TRUE(options->behaviour.strictWrites);
+    EXPECT_EQ(options->behaviour.writeBlockLimit, 4u);
     EXPECT_EQ(options->behaviour.resetAbsence, std::chrono::milliseconds(250));
     for (const std::vector<std::string>& bad :
          {std::vector<std::string>{"--speeds", "9600"}, {"--lose-every", "x"}, {"--lose-every"}, {"--bogus"},
