@@ -56,24 +56,23 @@ TEST_F(ConsoleSession, LoadListDeleteLeavesTheDeviceAsItBegan)
         {module(lower, {{"README", "upper case name"}, {"readme", "lower"}, {"sub/A.txt", "a"}, {"sub/a.TXT", "bb"}}),
          "chess", "chess", "chess"},
     };
+    // Each run on a new handset, which answers a new process at once; its terminal's name is in
+    // the output, so the expected text is made after the run.
     const auto runOnFreshHandset = [this](const std::vector<std::string>& args) {
-        rig.Start();  // a new handset answers a new process at once
-        return Run(args);
+        rig.Start();
+        return WithoutDots(Run(args).output);
     };
     for (size_t i = 0; i < std::size(shapes); ++i) {
         const ModuleShape& shape = shapes[i];
         const std::string dir = (pc_ / ("m" + std::to_string(i))).string();
         PutTree(dir, shape.pc);
         const std::string what = dir + " loaded as " + shape.typed;
-        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-l", dir, shape.typed}).output),
-                  Connected() + Message("Load VANT Module on the device was successful"))
-            << what;
-        EXPECT_NE(runOnFreshHandset({"-v"}).output.find(std::string(24 - shape.shown.size(), ' ') + shape.shown + "\t"),
-                  std::string::npos)
-            << what;
-        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-d", shape.deletedAs}).output),
-                  Connected() + Message("Delete VANT module from the device was successful"))
-            << what;
+        std::string output = runOnFreshHandset({"-l", dir, shape.typed});
+        EXPECT_EQ(output, Connected() + Message("Load VANT Module on the device was successful")) << what;
+        output = runOnFreshHandset({"-v"});
+        EXPECT_NE(output.find(std::string(24 - shape.shown.size(), ' ') + shape.shown + "\t"), std::string::npos) << what;
+        output = runOnFreshHandset({"-d", shape.deletedAs});
+        EXPECT_EQ(output, Connected() + Message("Delete VANT module from the device was successful")) << what;
         EXPECT_EQ(TreeBelow(device_), Files{}) << what;
     }
 }
