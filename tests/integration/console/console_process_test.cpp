@@ -163,6 +163,7 @@ struct StopCase {
     bool atQuestion = false;  // the answer never comes
     std::vector<std::string> then = {};  // a second command, run after the stopped one
     std::string thenMessage = {};
+    size_t requestsAfter = SIZE_MAX;  // at most this many EFS requests after the signals
 };
 
 void Paced(sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10); }
@@ -202,12 +203,14 @@ TEST_P(ConsoleStop, LeavesBothSidesAsTheyWere)
     if (c.atQuestion)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the last block is in; the question is up
     const auto signalled = std::chrono::steady_clock::now();
+    const size_t heardBefore = rig.EfsRequestsSince().size();
     for (int i = 0; i < c.signals; ++i) {
         run.Signal(SIGINT);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // apart, or the two arrive as one
     }
     const ProcessResult result = run.Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(3)) << "the stop was not honoured";
+    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5)) << "ended by the watchdog";
+    EXPECT_LE(rig.EfsRequestsSince().size() - heardBefore, c.requestsAfter) << "the stop was not honoured";
     EXPECT_EQ(result.exitStatus, c.messages.empty() ? -1 : 0);
     std::string expected = Connected();
     for (const auto& text : c.messages)
@@ -252,16 +255,17 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"Delete", {"-d", "chess"}, Paced, [](const Heard& h) { return CountOf(h, 6) >= 5; }, 1,
                  {"User stopped delete operation"}, ModuleOfFiles(200), false, {"-d", "chess"},
                  "Delete VANT module from the device was successful"},
-        // The size check after the .mif lists a root of 150 files at 30 ms a request.
+        // The size check after the .mif lists a root of 150 files at 20 ms a request.
         StopCase{"SizeCheckAfterMif", {"-l", "$PC/chess", "chess"},
-                 [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(30); },
+                 [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(20); },
                  [](const Heard& h) { return CountOf(h, 11, WriteOf(h, "chess.mif")) >= 2; }, 1, {stoppedLoad},
                  [] {
                      Files root;
                      for (int i = 0; i < 150; ++i)
                          root["file" + std::to_string(100 + i)] = "r";
                      return root;
-                 }()},
+                 }(),
+                 false, {}, {}, 20},
         // The rollback that a refused write started runs to its end.
         StopCase{"DuringRollback", {"-l", "$PC/many", "many"},
                  [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10), b.failingPaths = {"/many/zz.bin"}; },
