@@ -229,7 +229,6 @@ TEST_P(ConsoleStop, LeavesBothSidesAsTheyWere)
     if (c.args.front() == "-d") {
         EXPECT_EQ(left.count("chess.mif"), 1u);
         EXPECT_LT(left.size(), device.size());
-        EXPECT_GT(left.size() + 20, device.size()) << "removals went on after the stop";
         for (const auto& [name, contents] : left)
             EXPECT_EQ(device.count(name), 1u) << name;
         EXPECT_NE(Run({"-v"}).output.find("                   chess\t"), std::string::npos);
@@ -254,7 +253,7 @@ INSTANTIATE_TEST_SUITE_P(
         // After the fifth of 200 removals.
         StopCase{"Delete", {"-d", "chess"}, Paced, [](const Heard& h) { return CountOf(h, 6) >= 5; }, 1,
                  {"User stopped delete operation"}, ModuleOfFiles(200), false, {"-d", "chess"},
-                 "Delete VANT module from the device was successful"},
+                 "Delete VANT module from the device was successful", 5},
         // The size check after the .mif lists a root of 150 files at 20 ms a request.
         StopCase{"SizeCheckAfterMif", {"-l", "$PC/chess", "chess"},
                  [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(20); },
