@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/diag_port.h"
+#include "link/frame_codec.h"
 #include "sim/device_path.h"
 #include "sim/handset_host.h"
 #include "sim/handset_model.h"
@@ -76,6 +77,14 @@ inline std::vector<uint8_t> Pattern(size_t size)
     for (size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<uint8_t>(i * 31 + i / 256);
     return bytes;
+}
+
+// The frame of payload as the link sends it, without an opening flag.
+inline std::vector<uint8_t> Framed(const std::vector<uint8_t>& payload)
+{
+    std::vector<uint8_t> frame(frameWorkAreaSize);
+    frame.resize(EncodeFrame(payload.data(), payload.size(), frame.data(), true));
+    return frame;
 }
 
 }  // namespace bench
