@@ -136,13 +136,13 @@ AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)
     for (const auto& directory : found->directories)
         if (!RemoveDeviceTree(port, directory))
             result = msgCannotRemoveModule;
-    if (result != msgModuleDeleted)
-        return result;
 
-    // Success is reported only when the device no longer lists anything of the module.
+    // The final listing decides: a removal whose reply was lost may have worked, and one that
+    // reported success may not have. A failure nothing has reported yet is reported here.
     const auto left = FindModuleEntries(port, name);
     if (left && left->mifs.empty() && left->directories.empty())
-        return result;
-    ReportAppMessage(msgCannotRemoveModule);
+        return msgModuleDeleted;
+    if (result == msgModuleDeleted)
+        ReportAppMessage(msgCannotRemoveModule);
     return msgCannotRemoveModule;
 }

@@ -32,6 +32,7 @@ private:
         EfsAttributeRecord attributes;
         std::vector<uint8_t> data;
         uint8_t lastSequence = 0;
+        bool lastTaken = false;  // the block of lastSequence was taken: a repeat of it is acknowledged again
     };
 
     std::vector<uint8_t> Dispatch(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);
