@@ -32,11 +32,14 @@ std::optional<SequencePair> Sequences(std::span<const uint8_t> request, std::spa
 
 }  // namespace
 
-void CEfsReplyTies::EchoEvidence::Note(bool echoed, uint32_t sequence)
+void CEfsReplyTies::EchoEvidence::Note(uint8_t subcommand, bool echoed, uint32_t sequence)
 {
-    if (echoed && lastEchoed && sequence != lastSequence)
+    // A field that merely happens to hold the sequence (a kind flag, a size) shows no run of
+    // consecutive numbers within one exchange.
+    if (echoed && lastEchoed && subcommand == lastSubcommand && sequence == lastSequence + 1)
         shown = true;
     lastEchoed = echoed;
+    lastSubcommand = subcommand;
     lastSequence = sequence;
 }
 
@@ -57,5 +60,5 @@ void CEfsReplyTies::Taken(std::span<const uint8_t> request, std::span<const uint
     if (!sequences)
         return;
     EchoEvidence& evidence = request[1] == efsReadFile ? read : iteration;
-    evidence.Note(sequences->echoed == sequences->asked, sequences->asked);
+    evidence.Note(request[1], sequences->echoed == sequences->asked, sequences->asked);
 }

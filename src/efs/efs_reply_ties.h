@@ -1,8 +1,8 @@
 // What ties an EFS reply to its request. Every reply must echo the request's subcommand. The read
 // reply's byte 3 and the iteration reply's entry details are fields a handset need not fill, so
 // they tie a reply to its request only after this handset has shown, since the link opened, that
-// it echoes the sequence number there: two replies in a row echoing two different sequence
-// numbers. Until then they stay unexamined.
+// it echoes the sequence number there: two replies in a row of one subcommand echoing sequence
+// numbers n and n + 1. Until then they stay unexamined.
 #pragma once
 
 #include <cstdint>
@@ -24,8 +24,9 @@ private:
     struct EchoEvidence {
         bool shown = false;
         bool lastEchoed = false;
+        uint8_t lastSubcommand = 0;
         uint32_t lastSequence = 0;
-        void Note(bool echoed, uint32_t sequence);
+        void Note(uint8_t subcommand, bool echoed, uint32_t sequence);
     };
     EchoEvidence read;
     EchoEvidence iteration;

@@ -121,7 +121,7 @@ private:
     LinkStatus WriteCommand(const DiagCommandPtr& record);
     LinkStatus WaitForDMReply(const DiagCommandPtr& record);
     // Keeps a reply taken tentatively (CReplyLedger) until the ledger has decided whose it is.
-    void HoldTentativeReply(const DiagCommandPtr& record);
+    void HoldTentativeReply();
     // Ends the wait for the current command's reply: the receive thread stores no more into it.
     void ReleaseSlot();
     LinkStatus ExchangeRaw(const DiagCommandPtr& record);

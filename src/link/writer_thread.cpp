@@ -65,7 +65,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
             if (status == linkStatusOk)
                 status = WaitForDMReply(record);
             if (status == linkStatusOk)
-                HoldTentativeReply(record);
+                HoldTentativeReply();
         } else {
             status = ExchangeRaw(record);
         }
@@ -147,7 +147,7 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
     return linkStatusFail;
 }
 
-void CDiagPort::HoldTentativeReply(const DiagCommandPtr& record)
+void CDiagPort::HoldTentativeReply()
 {
     if (!replyLedger.Tentative())
         return;

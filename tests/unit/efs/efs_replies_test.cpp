@@ -68,7 +68,7 @@ TEST(EfsReplies, EveryReaderRefusesRepliesThatDoNotHoldTheirFields)
 }
 
 // The tie of a read or iteration reply to its request's sequence number holds only once the
-// handset has echoed two different sequence numbers in a row; the subcommand always ties.
+// handset has echoed n and n + 1 in a row in one subcommand; the subcommand always ties.
 TEST(EfsReplyTies, SequencesTieOnlyAfterTheHandsetShowedItEchoesThem)
 {
     const Bytes read1{0x59, 4, 1}, read2{0x59, 4, 2}, iterate1{0x59, 11, 1, 0, 0, 0, 1, 0};
@@ -90,6 +90,9 @@ TEST(EfsReplyTies, SequencesTieOnlyAfterTheHandsetShowedItEchoesThem)
         {"and then the echoed sequence fits", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, read2, readReply(2), true},
         {"an error status is not tied", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, read2, {0x59, 4, 9, 0}, true},
         {"read echoes do not tie iteration", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, iterate1, iterateReply(0), true},
+        {"a kind field matching by chance across subcommands",
+         {{{0x59, 11, 0, 0, 0, 0, 1, 0}, iterateReply(0)}, {{0x59, 10, 1, 0, 0, 0, 1, 0}, {0x59, 10, 0, 1, 0, 0, 0}}},
+         iterate1, iterateReply(0), true},
         {"iteration echoes tie iteration",
          {{{0x59, 11, 0, 0, 0, 0, 1, 0}, iterateReply(0)}, {iterate1, iterateReply(1)}}, iterate1, iterateReply(0), false},
     };
