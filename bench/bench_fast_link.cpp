@@ -1,6 +1,8 @@
 // The link's own cost on a fast line: fetching 16 MiB from the unpaced virtual handset through
 // the link, over the time an ideal client takes for the same requests on the same pty in the
-// same run (one request at a time, no threads, framing and parsing inline). Goal: at most 1.9.
+// same run (one request at a time, no threads, framing and parsing inline), the best of three
+// turns each, taken in alternation so other load on the machine hits both. Goal: at most 1.9.
+#include <algorithm>
 #include <cstdio>
 
 #include "bench_handset.h"
@@ -61,21 +63,28 @@ int main()
         return 1;
     }
     handset.PutFile(path, Pattern(fileSize));
-    uint64_t linkBytes = 0;
-    const auto linkStart = Clock::now();
-    const bool fetched = EfsReadFileInto(handset.port.get(), path, [&](std::span<const uint8_t> block) {
-        linkBytes += block.size();
-        return true;
-    });
-    const double linkSeconds = Seconds(Clock::now() - linkStart);
-    handset.port.reset();  // the pty is the ideal client's now
+    double linkSeconds = 1e9, idealSeconds = 1e9;
+    for (int turn = 0; turn < 3; ++turn) {
+        if (turn > 0 && !handset.Connect()) {
+            std::fprintf(stderr, "bench_fast_link: the link did not come up again\n");
+            return 1;
+        }
+        uint64_t linkBytes = 0;
+        const auto linkStart = Clock::now();
+        const bool fetched = EfsReadFileInto(handset.port.get(), path, [&](std::span<const uint8_t> block) {
+            linkBytes += block.size();
+            return true;
+        });
+        linkSeconds = std::min(linkSeconds, Seconds(Clock::now() - linkStart));
+        handset.port.reset();  // the pty is the ideal client's now
 
-    const auto idealStart = Clock::now();
-    const uint64_t idealBytes = IdealFetch(handset.host->SlavePath());
-    const double idealSeconds = Seconds(Clock::now() - idealStart);
-    if (!fetched || linkBytes != fileSize || idealBytes != fileSize) {
-        std::fprintf(stderr, "bench_fast_link: a fetch failed\n");
-        return 1;
+        const auto idealStart = Clock::now();
+        const uint64_t idealBytes = IdealFetch(handset.host->SlavePath());
+        idealSeconds = std::min(idealSeconds, Seconds(Clock::now() - idealStart));
+        if (!fetched || linkBytes != fileSize || idealBytes != fileSize) {
+            std::fprintf(stderr, "bench_fast_link: a fetch failed\n");
+            return 1;
+        }
     }
     std::printf("fast link: 16 MiB fetch through the link %.2f s, ideal client %.2f s, ratio %.2f (goal <= 1.9)\n",
                 linkSeconds, idealSeconds, linkSeconds / idealSeconds);

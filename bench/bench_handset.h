@@ -39,8 +39,12 @@ struct BenchLink {
     bool Start(const sim::SimBehaviour& behaviour, std::unique_ptr<sim::CMemoryFileSystem> files)
     {
         host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(files), behaviour));
-        if (!host)
-            return false;
+        return host && Connect();
+    }
+
+    // A new Ready link to the running handset.
+    bool Connect()
+    {
         LinkTiming timing;
         timing.pollPeriodMs = 50;
         timing.pollIdleMs = 20;

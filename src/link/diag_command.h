@@ -28,7 +28,8 @@ public:
     uint32_t FrameLength() const { return static_cast<uint32_t>(frame.size()); }
     uint32_t ReplyLength() const { return static_cast<uint32_t>(reply.size()); }
 
-    // Creates the completion event of a record that a sender will wait for.
+    // Gives a record that a sender will wait for a clear completion event (a pooled one when
+    // there is one).
     bool CreateCompletionEvent();
 
     // Records alive in the process; lets tests prove that none is leaked or freed twice.

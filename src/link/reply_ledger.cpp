@@ -30,7 +30,8 @@ bool ReplyFitsRequest(std::span<const uint8_t> request, CReplyMatcher* matcher, 
 
 bool CReplyLedger::Fits(const Attempt& attempt, const uint8_t* packet, size_t length) const
 {
-    return attempt.anyReplyFits || ReplyFitsRequest(attempt.request, attempt.matcher.get(), packet, length);
+    return attempt.anyReplyFits ||
+           ReplyFitsRequest(attempt.record->request, attempt.record->matcher.get(), packet, length);
 }
 
 uint32_t CReplyLedger::OverdueLocked() const
@@ -41,7 +42,7 @@ uint32_t CReplyLedger::OverdueLocked() const
 
 uint32_t CReplyLedger::OverdueFor(const Attempt& attempt) const
 {
-    return std::min(OverdueLocked(), std::max<uint32_t>(attempt.timeoutMs / 2, 1));
+    return std::min(OverdueLocked(), std::max<uint32_t>(attempt.record->replyTimeout / 2, 1));
 }
 
 uint32_t CReplyLedger::OverdueAfterMs()
@@ -68,16 +69,16 @@ void CReplyLedger::NoteLatencyLocked(uint32_t latency)
     nextLatency = (nextLatency + 1) % latencyHistory;
 }
 
-void CReplyLedger::Written(const CDiagCommand& record, bool anyReplyFits, uint32_t now)
+void CReplyLedger::Written(const DiagCommandPtr& record, bool anyReplyFits, uint32_t now)
 {
     std::lock_guard guard(lock);
-    latestRequest = record.request;
+    latestTag = record->tag;
     latestWrite = now;
     // A line that loses every reply must not grow the ledger without bound; the oldest
     // attempts are the ones least likely to be answered.
     if (owed.size() == maxOwed)
         owed.pop_front();
-    owed.push_back({record.request, record.matcher, anyReplyFits, now, record.replyTimeout});
+    owed.push_back({record, anyReplyFits, now});
 }
 
 CReplyLedger::Claimed CReplyLedger::Claim(const CDiagCommand* current, bool anyReplyFits,
@@ -114,9 +115,9 @@ CReplyLedger::Claimed CReplyLedger::Claim(const CDiagCommand* current, bool anyR
         tentative = true;  // the abandoned attempt's or the current request's: the next reply tells
         return result;
     } else {
-        if (fits->matcher)
-            fits->matcher->Taken(fits->request, {packet, length});
-        const bool answers = currentFits && !fits->abandoned && fits->request == current->request;
+        if (const auto& matcher = fits->record->matcher)
+            matcher->Taken(fits->record->request, {packet, length});
+        const bool answers = currentFits && !fits->abandoned && fits->record.get() == current;
         if (!answers)
             NoteLatencyLocked(TickElapsed(fits->writtenAt, now));
         owed.erase(owed.begin(), fits + 1);
@@ -125,7 +126,7 @@ CReplyLedger::Claimed CReplyLedger::Claim(const CDiagCommand* current, bool anyR
         if (!answers)
             return stray;
     }
-    if (current->request == latestRequest)
+    if (current->tag == latestTag)
         NoteLatencyLocked(TickElapsed(latestWrite, now));
     return result;
 }
@@ -167,12 +168,12 @@ void CReplyLedger::ResolveLocked()
         settled.notify_all();
 }
 
-bool CReplyLedger::ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now,
+bool CReplyLedger::ShouldRewrite(const CDiagCommand& record, uint32_t now,
                                  uint32_t longestWaitMs)
 {
     std::lock_guard guard(lock);
     return std::none_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
-        return !attempt.abandoned && attempt.request == request &&
+        return !attempt.abandoned && attempt.record.get() == &record &&
                TickElapsed(attempt.writtenAt, now) < std::min(OverdueFor(attempt), longestWaitMs);
     });
 }

@@ -27,9 +27,8 @@
 #include <span>
 #include <vector>
 
+#include "link/diag_command.h"
 #include "link/reply_matcher.h"
-
-class CDiagCommand;
 
 class CReplyLedger {
 public:
@@ -37,7 +36,7 @@ public:
     enum class Claimed { no, taken, replacesTentative };
 
     // An attempt of record's request (its payload, command code first) went out at tick now.
-    void Written(const CDiagCommand& record, bool anyReplyFits, uint32_t now);
+    void Written(const DiagCommandPtr& record, bool anyReplyFits, uint32_t now);
 
     // Lays a packet arriving at tick now against the attempts still owed. current is the
     // record whose reply is awaited (null when none is); anyReplyFits as for Written.
@@ -58,7 +57,7 @@ public:
     // it again would only queue more work ahead of the next request on a slow handset. An
     // attempt older than longestWaitMs is written again whatever the replies so far suggest,
     // so the request keeps a retry within its attempts.
-    bool ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now, uint32_t longestWaitMs);
+    bool ShouldRewrite(const CDiagCommand& record, uint32_t now, uint32_t longestWaitMs);
 
     // Before a new request goes out: waits for the replies earlier attempts still owe, as long
     // as recent replies justify, then abandons the rest.
@@ -75,11 +74,9 @@ public:
 
 private:
     struct Attempt {
-        std::vector<uint8_t> request;
-        ReplyMatcherPtr matcher;
-        bool anyReplyFits;  // download settings: any packet answers
+        DiagCommandPtr record;  // its request, matcher and reply time-out
+        bool anyReplyFits;      // download settings: any packet answers
         uint32_t writtenAt;
-        uint32_t timeoutMs;
         bool abandoned = false;
     };
 
@@ -94,8 +91,8 @@ private:
     std::condition_variable settled;
     std::deque<Attempt> owed;
     static constexpr size_t maxOwed = 64;
-    // The latest write of the latest request, for its reply's latency.
-    std::vector<uint8_t> latestRequest;
+    // The latest write and the command it wrote, for its reply's latency.
+    uint32_t latestTag = 0;
     uint32_t latestWrite = 0;
     bool tentative = false;
     // Latencies of the last replies taken; the slowest sets when an attempt is overdue.

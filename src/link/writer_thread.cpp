@@ -59,7 +59,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
         if (record->encoding == encFramed) {
             // A retry goes out again only when the earlier write's reply is no longer to be
             // expected; otherwise the attempt just waits on for it.
-            status = attempt == 0 || replyLedger.ShouldRewrite(record->request, TickCount(), longestWaitMs)
+            status = attempt == 0 || replyLedger.ShouldRewrite(*record, TickCount(), longestWaitMs)
                          ? WriteCommand(record)
                          : linkStatusOk;
             if (status == linkStatusOk)
@@ -113,7 +113,7 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
         current.Set(record);
         awaitingReply.store(true);
     }
-    replyLedger.Written(*record, IsDownloadKind(record->linkKind), TickCount());
+    replyLedger.Written(record, IsDownloadKind(record->linkKind), TickCount());
     ++record->writes;
 
     const size_t written =
