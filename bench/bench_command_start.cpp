@@ -74,7 +74,10 @@ int main()
     }
     CDiagPort* port = open.port.get();
     const double view = Median([] { return RunCommand("-v"); });
-    const double viewOpen = Median([&] { return Quietly([&] { return ListModules(port) == msgSuccess; }); });
+    const double viewOpen = Median([&] { return Quietly([&] {
+        std::vector<StoredModule> modules;
+        return ListModules(port, ModuleSizes::actual, modules) == msgSuccess;
+    }); });
     const double stats = Median([] { return RunCommand("-s"); });
     const double statsOpen = Median([&] {
         uint32_t free = 0, used = 0;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "link/diag_port.h"
+#include "link/frame_codec.h"
 #include "sim/device_path.h"
 #include "sim/handset_host.h"
 #include "sim/handset_model.h"
@@ -38,8 +39,12 @@ struct BenchLink {
     bool Start(const sim::SimBehaviour& behaviour, std::unique_ptr<sim::CMemoryFileSystem> files)
     {
         host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(files), behaviour));
-        if (!host)
-            return false;
+        return host && Connect();
+    }
+
+    // A new Ready link to the running handset.
+    bool Connect()
+    {
         LinkTiming timing;
         timing.pollPeriodMs = 50;
         timing.pollIdleMs = 20;
@@ -76,6 +81,14 @@ inline std::vector<uint8_t> Pattern(size_t size)
     for (size_t i = 0; i < size; ++i)
         bytes[i] = static_cast<uint8_t>(i * 31 + i / 256);
     return bytes;
+}
+
+// The frame of payload as the link sends it, without an opening flag.
+inline std::vector<uint8_t> Framed(const std::vector<uint8_t>& payload)
+{
+    std::vector<uint8_t> frame(frameWorkAreaSize);
+    frame.resize(EncodeFrame(payload.data(), payload.size(), frame.data(), true));
+    return frame;
 }
 
 }  // namespace bench

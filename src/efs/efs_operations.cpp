@@ -6,6 +6,7 @@
 #include "report/reporter.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_replies.h"
+#include "efs/efs_reply_ties.h"
 #include "efs/efs_transfers.h"
 #include "link/diag_port.h"
 #include "platform/stop_request.h"
@@ -15,19 +16,21 @@ namespace {
 using Reply = std::vector<uint8_t>;
 
 // Sends one request and keeps the reply bytes. False when the request's own length rule
-// disagrees with its bytes or when the link reports any failure; linkResult (may be null)
-// receives the link's own result.
+// disagrees with its bytes or when the link reports any failure; linkResult and sent (may be
+// null) receive the link's own result and how the request went.
 bool Exchange(CDiagPort& port, const EfsRequest& request, uint32_t timeoutMs, Reply& reply,
-              LinkStatus* linkResult = nullptr)
+              LinkStatus* linkResult = nullptr, SendReport* sent = nullptr)
 {
     const size_t length = EfsRequestLength(request);
     reply.assign(efsReplyCapacity, 0);
     if (length == 0 || length != request.size())
         return false;
     int16_t replyLength = static_cast<int16_t>(efsReplyCapacity);
+    const ReplyMatcherPtr ties =
+        port.ReplyMatcherFor(efsCommandCode, [] { return std::make_shared<CEfsReplyTies>(); });
     const LinkStatus status =
         port.SendSync(static_cast<uint32_t>(length), request.data(), cmdTypeDiag, 0, timeoutMs,
-                      &replyLength, reply.data());
+                      &replyLength, reply.data(), ties, sent);
     if (linkResult != nullptr)
         *linkResult = status;
     if (status != linkStatusOk || replyLength < 0 ||
@@ -47,13 +50,30 @@ bool CheckPort(const CDiagPort* port)
     return false;
 }
 
+// The status that, after the request was written more than once, says only that an earlier
+// write already did the work: the directory made, the entry removed.
+std::optional<uint8_t> DoneByAnEarlierWrite(EfsSubcommand subcommand)
+{
+    switch (subcommand) {
+    case efsMkDir: return efsStatusDirectoryExists;
+    case efsRmDir: return efsStatusDirectoryMissing;
+    case efsRemoveFile: return efsStatusFileMissing;
+    default: return std::nullopt;
+    }
+}
+
 bool NameOperation(CDiagPort* port, EfsSubcommand subcommand, const std::string& path)
 {
     if (!CheckPort(port) || path.empty())
         return false;
     const auto request = BuildEfsNameRequest(subcommand, path);
     Reply reply;
-    return request && Exchange(*port, *request, efsNameTimeoutMs, reply) && IsGoodEfsReply(reply);
+    SendReport sent;
+    if (!request || !Exchange(*port, *request, efsNameTimeoutMs, reply, nullptr, &sent))
+        return false;
+    // A retry means what the first write meant: its refusal for work already done is success.
+    return IsGoodEfsReply(reply) ||
+           (sent.writes > 1 && EfsReplyStatus(reply) == DoneByAnEarlierWrite(subcommand));
 }
 
 enum class IterationOutcome { complete, incomplete, tooManyEntries, stopped };
@@ -286,6 +306,14 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
     const CStoppableOperation transfer;
     CEfsFileWrite write(path, mode, attributes, bytes);
     Reply reply;
+    // A late or lost acknowledgement may have let a later one stand in for it, and a last block
+    // written twice may be refused although the first write finished the file: either way the
+    // file's size decides.
+    bool unsure = false;
+    const auto sizeIsRight = [&] {
+        const EfsFileCheck check = EfsCheckFile(port, path);
+        return check.state == EfsFileCheck::State::present && check.size == length;
+    };
     for (;;) {
         // A stopped write is closed before anything else goes out: a handset keeps a write open
         // until it hears a last block and may refuse every other write meanwhile. When the next
@@ -299,15 +327,18 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
             return false;
         }
         const auto request = write.Request();
-        if (!request || !Exchange(*port, *request, efsWriteBlockTimeoutMs, reply))
+        SendReport sent;
+        if (!request || !Exchange(*port, *request, efsWriteBlockTimeoutMs, reply, nullptr, &sent))
             return false;
+        unsure = unsure || sent.attempts > 1;
+        const bool last = write.BytesDone() + efsBlockSize >= write.TotalLength();
         const EfsStep step = write.Accept(reply);
         if (step == EfsStep::stepFailed)
-            return false;
+            return last && sent.writes > 1 && sizeIsRight();
         if (progress)
             progress(write.BytesDone(), write.TotalLength());
         if (step == EfsStep::stepDone)
-            return true;
+            return !unsure || sizeIsRight();
     }
 }
 

@@ -15,6 +15,7 @@ using EfsReplyBytes = std::span<const uint8_t>;
 
 constexpr uint8_t efsStatusSuccess = 0;
 constexpr uint8_t efsStatusFileMissing = 6;
+constexpr uint8_t efsStatusDirectoryExists = 7;
 constexpr uint8_t efsStatusDirectoryMissing = 8;
 constexpr uint8_t efsStatusEnumerationDone = 28;
 

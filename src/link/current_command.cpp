@@ -35,7 +35,7 @@ bool CCurrentCommand::HasReply()
 bool CCurrentCommand::Offer(const uint8_t* packet, size_t length, const ClaimTest& claims)
 {
     std::lock_guard guard(lock);
-    if (!claims(record ? &record->request : nullptr) || !record)
+    if (!claims(record.get()) || !record)
         return false;
     record->reply.assign(packet, packet + length);
     return true;

@@ -20,8 +20,8 @@ public:
     bool HasReply();
 
     // Stores packet as the reply of the record in the slot when claims says it answers the
-    // record's request; claims is asked with null when the slot is empty.
-    using ClaimTest = std::function<bool(const std::vector<uint8_t>* request)>;
+    // record; claims is asked with null when the slot is empty.
+    using ClaimTest = std::function<bool(const CDiagCommand* record)>;
     bool Offer(const uint8_t* packet, size_t length, const ClaimTest& claims);
     // Matching on the command code alone (DiagReplyMatches of the frame's first byte).
     bool AcceptDiag(const uint8_t* packet, size_t length);

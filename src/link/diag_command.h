@@ -11,6 +11,7 @@
 
 #include "link/link_status.h"
 #include "link/link_types.h"
+#include "link/reply_matcher.h"
 #include "platform/sync_event.h"
 
 class CDiagCommand {
@@ -27,7 +28,8 @@ public:
     uint32_t FrameLength() const { return static_cast<uint32_t>(frame.size()); }
     uint32_t ReplyLength() const { return static_cast<uint32_t>(reply.size()); }
 
-    // Creates the completion event of a record that a sender will wait for.
+    // Gives a record that a sender will wait for a clear completion event (a pooled one when
+    // there is one).
     bool CreateCompletionEvent();
 
     // Records alive in the process; lets tests prove that none is leaked or freed twice.
@@ -36,6 +38,7 @@ public:
     std::vector<uint8_t> frame;   // the outgoing bytes
     std::vector<uint8_t> request; // the framed record's payload, command code first
     std::vector<uint8_t> reply;   // the reply payload, DM command code first; empty: none yet
+    ReplyMatcherPtr matcher;      // ties replies to the request beyond its command code; may be null
     PayloadEncoding encoding;
     int32_t linkKind = linkNone;
     uint32_t replyTimeout = 0;
@@ -48,12 +51,22 @@ public:
     uint32_t detail = 0;
     uint32_t attempts = 3;
     uint32_t tag = 0;
+    // How many attempts the writer made and how many of them wrote the request.
+    uint32_t attemptsMade = 0;
+    uint32_t writes = 0;
 
 private:
     static std::atomic<long> liveCount;
 };
 
 using DiagCommandPtr = std::shared_ptr<CDiagCommand>;
+
+// How a completed request went: more than one attempt means its first reply was lost or late;
+// more than one write means the handset may have acted on it twice.
+struct SendReport {
+    uint32_t attempts = 0;
+    uint32_t writes = 0;
+};
 
 // A record carrying a copy of bytes as its reply, for the notification hook.
 DiagCommandPtr MakeNotificationRecord(int32_t type, const uint8_t* bytes, size_t length);

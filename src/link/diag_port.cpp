@@ -26,7 +26,7 @@ LinkStatus CDiagPort::CreateEvents()
 {
     const bool valid = cmdQueuedEvent.Valid() && statusRequestEvent.Valid() &&
                        readEnableEvent.Valid() && readCancelEvent.Valid() &&
-                       replyReceivedEvent.Valid() && awaitingReplyEvent.Valid() &&
+                       replyReceivedEvent.Valid() &&
                        closingEvent.Valid() && writerEndedEvent.Valid() &&
                        phoneStateEvent.Valid();
     if (!valid)
@@ -216,4 +216,14 @@ void CDiagPort::PurgeTx()
 void CDiagPort::DumpStats()
 {
     DebugOutput(FormatStatsDump(stats));
+}
+
+ReplyMatcherPtr CDiagPort::ReplyMatcherFor(uint8_t commandCode, const std::function<ReplyMatcherPtr()>& make)
+{
+    // A link opens once, so the matchers it keeps know only this handset since the open.
+    std::lock_guard guard(matchersLock);
+    ReplyMatcherPtr& matcher = matchers[commandCode];
+    if (!matcher && make)
+        matcher = make();
+    return matcher;
 }

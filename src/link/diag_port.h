@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -74,12 +75,17 @@ public:
     // capacity of replyBuffer, out the reply length (both may be null).
     LinkStatus SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
                         uint32_t detail, uint32_t timeoutMs, int16_t* replyLength,
-                        uint8_t* replyBuffer);
+                        uint8_t* replyBuffer, const ReplyMatcherPtr& matcher = nullptr,
+                        SendReport* report = nullptr);
+
+    // This link's matcher for the replies of commandCode's family, made by make on first use
+    // after the link opened, so what it learns about the handset lasts while the link is open.
+    ReplyMatcherPtr ReplyMatcherFor(uint8_t commandCode, const std::function<ReplyMatcherPtr()>& make);
 
     // Queues a record built by the caller (at the front for probes) and waits up to waitMs
     // for its completion; the waiting half of SendSync.
     LinkStatus SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
-                             int16_t* replyLength, uint8_t* replyBuffer);
+                             int16_t* replyLength, uint8_t* replyBuffer, SendReport* report = nullptr);
 
     // The notification hook for records no sender waits for; no listener is attached, so it
     // only releases the record.
@@ -89,6 +95,8 @@ public:
     LinkStatus CollectPhoneInfo();
     LinkStatus ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply, int16_t& capacity);
     LinkStatus ProbeDownload(int32_t& status, int32_t& mode);
+    // One status probe of kind with a single attempt of replyMs.
+    LinkStatus ProbeOnce(int32_t kind, uint32_t replyMs, uint8_t* reply, int16_t& capacity);
     LinkStatus ProbeStreamDownload(int32_t& status, int32_t& mode);
     LinkStatus SwitchTo115200();
     LinkStatus ReadBasicInfo();
@@ -112,6 +120,8 @@ private:
     void PurgeTx();
     LinkStatus WriteCommand(const DiagCommandPtr& record);
     LinkStatus WaitForDMReply(const DiagCommandPtr& record);
+    // Keeps a reply taken tentatively (CReplyLedger) until the ledger has decided whose it is.
+    void HoldTentativeReply();
     // Ends the wait for the current command's reply: the receive thread stores no more into it.
     void ReleaseSlot();
     LinkStatus ExchangeRaw(const DiagCommandPtr& record);
@@ -163,7 +173,8 @@ private:
     CSyncEvent readEnableEvent{EventReset::manual};
     CSyncEvent readCancelEvent{EventReset::manual};
     CSyncEvent replyReceivedEvent{EventReset::automatic};
-    CSyncEvent awaitingReplyEvent{EventReset::manual};
+    // Whether the writer awaits a reply: the receive thread only reads it, nothing waits on it.
+    std::atomic<bool> awaitingReply{false};
     // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
     CSyncEvent closingEvent{EventReset::manual};
     // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.
@@ -183,6 +194,8 @@ private:
 
     CCurrentCommand current;
     CReplyLedger replyLedger;
+    std::mutex matchersLock;
+    std::map<uint8_t, ReplyMatcherPtr> matchers;
     std::atomic<uint32_t> lastActivity;
     std::atomic<int32_t> currentLinkKind{linkNone};
     std::atomic<bool> pollingEnabled{true};

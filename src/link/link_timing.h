@@ -17,6 +17,7 @@ struct LinkTiming {
 
     // Detection probes: per-attempt reply wait, and the time-outs their callers pass.
     uint32_t probeReplyMs = 400;
+    uint32_t warmProbeMs = 100;  // the one probe at 115200 that goes first when the link opens
     uint32_t probeCallMs = 10000;
     uint32_t rateSwitchCallMs = 5000;
     uint32_t basicInfoCallMs = 1000;

@@ -46,6 +46,7 @@ std::string FormatStatsDump(const CPortStats& stats)
     AppendFormatted(out, "-- Data     AT cmds   = %5d\n", stats.atCommands.load());
     AppendFormatted(out, "-- Replies  taken     = %5d\n", stats.repliesTaken.load());
     AppendFormatted(out, "-- Stray    replies   = %5d\n", stats.strayReplies.load());
+    AppendFormatted(out, "-- Unasked  packets   = %5d\n", stats.unsolicitedPackets.load());
     AppendFormatted(out, "\nThe first diag commands sent: ");
     std::string line;
     for (int32_t i = 0; i < stats.firstCount && i < firstCodesCapacity; ++i) {

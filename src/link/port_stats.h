@@ -22,6 +22,8 @@ struct CPortStats {
     // owed to timed-out attempts, replies to nothing that was asked).
     std::atomic<int32_t> repliesTaken{0};
     std::atomic<int32_t> strayReplies{0};
+    // Packets the handset sends unasked (event reports, debug messages), dropped on arrival.
+    std::atomic<int32_t> unsolicitedPackets{0};
     // Written by the writer thread only; read once the threads have stopped.
     int32_t firstCount = 0;
     std::array<uint8_t, firstCodesCapacity> firstCodes{};

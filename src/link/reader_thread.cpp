@@ -55,10 +55,16 @@ void CDiagPort::ReaderThread()
             continue;
         buffer.Commit(read.bytes);
         stats.bytesReceived.fetch_add(static_cast<int32_t>(read.bytes));
-        buffer.CutFrames([this](const uint8_t* packet, size_t length) {
-            TracePacket(packet, length);
-            RoutePacket(packet, length);
-        });
+        buffer.CutFrames(
+            [this](const uint8_t* packet, size_t length) {
+                TracePacket(packet, length);
+                RoutePacket(packet, length);
+            },
+            [this] {
+                // A damaged frame on a framed diagnostic line is a reply that was lost.
+                if (const int32_t kind = currentLinkKind.load(); kind == linkDiagLow || kind == linkDiagHigh)
+                    replyLedger.Damaged();
+            });
     }
 }
 
@@ -80,23 +86,26 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
     case linkDiagLow:
     case linkDiagHigh:
     case linkDownload: {
-        const bool awaiting = awaitingReplyEvent.IsSet();
+        const bool awaiting = awaitingReply.load();
         const uint32_t now = TickCount();
         // The ledger lays every packet against the attempts still owed, so a late reply to an
         // earlier request is used up here and never answers the one after it.
-        const bool taken = current.Offer(packet, length, [&](const std::vector<uint8_t>* request) {
+        CReplyLedger::Claimed claimed = CReplyLedger::Claimed::no;
+        const bool taken = current.Offer(packet, length, [&](const CDiagCommand* record) {
             if (kind != linkDownload && IsUnsolicitedDiagCode(code) &&
-                (request == nullptr || !ReplyFitsRequest(*request, packet, length)))
+                (record == nullptr || !ReplyFitsRequest(record->request, record->matcher.get(), packet, length)))
                 return false;
-            return replyLedger.Claim(awaiting ? request : nullptr, kind == linkDownload, packet,
-                                     length, now);
+            claimed = replyLedger.Claim(awaiting ? record : nullptr, kind == linkDownload, packet, length, now);
+            return claimed != CReplyLedger::Claimed::no;
         });
         if (taken) {
-            stats.repliesTaken.fetch_add(1);
+            // A reply that replaces a tentative one shows that one was owed elsewhere: stray.
+            (claimed == CReplyLedger::Claimed::replacesTentative ? stats.strayReplies : stats.repliesTaken).fetch_add(1);
             replyReceivedEvent.Set();
         } else if (kind != linkDownload && IsUnsolicitedDiagCode(code)) {
-            NotifyRecord(MakeNotificationRecord(cmdTypeDiag, packet, length));
-            lastActivity.store(TickCount());
+            // Sent unasked: counted and dropped. It says nothing about the link being busy, so
+            // the idle polls keep their schedule on a handset that reports events.
+            stats.unsolicitedPackets.fetch_add(1);
         } else {
             stats.strayReplies.fetch_add(1);
             if (!awaiting)
@@ -106,7 +115,7 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
         break;
     }
     case linkStreamDownload:
-        if (awaitingReplyEvent.IsSet() && code == 0x02 && current.AcceptAny(packet, length))
+        if (awaitingReply.load() && code == 0x02 && current.AcceptAny(packet, length))
             replyReceivedEvent.Set();
         NotifyRecord(MakeNotificationRecord(cmdTypeStreamPacket, packet, length));
         if (code == 0x02 && phoneMode.load() != modeStreamDownload) {

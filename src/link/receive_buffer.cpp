@@ -25,7 +25,7 @@ void CReceiveBuffer::Commit(size_t count)
     end += count < capacity - end ? count : capacity - end;
 }
 
-void CReceiveBuffer::CutFrames(const PacketHandler& onPacket)
+void CReceiveBuffer::CutFrames(const PacketHandler& onPacket, const std::function<void()>& onDamaged)
 {
     if (end - start < 4)
         return;
@@ -36,8 +36,13 @@ void CReceiveBuffer::CutFrames(const PacketHandler& onPacket)
         size_t length = i - start + 1;
         uint8_t* frame = data.data() + start;
         start = i + 1;
-        if (length >= 4 && DecodeFrame(frame, length) == linkStatusOk)
-            onPacket(frame, length);
+        if (length >= 4) {
+            const LinkStatus decoded = DecodeFrame(frame, length);
+            if (decoded == linkStatusOk)
+                onPacket(frame, length);
+            else if (decoded == linkStatusBadCrc && onDamaged)
+                onDamaged();
+        }
         if (start < end)
             i = start;  // the next candidate starts here; a flag here opens it
         else

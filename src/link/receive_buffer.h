@@ -21,8 +21,9 @@ public:
 
     using PacketHandler = std::function<void(const uint8_t* packet, size_t length)>;
     // Cuts every frame closed by a flag and hands each one that decodes to onPacket, in order;
-    // short or corrupt frames are dropped. Does nothing while fewer than 4 bytes are unparsed.
-    void CutFrames(const PacketHandler& onPacket);
+    // short or corrupt frames are dropped, and onDamaged (may be empty) hears of each frame of
+    // at least 4 bytes whose check fails. Does nothing while fewer than 4 bytes are unparsed.
+    void CutFrames(const PacketHandler& onPacket, const std::function<void()>& onDamaged = {});
 
     size_t Unparsed() const { return end - start; }
 

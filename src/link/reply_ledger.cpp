@@ -4,30 +4,34 @@
 #include <chrono>
 
 #include "link/current_command.h"
+#include "link/diag_command.h"
 #include "platform/tick.h"
 
 namespace {
 
-constexpr uint8_t efsCommandCode = 0x59;
-constexpr uint8_t efsReadSubcommand = 4;
 // A reply is overdue once it is this much later than twice the slowest recent one.
 constexpr uint32_t overdueSlackMs = 50;
 constexpr uint32_t slowestTrustedMs = 5000;
 
 }  // namespace
 
-bool ReplyFitsRequest(const std::vector<uint8_t>& request, const uint8_t* packet, size_t length)
+bool ReplyFitsRequest(std::span<const uint8_t> request, CReplyMatcher* matcher, const uint8_t* packet,
+                      size_t length)
 {
     if (request.empty() || !DiagReplyMatches(request[0], packet, length))
         return false;
-    if (request[0] != efsCommandCode || packet[0] != efsCommandCode)
-        return true;  // not EFS, or an error reply: the code is all it carries
-    if (request.size() < 2 || length < 2 || packet[1] != request[1])
-        return false;
-    // A good read block echoes the sequence number it answers.
-    if (request[1] == efsReadSubcommand && request.size() >= 3 && length >= 4 && packet[2] == 0)
-        return packet[3] == request[2];
-    return true;
+    if (packet[0] != request[0]) {
+        // An error reply: the code, then as much of the request as it echoes.
+        const size_t echoed = std::min(length - 1, request.size());
+        return std::equal(packet + 1, packet + 1 + echoed, request.begin());
+    }
+    return matcher == nullptr || matcher->Fits(request, {packet, length});
+}
+
+bool CReplyLedger::Fits(const Attempt& attempt, const uint8_t* packet, size_t length) const
+{
+    return attempt.anyReplyFits ||
+           ReplyFitsRequest(attempt.record->request, attempt.record->matcher.get(), packet, length);
 }
 
 uint32_t CReplyLedger::OverdueLocked() const
@@ -36,17 +40,26 @@ uint32_t CReplyLedger::OverdueLocked() const
     return 2 * std::min(slowest, slowestTrustedMs) + overdueSlackMs;
 }
 
+uint32_t CReplyLedger::OverdueFor(const Attempt& attempt) const
+{
+    return std::min(OverdueLocked(), std::max<uint32_t>(attempt.record->replyTimeout / 2, 1));
+}
+
 uint32_t CReplyLedger::OverdueAfterMs()
 {
     std::lock_guard guard(lock);
     return OverdueLocked();
 }
 
+uint32_t CReplyLedger::HoldMs()
+{
+    return OverdueAfterMs();
+}
+
 bool CReplyLedger::AllOverdueLocked(uint32_t now) const
 {
-    const uint32_t overdue = OverdueLocked();
     return std::all_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
-        return TickElapsed(attempt.writtenAt, now) > overdue;
+        return attempt.abandoned || TickElapsed(attempt.writtenAt, now) > OverdueFor(attempt);
     });
 }
 
@@ -56,66 +69,129 @@ void CReplyLedger::NoteLatencyLocked(uint32_t latency)
     nextLatency = (nextLatency + 1) % latencyHistory;
 }
 
-void CReplyLedger::Written(const std::vector<uint8_t>& request, bool anyReplyFits, uint32_t now)
+void CReplyLedger::Written(const DiagCommandPtr& record, bool anyReplyFits, uint32_t now)
 {
     std::lock_guard guard(lock);
-    if (request != latestRequest) {
-        latestRequest = request;
-        latestFirstWrite = now;
-    }
+    latestTag = record->tag;
+    latestWrite = now;
     // A line that loses every reply must not grow the ledger without bound; the oldest
     // attempts are the ones least likely to be answered.
     if (owed.size() == maxOwed)
         owed.pop_front();
-    owed.push_back({request, anyReplyFits, now});
+    owed.push_back({record, anyReplyFits, now});
 }
 
-bool CReplyLedger::Claim(const std::vector<uint8_t>* current, bool anyReplyFits,
-                         const uint8_t* packet, size_t length, uint32_t now)
+CReplyLedger::Claimed CReplyLedger::Claim(const CDiagCommand* current, bool anyReplyFits,
+                                          const uint8_t* packet, size_t length, uint32_t now)
 {
     std::lock_guard guard(lock);
-    bool answers = false;
+    const bool currentFits =
+        current != nullptr &&
+        (anyReplyFits || ReplyFitsRequest(current->request, current->matcher.get(), packet, length));
+    // The handset's pace is learnt from what the replies prove: a reply to the current request
+    // came at least this long after its latest write, and a late reply to an earlier attempt
+    // came this long after that attempt's own write.
+    Claimed result = Claimed::taken;
+    if (tentative && currentFits) {
+        // A second reply for the current request: the one taken tentatively was the abandoned
+        // attempt's, at the front.
+        tentative = false;
+        NoteLatencyLocked(TickElapsed(owed.front().writtenAt, now));
+        owed.pop_front();
+        result = Claimed::replacesTentative;
+    }
+    const Claimed stray = result == Claimed::replacesTentative ? result : Claimed::no;
     // The handset answers in order, so the packet answers the oldest owed attempt it fits; the
-    // attempts ahead of that one lost their replies. Owed attempts are never forgotten for being
-    // late: a slow handset's late reply must not be laid against a later request.
-    const auto fits = std::find_if(owed.begin(), owed.end(), [&](const Attempt& attempt) {
-        return attempt.anyReplyFits || ReplyFitsRequest(attempt.request, packet, length);
-    });
-    if (fits != owed.end()) {
-        answers = current != nullptr && fits->request == *current;
+    // attempts ahead of that one lost their replies.
+    const auto fits = std::find_if(owed.begin(), owed.end(),
+                                   [&](const Attempt& attempt) { return Fits(attempt, packet, length); });
+    if (fits == owed.end()) {
+        if (!owed.empty() || !currentFits)
+            return stray;
+        if (current->matcher)
+            current->matcher->Taken(current->request, {packet, length});
+    } else if (fits->abandoned && currentFits) {
+        owed.erase(owed.begin(), fits);
+        tentative = true;  // the abandoned attempt's or the current request's: the next reply tells
+        return result;
+    } else {
+        if (const auto& matcher = fits->record->matcher)
+            matcher->Taken(fits->record->request, {packet, length});
+        const bool answers = currentFits && !fits->abandoned && fits->record.get() == current;
+        if (!answers)
+            NoteLatencyLocked(TickElapsed(fits->writtenAt, now));
         owed.erase(owed.begin(), fits + 1);
         if (owed.empty())
             settled.notify_all();
-    } else if (owed.empty()) {
-        // Nothing is owed: the packet is the current request's if it fits it.
-        answers = current != nullptr &&
-                  (anyReplyFits || ReplyFitsRequest(*current, packet, length));
+        if (!answers)
+            return stray;
     }
-    if (answers && *current == latestRequest)
-        NoteLatencyLocked(TickElapsed(latestFirstWrite, now));
-    return answers;
+    if (current->tag == latestTag)
+        NoteLatencyLocked(TickElapsed(latestWrite, now));
+    return result;
 }
 
-bool CReplyLedger::ShouldRewrite(const std::vector<uint8_t>& request, uint32_t now,
+void CReplyLedger::Damaged()
+{
+    std::lock_guard guard(lock);
+    if (tentative || owed.empty())
+        return;
+    owed.pop_front();
+    if (owed.empty())
+        settled.notify_all();
+}
+
+bool CReplyLedger::Tentative()
+{
+    std::lock_guard guard(lock);
+    return tentative;
+}
+
+void CReplyLedger::Resolve()
+{
+    std::lock_guard guard(lock);
+    ResolveLocked();
+}
+
+void CReplyLedger::ResolveLocked()
+{
+    if (!tentative)
+        return;
+    tentative = false;
+    // No second reply came: the abandoned attempts lost theirs, and the tentative reply was the
+    // current request's first owed attempt's.
+    while (!owed.empty() && owed.front().abandoned)
+        owed.pop_front();
+    if (!owed.empty())
+        owed.pop_front();
+    if (owed.empty())
+        settled.notify_all();
+}
+
+bool CReplyLedger::ShouldRewrite(const CDiagCommand& record, uint32_t now,
                                  uint32_t longestWaitMs)
 {
     std::lock_guard guard(lock);
-    const uint32_t overdue = std::min(OverdueLocked(), longestWaitMs);
     return std::none_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
-        return attempt.request == request && TickElapsed(attempt.writtenAt, now) < overdue;
+        return !attempt.abandoned && attempt.record.get() == &record &&
+               TickElapsed(attempt.writtenAt, now) < std::min(OverdueFor(attempt), longestWaitMs);
     });
 }
 
 void CReplyLedger::Settle()
 {
     WaitSettled(OverdueAfterMs());
-    Clear();
+    std::lock_guard guard(lock);
+    ResolveLocked();
+    for (Attempt& attempt : owed)
+        attempt.abandoned = true;
 }
 
 void CReplyLedger::Clear()
 {
     std::lock_guard guard(lock);
     owed.clear();
+    tentative = false;
     settled.notify_all();
 }
 

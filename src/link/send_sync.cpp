@@ -11,7 +11,7 @@
 
 LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
                                uint32_t detail, uint32_t timeoutMs, int16_t* replyLength,
-                               uint8_t* replyBuffer)
+                               uint8_t* replyBuffer, const ReplyMatcherPtr& matcher, SendReport* report)
 {
     if (!running.load())
         return linkStatusFail;
@@ -30,6 +30,7 @@ LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, Com
     else
         record->linkKind = currentRate.load() == baudHigh ? linkDiagHigh : linkDiagLow;
     record->tag = NextCommandTag();
+    record->matcher = matcher;
     const LinkStatus built = record->BuildFrame(requestBytes, length);
     if (built != linkStatusOk)
         return built;
@@ -48,11 +49,11 @@ LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, Com
     const uint64_t waitMs = uint64_t{timeoutMs} + timing.senderSlackMs;
     return SubmitCommand(record, type == cmdTypeProbe,
                          static_cast<uint32_t>(std::min<uint64_t>(waitMs, waitInfinite - 1)),
-                         replyLength, replyBuffer);
+                         replyLength, replyBuffer, report);
 }
 
 LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
-                                    int16_t* replyLength, uint8_t* replyBuffer)
+                                    int16_t* replyLength, uint8_t* replyBuffer, SendReport* report)
 {
     if (!record || !record->completionEvent)
         return linkStatusFail;
@@ -92,6 +93,8 @@ LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, 
     const DiagCommandPtr done = replies.Take(tag);
     if (!done)
         return linkStatusFail;
+    if (report != nullptr)
+        *report = {done->attemptsMade, done->writes};
     if (replyLength != nullptr && replyBuffer != nullptr) {
         const size_t capacity = *replyLength > 0 ? static_cast<size_t>(*replyLength) : 0;
         std::memset(replyBuffer, 0, capacity);

@@ -45,7 +45,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
         std::lock_guard guard(cmdLock);
         cmdInProgress = true;
     }
-    const uint32_t attempts = record->type == cmdTypeProbe ? 3 : std::max<uint32_t>(record->attempts, 1);
+    const uint32_t attempts = std::max<uint32_t>(record->attempts, 1);
     stats.CountCommand(*record);
 
     if (record->encoding == encFramed)
@@ -55,14 +55,17 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
     bool success = false;
     for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
         LinkStatus status = linkStatusFail;
+        record->attemptsMade = attempt + 1;
         if (record->encoding == encFramed) {
             // A retry goes out again only when the earlier write's reply is no longer to be
             // expected; otherwise the attempt just waits on for it.
-            status = attempt == 0 || replyLedger.ShouldRewrite(record->request, TickCount(), longestWaitMs)
+            status = attempt == 0 || replyLedger.ShouldRewrite(*record, TickCount(), longestWaitMs)
                          ? WriteCommand(record)
                          : linkStatusOk;
             if (status == linkStatusOk)
                 status = WaitForDMReply(record);
+            if (status == linkStatusOk)
+                HoldTentativeReply();
         } else {
             status = ExchangeRaw(record);
         }
@@ -105,12 +108,13 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
     PurgeTx();
     // The reply ledger decides which arriving reply answers this record; the slot stays filled
     // across attempts, so a late reply between two attempts is not lost.
-    if (!awaitingReplyEvent.IsSet()) {
+    if (!awaitingReply.load()) {
         replyReceivedEvent.Reset();
         current.Set(record);
-        awaitingReplyEvent.Set();
+        awaitingReply.store(true);
     }
-    replyLedger.Written(record->request, IsDownloadKind(record->linkKind), TickCount());
+    replyLedger.Written(record, IsDownloadKind(record->linkKind), TickCount());
+    ++record->writes;
 
     const size_t written =
         portHandle.Write(frame.data(), frame.size(), timing.writeTimeoutMs, closingEvent);
@@ -143,9 +147,23 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
     return linkStatusFail;
 }
 
+void CDiagPort::HoldTentativeReply()
+{
+    if (!replyLedger.Tentative())
+        return;
+    // The reply may be one owed to an abandoned attempt: a second one within the handset's
+    // recent pace would be this request's own and replace it.
+    const uint32_t started = TickCount();
+    const uint32_t holdMs = replyLedger.HoldMs();
+    for (uint32_t elapsed = 0; elapsed < holdMs && replyLedger.Tentative() && running.load();
+         elapsed = TickElapsed(started, TickCount()))
+        replyReceivedEvent.Wait(holdMs - elapsed);
+    replyLedger.Resolve();
+}
+
 void CDiagPort::ReleaseSlot()
 {
-    awaitingReplyEvent.Reset();
+    awaitingReply.store(false);
     current.Take();
 }
 

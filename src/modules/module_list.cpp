@@ -140,25 +140,25 @@ AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName)
     }
     if (StopDue())
         return msgDeleteStopped;
-    if (result != msgModuleDeleted)
-        return result;
-    if (found->mifs.empty())
-        ReportPathMessage(msgMifNotFound, ShownPath(ModuleMifPath(name)));
-    for (const auto& mif : found->mifs) {
-        if (StopDue())
-            return msgDeleteStopped;
-        if (!RemoveMif(port, mif))
-            result = msgCannotRemoveModule;
+    if (result == msgModuleDeleted) {
+        if (found->mifs.empty())
+            ReportPathMessage(msgMifNotFound, ShownPath(ModuleMifPath(name)));
+        for (const auto& mif : found->mifs) {
+            if (StopDue())
+                return msgDeleteStopped;
+            if (!RemoveMif(port, mif))
+                result = msgCannotRemoveModule;
+        }
     }
-    if (result != msgModuleDeleted)
-        return result;
 
-    // Success is reported only when the device no longer lists anything of the module.
+    // The final listing decides: a removal whose reply was lost may have worked, and one that
+    // reported success may not have. A failure nothing has reported yet is reported here.
     const auto left = FindModuleEntries(port, name);
     if (left && left->mifs.empty() && left->directories.empty())
-        return result;
+        return msgModuleDeleted;
     if (StopDue())
         return msgDeleteStopped;
-    ReportAppMessage(msgCannotRemoveModule);
+    if (result == msgModuleDeleted)
+        ReportAppMessage(msgCannotRemoveModule);
     return msgCannotRemoveModule;
 }

@@ -297,7 +297,7 @@ std::vector<uint8_t> CEfsResponder::ReadBlock(uint8_t sequence, bool first, cons
     const bool more = next < reading.data.size();
 
     std::vector<uint8_t> reply = StatusReply(efsReadFile, efsStatusOk);
-    reply.push_back(sequence);
+    reply.push_back(behaviour.readSequenceZero ? uint8_t{0} : sequence);
     reply.push_back(more ? 1 : 0);
     if (first)
         PutLe32(reply, announced);
@@ -376,6 +376,9 @@ std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& reques
     const bool more = request[3] != 0;
     if (!writing.active)
         return StatusReply(efsWriteFile, efsStatusFileNotOpen);
+    // A block sent again because its acknowledgement was lost is acknowledged again, unstored.
+    if (sequence == writing.lastSequence && writing.lastTaken)
+        return StatusReply(efsWriteFile, efsStatusOk);
     // Out of order, malformed or beyond the announced total: the transfer is abandoned and the
     // stored file keeps its old content.
     const size_t length = request.size() >= 6 ? GetLe16(request.data() + 4) : 0;
@@ -392,6 +395,7 @@ std::vector<uint8_t> CEfsResponder::WriteNext(const std::vector<uint8_t>& reques
     }
     writing.data.insert(writing.data.end(), request.begin() + 6, request.begin() + 6 + static_cast<long>(length));
     writing.lastSequence = sequence;
+    writing.lastTaken = true;
     return BlockTaken(more, behaviour);
 }
 

@@ -36,6 +36,7 @@ private:
         std::vector<uint8_t> data;
         uint8_t lastSequence = 0;
         unsigned blocks = 0;  // blocks taken so far
+        bool lastTaken = false;  // the block of lastSequence was taken: a repeat of it is acknowledged again
     };
 
     std::vector<uint8_t> Dispatch(const std::vector<uint8_t>& request, const SimBehaviour& behaviour);

@@ -82,6 +82,7 @@ void CHandsetHost::UpdateBehaviour(const std::function<void(SimBehaviour&)>& cha
 {
     std::lock_guard lock(mutex);
     change(model->Behaviour());
+    chosenSeen.assign(model->Behaviour().chosenReplies.size(), 0);
 }
 
 SimBehaviour CHandsetHost::Behaviour() const
@@ -187,7 +188,7 @@ void CHandsetHost::Run()
             Process(bytes.data(), bytes.size());
             continue;
         }
-        const PtyWaitResult event = pty->Wait(PtyWatch::input, waitInfinite);
+        const PtyWaitResult event = pty->Wait(PtyWatch::input, SendDueEvent(Behaviour()));
         if (event == PtyWaitResult::woken || event == PtyWaitResult::failed || stopping)
             break;
         if (event == PtyWaitResult::timedOut)
@@ -217,6 +218,7 @@ void CHandsetHost::Process(const uint8_t* bytes, size_t count)
         std::vector<SimPacket> replies;
         SimBehaviour switches;
         SimReplyFate fate = SimReplyFate::unanswered;
+        const SimChosenReply* chosen = nullptr;  // points into switches
         {
             std::lock_guard lock(mutex);
             SimRequestRecord record;
@@ -246,6 +248,9 @@ void CHandsetHost::Process(const uint8_t* bytes, size_t count)
                 fate = SimReplyFate::answered;
                 if (switches.loseEveryNthReply != 0 && ++replyCount % switches.loseEveryNthReply == 0)
                     fate = SimReplyFate::lost;
+                chosen = ChosenFor(record.payload, switches);
+                if (chosen && chosen->fault == SimReplyFault::lose)
+                    fate = SimReplyFate::lost;
             }
             record.fate = fate;
             log.push_back(std::move(record));
@@ -257,15 +262,47 @@ void CHandsetHost::Process(const uint8_t* bytes, size_t count)
 
         if (fate != SimReplyFate::answered)
             continue;
-        if (const auto delay = NextDelay(switches); delay.count() > 0 && StopRequestedBy(SimClock::now() + delay))
+        auto delay = NextDelay(switches);
+        if (chosen && chosen->fault == SimReplyFault::delay)
+            delay += chosen->pause;
+        if (delay.count() > 0 && StopRequestedBy(SimClock::now() + delay))
             return;
+        const bool split = chosen && chosen->fault == SimReplyFault::split;
         for (const auto& packet : replies)
-            if (!Send(packet, switches))
+            if (!Send(packet, switches, split ? chosen->pause : std::chrono::milliseconds(0)))
                 return;
     }
 }
 
-bool CHandsetHost::Send(const SimPacket& packet, const SimBehaviour& switches)
+const SimChosenReply* CHandsetHost::ChosenFor(const std::vector<uint8_t>& payload, const SimBehaviour& switches)
+{
+    chosenSeen.resize(switches.chosenReplies.size(), 0);
+    const SimChosenReply* found = nullptr;
+    for (size_t i = 0; i < switches.chosenReplies.size(); ++i) {
+        const SimChosenReply& each = switches.chosenReplies[i];
+        if (payload.size() >= each.requestStart.size() + each.requestEnd.size() &&
+            std::equal(each.requestStart.begin(), each.requestStart.end(), payload.begin()) &&
+            std::equal(each.requestEnd.rbegin(), each.requestEnd.rend(), payload.rbegin()) &&
+            ++chosenSeen[i] == each.occurrence)
+            found = &each;
+    }
+    return found;
+}
+
+uint32_t CHandsetHost::SendDueEvent(const SimBehaviour& switches)
+{
+    if (switches.eventPeriod.count() <= 0)
+        return waitInfinite;
+    const auto now = SimClock::now();
+    if (now >= nextEvent) {
+        // An event report as handsets with event reporting on send them unasked.
+        Send({{0x60, 0x01, 0x00, 0x00, 0x00}}, switches);
+        nextEvent = now + switches.eventPeriod;
+    }
+    return static_cast<uint32_t>(std::chrono::ceil<std::chrono::milliseconds>(nextEvent - now).count());
+}
+
+bool CHandsetHost::Send(const SimPacket& packet, const SimBehaviour& switches, std::chrono::milliseconds split)
 {
     std::vector<uint8_t> wire;
     if (packet.framed) {
@@ -285,6 +322,12 @@ bool CHandsetHost::Send(const SimPacket& packet, const SimBehaviour& switches)
     }
     if (switches.damagedBytesPerMillion != 0)
         Damage(wire, switches.damagedBytesPerMillion);
+    if (split.count() > 0) {
+        const std::vector<uint8_t> first(wire.begin(), wire.begin() + static_cast<long>(wire.size() / 2));
+        wire.erase(wire.begin(), wire.begin() + static_cast<long>(first.size()));
+        if (!WriteBytes(first, switches.throttle ? LineRate() : 0) || StopRequestedBy(SimClock::now() + split))
+            return false;
+    }
     if (!WriteBytes(wire, switches.throttle ? LineRate() : 0))
         return false;
     ++repliesSent;

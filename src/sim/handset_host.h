@@ -79,7 +79,13 @@ private:
     void Run();
     void Process(const uint8_t* bytes, size_t count);
     // Sends one reply packet as the current switches say; false once a stop was requested.
-    bool Send(const SimPacket& packet, const SimBehaviour& switches);
+    // With a split pause, the packet leaves in two halves with that pause between them.
+    bool Send(const SimPacket& packet, const SimBehaviour& switches,
+              std::chrono::milliseconds split = std::chrono::milliseconds(0));
+    // The chosen reply (SimBehaviour::chosenReplies) that payload's reply is, if any.
+    const SimChosenReply* ChosenFor(const std::vector<uint8_t>& payload, const SimBehaviour& switches);
+    // Sends an event packet when one is due; the wait until the next one.
+    uint32_t SendDueEvent(const SimBehaviour& switches);
     void Damage(std::vector<uint8_t>& wire, unsigned perMillion);
     bool WriteBytes(const std::vector<uint8_t>& bytes, uint32_t throttleBaud);
     // Waits until deadline; true when a stop was requested first. With readLine, bytes that
@@ -100,6 +106,7 @@ private:
     std::deque<SimRequestRecord> log;
     size_t requestCount = 0;
     unsigned replyCount = 0;
+    std::vector<unsigned> chosenSeen;  // requests heard for each chosen reply since the switches changed
 
     CRequestCutter cutter;  // touched by the serving thread only
     // Bytes read while the handset was busy, and when the first of them arrived; the serving
@@ -109,6 +116,7 @@ private:
     // With throttling on, requests arrive at the line rate: bytes are handled no sooner than a
     // real line could have carried them after the ones before.
     SimClock::time_point lineFreeAt = SimClock::now();
+    SimClock::time_point nextEvent = SimClock::now();
     uint32_t noiseState = 0x2545F491u;
     std::minstd_rand delayRandom;  // serving thread only
     unsigned delaySeed = 0;         // the seed delayRandom was last given; 0: none yet

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace sim {
 
@@ -14,6 +15,18 @@ enum class SimDownloadMode {
     none,           // a diagnostic phone
     download,       // answers only the download probe
     streamDownload  // answers only the stream-download hello
+};
+
+// What happens to one chosen reply: lost, sent late, or sent in two halves with a pause between.
+enum class SimReplyFault { lose, delay, split };
+struct SimChosenReply {
+    // The reply to a request that starts and ends with these bytes (a code and subcommand, a
+    // name and its terminator), the occurrence-th one heard since the switches last changed.
+    std::vector<uint8_t> requestStart;
+    std::vector<uint8_t> requestEnd;
+    unsigned occurrence = 1;
+    SimReplyFault fault = SimReplyFault::lose;
+    std::chrono::milliseconds pause{0};  // delay: how late; split: the pause between the halves
 };
 
 struct SimBehaviour {
@@ -43,11 +56,14 @@ struct SimBehaviour {
     bool hostileLongNames = false;   // listings carry an extra entry with a 100-byte name
     bool hostileManyEntries = false; // listings carry 150 extra entries
     bool hostileReadOverrun = false; // reads deliver more data than the total they announce
+    bool readSequenceZero = false;   // read replies leave byte 3 at 0 instead of echoing the sequence
 
     // Wire-level behaviours, applied by the pty host.
     bool silent = false;  // hears everything, answers nothing
     bool noise = false;   // junk bytes and a corrupted copy go before every reply
     unsigned loseEveryNthReply = 0;  // 0: none lost
+    std::vector<SimChosenReply> chosenReplies;
+    std::chrono::milliseconds eventPeriod{0};  // an unsolicited event packet (0x60) this often; 0: none
     // About this many in a million reply bytes reach the line with bits flipped, drawn from a
     // fixed sequence so a failing run can be repeated; flags and escapes may be hit too.
     unsigned damagedBytesPerMillion = 0;

@@ -26,7 +26,7 @@ using namespace rig;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
-enum class Op { fetch, load, pending, list, remove, reset };
+enum class Op { fetch, load, pending, list, remove, reset, offline };
 enum class Cut { none, unplug, stop, resetRequest };
 constexpr int anyResult = -1;  // success or a clean failure, as the line allows
 constexpr int fails = -2;      // any failure
@@ -40,11 +40,13 @@ struct FaultCase {
     Cut cut = Cut::none;
     size_t after = 0;    // requests the handset hears before the cut
     size_t size = 20000;  // bytes of the file moved
+    bool accounted = false;  // every reply sent is taken, counted stray or counted unasked
 };
 
 int Succeeded(Op op)
 {
-    return op == Op::load ? 1 : op == Op::remove ? 2 : op == Op::pending ? 67 : op == Op::reset ? 71 : 0;
+    return op == Op::load ? 1 : op == Op::remove ? 2 : op == Op::pending ? 67 : op == Op::reset ? 71
+         : op == Op::offline ? 70 : 0;
 }
 
 void Noisy(sim::SimBehaviour& b) { b.damagedBytesPerMillion = 10000; }  // 1% of reply bytes
@@ -59,6 +61,31 @@ void Jittery(sim::SimBehaviour& b)
 {
     b.replyDelay = milliseconds(10), b.replyDelayMax = milliseconds(300), b.replySeed = 7;
 }
+// Events at half the idle time a poll waits for: 100 ms on the product timing, 10 ms on the rig's.
+void Events(sim::SimBehaviour& b) { b.eventPeriod = milliseconds(10); }
+void ReadEchoZero(sim::SimBehaviour& b) { b.readSequenceZero = true; }
+
+// One chosen reply: to the occurrence-th request of an EFS subcommand (ending with name, when given).
+sim::SimChosenReply Chosen(uint8_t subcommand, unsigned occurrence, sim::SimReplyFault fault,
+                           milliseconds pause = {}, const std::string& name = {})
+{
+    Bytes end(name.begin(), name.end());
+    if (!name.empty())
+        end.push_back(0);
+    return {{0x59, subcommand}, end, occurrence, fault, pause};
+}
+using enum sim::SimReplyFault;
+void TwoWriteAcksLost(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(5, 3, lose), Chosen(5, 4, lose)}; }
+void MakeDirLost(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(0, 1, lose)}; }
+void FileRemoveLost(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(6, 1, lose, {}, "chess.mod")}; }
+void MifRemoveLost(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(6, 1, lose, {}, "chess.mif")}; }
+void FolderRemoveLost(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(1, 1, lose, {}, "chess")}; }
+// The first attempt's reply comes just after its time-out; the retry's own reply comes well after
+// the next request has gone out.
+void StepRetryLate(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(11, 1, delay, milliseconds(220)), Chosen(11, 2, delay, milliseconds(550))}; }
+void ReadRetryLate(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(4, 1, delay, milliseconds(4100)), Chosen(4, 2, delay, milliseconds(1000))}; }
+void AttributesRetryLate(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(7, 1, delay, milliseconds(2100)), Chosen(7, 2, delay, milliseconds(1000))}; }
+void ReadSplit(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(4, 3, split, milliseconds(300))}; }
 
 class FaultTable : public ::testing::TestWithParam<FaultCase> {
 protected:
@@ -73,6 +100,7 @@ protected:
         case Op::list: names.clear(); return EfsListFiles(rig.link.get(), "/many", &names) ? 0 : 1;
         case Op::remove: return DeleteModule(rig.link.get(), "chess");
         case Op::reset: return ResetPhone(rig.link.get());
+        case Op::offline: return SetPhoneOffline(rig.link.get());
         }
         return -1;
     }
@@ -105,6 +133,7 @@ protected:
             EXPECT_EQ(fs::exists(rig.Device() / "chess/chess.mod"), !ok && result != 58);
             break;
         case Op::reset:
+        case Op::offline:
             EXPECT_EQ(rig.link->GetPhoneStatus(), phoneStatusReady);
             break;
         }
@@ -170,16 +199,17 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
         EXPECT_EQ(result, c.expected);
     }
     CheckAfter(c.op, result, c.cut != Cut::unplug);
-    if (c.cut == Cut::stop) {
+    if (c.cut == Cut::stop || c.accounted) {  // a stop, and a reply lost or late, report nothing
         EXPECT_EQ(report.texts, std::vector<std::string>{});
     }
     if (c.change == Noisy) {
         EXPECT_GT(rig.host->DamagedReplyBytes(), 0u);
     }
-    if (rig.host && (c.change == Slow || c.change == Jittery)) {  // every reply sent was taken or counted stray
-        const auto miscount = [&] {
+    if (rig.host && (c.accounted || c.change == Slow || c.change == Jittery)) {
+        const auto miscount = [&] {  // every reply sent was taken, counted stray or counted unasked
             const auto& stats = rig.link->Stats();
-            return stats.strayReplies.load() - (static_cast<int>(rig.host->RepliesSent()) - stats.repliesTaken.load());
+            return stats.strayReplies.load() + stats.unsolicitedPackets.load() -
+                   (static_cast<int>(rig.host->RepliesSent()) - stats.repliesTaken.load());
         };
         EXPECT_TRUE(WaitUntil(seconds(2), [&] { return miscount() == 0; })) << miscount();
     }
@@ -198,7 +228,7 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
         WritePcFile(rig.Device() / "chess.mif", Pattern(50, 1));
         WritePcFile(rig.Device() / "chess/chess.mod", Pattern(600, 2));
     }
-    if (c.op != Op::reset) {
+    if (c.op != Op::reset && c.op != Op::offline) {
         EXPECT_EQ(run(), Succeeded(c.op));
         CheckAfter(c.op, Succeeded(c.op), true);
     }
@@ -219,6 +249,7 @@ const FaultCase faultCases[] = {
     {"LengthsFetch", Op::fetch, 36, Lengths},
     {"LengthsLoad", Op::load, anyResult, Lengths},
     {"LengthsRemove", Op::remove, fails, Lengths},
+    // Removing the listed phantom entries fails, but the final listing shows the module gone.
     {"NamesRemove", Op::remove, 58, [](sim::SimBehaviour& b) { b.hostileLongNames = b.hostileManyEntries = true; }},
     {"ReadOverrunFetch", Op::fetch, 36, [](sim::SimBehaviour& b) { b.hostileReadOverrun = true; }},
     {"UnplugFetch", Op::fetch, 36, nullptr, Cut::unplug, 40},
@@ -231,6 +262,19 @@ const FaultCase faultCases[] = {
     {"StopPending", Op::pending, 91, Paced, Cut::stop, 12},
     {"StopPendingWrittenInPlace", Op::pending, 91, PacedInPlace, Cut::stop, 12},
     {"ResetBackSoon", Op::reset, 71, [](sim::SimBehaviour& b) { b.resetAbsence = milliseconds(700); }},
+    // One lost or late reply: the exact result, nothing answered twice or by the wrong reply.
+    {"TwoWriteAcksLostLoad", Op::load, 1, TwoWriteAcksLost, Cut::none, 0, 20000, true},
+    {"MakeDirLostLoad", Op::load, 1, MakeDirLost, Cut::none, 0, 20000, true},
+    {"FileRemoveLost", Op::remove, 2, FileRemoveLost, Cut::none, 0, 20000, true},
+    {"MifRemoveLost", Op::remove, 2, MifRemoveLost, Cut::none, 0, 20000, true},
+    {"FolderRemoveLost", Op::remove, 2, FolderRemoveLost, Cut::none, 0, 20000, true},
+    {"StepRetryLateList", Op::list, 0, StepRetryLate, Cut::none, 0, 20000, true},
+    {"ReadRetryLateFetch", Op::fetch, 0, ReadRetryLate, Cut::none, 0, 3000, true},
+    {"AttributesRetryLateLoad", Op::load, 1, AttributesRetryLate, Cut::none, 0, 20000, true},
+    {"SplitReadFetch", Op::fetch, 0, ReadSplit, Cut::none, 0, 3000, true},
+    {"ReadEchoZeroFetch", Op::fetch, 0, ReadEchoZero, Cut::none, 0, 3000, true},
+    {"EventsOffline", Op::offline, 70, Events, Cut::none, 0, 20000, true},
+    {"EventsReset", Op::reset, 71, Events, Cut::none, 0, 20000, true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(faultCases),

@@ -40,25 +40,28 @@ struct DetectCase {
     uint32_t rate;
     std::vector<std::string> heard;  // the first requests answered; all those heard if never found
     CScriptedPeer::Script script;    // replies the virtual handset never gives, from this peer
+    std::chrono::milliseconds readyWithin{0};  // when set: Ready this soon after the open
 };
 
 const DetectCase detectCases[] = {
-    {"BothRates", {}, modeDiagnostic, 115200, {"12@38400", "92@38400", "0@115200", "12@115200"}, {}},
+    // A handset that speaks 115200 (left there by an earlier run) answers the first probe at once.
+    {"BothRates", {}, modeDiagnostic, 115200, {"12@115200", "0@115200", "12@115200"}, {}, 250ms},
     {"Only38400", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only38400; }, modeDiagnostic, 38400,
      {"12@38400", "92@38400", "0@38400", "12@38400"}, {}},
     {"Only115200", [](sim::SimBehaviour& b) { b.speeds = sim::SimSpeeds::only115200; }, modeDiagnostic, 115200,
-     {"12@115200", "0@115200", "12@115200"}, {}},
+     {"12@115200", "0@115200", "12@115200"}, {}, 250ms},
     {"DataPhone", [](sim::SimBehaviour& b) { b.dataPhone = true; }, modeDiagnostic, 115200,
      {"AT$KTDMG@19200", "12@115200", "0@115200", "12@115200"}, {}},
     {"Download", [](sim::SimBehaviour& b) { b.downloadMode = sim::SimDownloadMode::download; }, modeDownload,
      115200, {"6@115200", "6@115200"}, {}},
     {"StreamDownload", [](sim::SimBehaviour& b) { b.downloadMode = sim::SimDownloadMode::streamDownload; },
      modeStreamDownload, 115200, {"hello@115200", "hello@115200"}, {}},
-    // Three attempts of each probe; the modem commands are no frames, so this handset takes them
-    // for noise. The next poll starts at the last rate.
+    // The one quick probe at 115200, then three attempts of each probe; the modem commands are no
+    // frames, so this handset takes them for noise. The next poll starts at the last rate.
     {"Silent", [](sim::SimBehaviour& b) { b.silent = true; }, modeNone, 115200,
-     {"12@38400", "12@38400", "12@38400", "12@115200", "12@115200", "12@115200", "6@115200", "6@115200",
-      "6@115200", "hello@115200", "hello@115200", "hello@115200", "12@115200", "12@115200", "12@115200"}, {}},
+     {"12@115200", "12@38400", "12@38400", "12@38400", "12@115200", "12@115200", "12@115200", "6@115200",
+      "6@115200", "6@115200", "hello@115200", "hello@115200", "hello@115200", "12@115200", "12@115200",
+      "12@115200"}, {}},
     // Only a 48-byte status reply counts (so the rate never switches), and words 2 and 6 mean offline.
     {"StatusOf47Bytes", {}, modeNone, 38400, {}, Status(47, 0)},
     {"OfflineWord2", {}, modeDiagnosticOffline, 115200, {}, Status(48, 2)},
@@ -84,7 +87,11 @@ TEST_P(Detection, FindsEachKindOfHandsetAndProbesItFirstAfterwards)
         timing.probeReplyMs = 300;
         timing.modemReplyMs = 150;
     }
+    const auto opened = rig::Clock::now();
     const auto link = OpenLink(peer ? peer->Port() : handset.Port(), timing, found);
+    if (c.readyWithin.count() > 0) {
+        EXPECT_LT(rig::Clock::now() - opened, c.readyWithin);
+    }
     EXPECT_TRUE(rig::WaitUntil(20s, [&] {
         return Heard(handset, c.heard.size(), found).size() == c.heard.size() &&
                (found || link->Stats().pollingPackets.load() >= 4);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "efs/efs_replies.h"
+#include "efs/efs_reply_ties.h"
 #include "efs/efs_status.h"
 #include "efs_test_replies.h"
 
@@ -64,4 +65,41 @@ TEST(EfsReplies, EveryReaderRefusesRepliesThatDoNotHoldTheirFields)
     EXPECT_EQ(ReadEfsIterationReply(StatusReply(11, 28)).kind, EfsIterationReply::kindEnd);
     EXPECT_STREQ(EfsStatusText(29), "Maximum Number of Remote Links Reached");
     EXPECT_EQ(EfsStatusText(30), nullptr) << "a status past the table has no text";
+}
+
+// The tie of a read or iteration reply to its request's sequence number holds only once the
+// handset has echoed n and n + 1 in a row in one subcommand; the subcommand always ties.
+TEST(EfsReplyTies, SequencesTieOnlyAfterTheHandsetShowedItEchoesThem)
+{
+    const Bytes read1{0x59, 4, 1}, read2{0x59, 4, 2}, iterate1{0x59, 11, 1, 0, 0, 0, 1, 0};
+    const auto readReply = [](uint8_t echo) { return Bytes{0x59, 4, 0, echo, 1, 2, 0, 'a', 'b'}; };
+    const auto iterateReply = [](uint8_t echo) { return Bytes{0x59, 11, 0, echo, 0, 0, 0, 0, 0}; };
+    const struct {
+        const char* name;
+        std::vector<std::pair<Bytes, Bytes>> taken;  // request and reply laid against it first
+        Bytes request;
+        Bytes reply;
+        bool fits;
+    } cases[] = {
+        {"another subcommand never fits", {}, read1, {0x59, 5, 0}, false},
+        {"a reply too short for a subcommand", {}, read1, {0x59}, false},
+        {"byte 3 unexamined at first", {}, read2, readReply(0), true},
+        {"a handset leaving byte 3 at 0", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(0)}}, read2, readReply(7), true},
+        {"one echo shows nothing", {{read1, readReply(1)}}, read2, readReply(1), true},
+        {"echoes of 0 then 1 tie", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, read2, readReply(1), false},
+        {"and then the echoed sequence fits", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, read2, readReply(2), true},
+        {"an error status is not tied", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, read2, {0x59, 4, 9, 0}, true},
+        {"read echoes do not tie iteration", {{{0x59, 4, 0}, readReply(0)}, {read1, readReply(1)}}, iterate1, iterateReply(0), true},
+        {"a kind field matching by chance across subcommands",
+         {{{0x59, 11, 0, 0, 0, 0, 1, 0}, iterateReply(0)}, {{0x59, 10, 1, 0, 0, 0, 1, 0}, {0x59, 10, 0, 1, 0, 0, 0}}},
+         iterate1, iterateReply(0), true},
+        {"iteration echoes tie iteration",
+         {{{0x59, 11, 0, 0, 0, 0, 1, 0}, iterateReply(0)}, {iterate1, iterateReply(1)}}, iterate1, iterateReply(0), false},
+    };
+    for (const auto& c : cases) {
+        CEfsReplyTies ties;
+        for (const auto& [request, reply] : c.taken)
+            ties.Taken(request, reply);
+        EXPECT_EQ(ties.Fits(c.request, c.reply), c.fits) << c.name;
+    }
 }

@@ -7,6 +7,7 @@
 #include "link/current_command.h"
 #include "link/diag_command.h"
 #include "link/locks.h"
+#include "link/reply_ledger.h"
 
 namespace {
 
@@ -23,6 +24,23 @@ TEST(DiagReplyMatching, ByFirstByteOrBySecondAfterAnErrorCode)
     };
     for (const auto& c : cases)
         EXPECT_EQ(DiagReplyMatches(0x59, c.reply.data(), c.reply.size()), c.matches) << &c - cases;
+}
+
+// An error reply is tied to a request by every request byte it echoes; without a matcher the
+// command code is all that ties a reply.
+TEST(ReplyFitsRequest, ErrorRepliesByTheirEchoOthersByTheCodeAlone)
+{
+    const Bytes request{0x59, 7, 2, 'a', 0};
+    const struct {
+        Bytes reply;
+        bool fits;
+    } cases[] = {
+        {{0x13, 0x59, 7, 2, 'a', 0}, true}, {{0x13, 0x59, 7}, true},   {{0x13, 0x59, 6, 2, 'a', 0}, false},
+        {{0x14, 0x59, 7, 2, 'b'}, false},   {{0x13, 0x59, 7, 2, 'a', 0, 9}, true}, {{0x59, 1, 2}, true},
+        {{0x13, 0x29}, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ReplyFitsRequest(request, nullptr, c.reply.data(), c.reply.size()), c.fits) << &c - cases;
 }
 
 TEST(RWSpinLock, ExclusiveIsRecursiveAndKeepsOthersOutUntilFullyReleased)
