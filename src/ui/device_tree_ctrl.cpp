@@ -6,12 +6,7 @@
 #include <QTimer>
 
 #include "report/reporter.h"
-#include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
-#include "efs/efs_tree.h"
-#include "efs/pc_sizes.h"
-#include "link/diag_port.h"
-#include "modules/module_name.h"
 #include "ui/connection_status.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
@@ -20,6 +15,7 @@
 #include "ui/list_view.h"
 #include "ui/pictures.h"
 #include "ui/size_display_mode.h"
+#include "ui/wait_dialog.h"
 
 namespace {
 
@@ -63,6 +59,7 @@ CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     setAcceptDrops(true);
     viewport()->setAcceptDrops(true);
 
+    session_.SetWaitShower(WindowWaitShower());
     timer_ = new QTimer(this);
     timer_->setInterval(connectionWatchMs);
     connect(timer_, &QTimer::timeout, this, &CDeviceTreeCtrl::OnTimer);
@@ -72,7 +69,7 @@ CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
             [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
 }
 
-// Out of line: the link and the dialogs are complete types here.
+// Out of line: the dialogs are complete types here.
 CDeviceTreeCtrl::~CDeviceTreeCtrl() = default;
 
 void CDeviceTreeCtrl::SetListView(CTarlo32View* list)
@@ -139,7 +136,7 @@ bool CDeviceTreeCtrl::Populate()
     rootPath_ = DeviceRootPath;
     if (!timer_->isActive())
         timer_->start();
-    moduleCache_.stale = true;
+    session_.MarkModulesStale();
     // The size items follow the statistics of this connection.
     emit CommandStatesChanged();
     return true;
@@ -179,65 +176,27 @@ void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path
     const bool toList = mode != RefreshMode::treeOnly;
     if (toList)
         list->DeleteAllItems();
-
-    EfsNameList names;
-    if (!EfsListDirs(link_.get(), directory, &names)) {
-        ReportAppMessage(msgCannotReadEfs);
-    } else {
-        for (const std::string& name : names) {
-            const QString label = QString::fromStdString(LastPathComponent(name));
-            if (toTree)
-                AddDirectoryNode(node, label);
-            if (toList)
-                AddDirectoryRow(list, name);
-        }
+    const CDirectoryListing listing =
+        session_.List(directory, toList, listShowsRoot_, SizeDisplayMode);
+    if (toTree) {
+        for (const std::string& name : listing.subdirectories)
+            AddDirectoryNode(node, QString::fromStdString(name));
     }
-    // Subdirectory rows always come before file rows; the module list relies on that order.
-    if (toList)
-        AddFileRows(list, directory);
+    for (const CDeviceRow& row : listing.rows)
+        list->AddItem(QString::fromStdString(row.name), row.size, row.kind,
+                      row.modified ? QString::fromStdString(FormatDeviceTime(*row.modified))
+                                   : QString());
 }
 
-void CDeviceTreeCtrl::AddDirectoryRow(CTarlo32View* list, const std::string& name)
+CDeviceFolder CDeviceTreeCtrl::FolderOf(const QTreeWidgetItem& node) const
 {
-    std::int64_t size = -1;
-    if (EfsStatsAvailable) {
-        const uint64_t bytes = SizeDisplayMode == sizeModeActual
-                                   ? DeviceTreeSize(link_.get(), name)
-                                   : DeviceTreeAllocatedSize(link_.get(), name);
-        size = static_cast<std::int64_t>(bytes);
-    }
-    list->AddItem(QString::fromStdString(LastPathComponent(name)), size, ItemKind::directory,
-                  QString());
+    return {NodePath(node), &node == TopNode(), {}};
 }
 
-int CDeviceTreeCtrl::AddFileRows(CTarlo32View* list, const std::string& path)
+std::vector<CListRow> CDeviceTreeCtrl::SelectedListRows() const
 {
-    EfsNameList names;
-    if (!EfsListFiles(link_.get(), path, &names)) {
-        ReportAppMessage(msgCannotReadEfs);
-        return -1;
-    }
-    for (const std::string& name : names) {
-        std::int64_t size = -1;
-        QString modified;
-        if (EfsStatsAvailable) {
-            uint32_t seconds = 0;
-            uint32_t bytes = 0;
-            // A file whose information cannot be read shows neither size nor date.
-            if (EfsGetFileInfo(link_.get(), name, nullptr, &seconds, &bytes)) {
-                size = SizeDisplayMode == sizeModeAllocated
-                           ? static_cast<std::int64_t>(EfsAllocatedSize(bytes))
-                           : static_cast<std::int64_t>(bytes);
-                modified = QString::fromStdString(FormatDeviceTime(seconds));
-            }
-        }
-        const std::string shown = LastPathComponent(name);
-        // The root shows only module information files besides its directories.
-        if (listShowsRoot_ && !NamesMifFile(shown))
-            continue;
-        list->AddItem(QString::fromStdString(shown), size, ItemKind::file, modified);
-    }
-    return static_cast<int>(names.size());
+    CTarlo32View* list = ListView();
+    return list != nullptr ? list->SelectedListRows() : std::vector<CListRow>();
 }
 
 void CDeviceTreeCtrl::OnItemExpandedOrCollapsed(QTreeWidgetItem* node)

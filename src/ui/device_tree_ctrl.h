@@ -1,14 +1,17 @@
-// The tree of the device's directories, and the owner of the window's link and of every device
-// command. It knows the list it fills and nothing of the frame: what the frame shows (the
-// connection pane, the command states, the context menus) it asks for through signals.
+// The tree of the device's directories. Despite its name it also takes the drops and deletes
+// of the list beside it: it is where the window's device commands arrive. It holds the window's
+// device session (session/device_session.h), which owns the link and decides every command;
+// the tree turns events and dialogs into session calls and shows the answers. It knows the list
+// it fills and nothing of the frame: what the frame shows (the connection pane, the command
+// states, the context menus) it asks for through signals.
 //
 // Items carry only their label; a node's device path is rebuilt from the labels up to the top
 // node "/" (see node_paths.h). Directories are read lazily: every node starts with an unread
 // placeholder child, and every expansion or collapse re-reads its subdirectories.
 //
 // The member functions are spread over files by job: the tree and its refreshes here
-// (device_tree_ctrl.cpp), the connection (tree_connection.cpp), copies to the device
-// (tree_copy_commands.cpp) and the other device commands (tree_device_commands.cpp).
+// (device_tree_ctrl.cpp), the connection (tree_connection.cpp) and the commands
+// (tree_commands.cpp).
 #pragma once
 
 #include <QPersistentModelIndex>
@@ -18,10 +21,9 @@
 #include <string>
 
 #include "report/app_messages.h"
+#include "session/device_session.h"
+#include "session/node_paths.h"
 #include "ui/command_table.h"
-#include "ui/item_kind.h"
-#include "ui/module_cache.h"
-#include "ui/node_paths.h"
 
 class CDiagPort;
 class CTarlo32View;
@@ -89,7 +91,8 @@ public:
     QTreeWidgetItem* DropHighlightedNode() const;
 
     // --- Connection -------------------------------------------------------------------------
-    CDiagPort* Link() const { return link_.get(); }
+    CDiagPort* Link() const { return session_.Link(); }
+    CDeviceSession& Session() { return session_; }
     // Replaces the link by a new one on portName and checks the handset: 0, 21, 22, 24 or 25.
     // Remembers the port only after a connection that fully succeeded.
     AppMessage ConnectToPort(const std::string& portName);
@@ -122,7 +125,7 @@ public:
     void ShowTreeContextMenu(const QPoint& globalPosition);
     void ShowListContextMenu(const QPoint& globalPosition);
 
-    const CModuleCache& ModuleCache() const { return moduleCache_; }
+    const CModuleCache& ModuleCache() const { return session_.ModuleCache(); }
 
     // The dialogs that keep what was typed into them for the life of the tree.
     CNewFileDialog* NewFileDialog();
@@ -153,27 +156,22 @@ private:
     void SetDropHighlight(QTreeWidgetItem* node);
     void OnItemExpandedOrCollapsed(QTreeWidgetItem* node);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
-    void AddDirectoryRow(CTarlo32View* list, const std::string& name);
-    int AddFileRows(CTarlo32View* list, const std::string& path);
     void RunConnectCommand();
     void PopulateBehindWaitWindow();
     void ShowConnectionState();
-    // Copies one dropped item; true when the user stopped it (reported once the drop ends).
-    bool CopyDroppedItem(const std::string& pcPath, QTreeWidgetItem* target);
+    // The device folder of a node, as the session takes it.
+    CDeviceFolder FolderOf(const QTreeWidgetItem& node) const;
+    std::vector<CListRow> SelectedListRows() const;
     bool PresetFromSelection(QString& path);
-    void RebuildModuleCache();
-    bool DeleteEntry(const QString& name, ItemKind kind);
     void RefreshTop();
 
+    CDeviceSession session_;
     QPointer<CTarlo32View> list_;
-    std::unique_ptr<CDiagPort> link_;
-    bool lastOpenDenied_ = false;  // the last connection failed for want of permission
     QTimer* timer_;
     std::string rootPath_;
     bool listShowsRoot_ = false;
     bool listContextMenuOpen_ = false;
     QPersistentModelIndex dropHighlight_;
-    CModuleCache moduleCache_;
     std::unique_ptr<CNewFileDialog> newFileDialog_;
     std::unique_ptr<CNewModuleDialog> newModuleDialog_;
     std::unique_ptr<CCopyFromPhoneDialog> copyFromPhoneDialog_;

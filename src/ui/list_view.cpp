@@ -145,6 +145,16 @@ std::vector<ItemKind> CTarlo32View::SelectedRowKinds() const
     return kinds;
 }
 
+std::vector<CListRow> CTarlo32View::SelectedListRows() const
+{
+    std::vector<CListRow> rows;
+    for (int row : SelectedRows()) {
+        if (auto kind = ItemKindFromText(Text(row, columnType).toStdString()))
+            rows.push_back({Text(row, columnName).toStdString(), *kind});
+    }
+    return rows;
+}
+
 QItemSelectionModel* CTarlo32View::Selection() const
 {
     return iconView_->selectionModel();

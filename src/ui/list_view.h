@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/item_kind.h"
+#include "session/item_kind.h"
 #include "ui/menu_rules.h"
 
 class QListView;
@@ -35,6 +35,8 @@ public:
     // The kinds of the selected rows (read back from their Type texts), top to bottom.
     std::vector<ItemKind> SelectedRowKinds() const;
     std::vector<int> SelectedRows() const;
+    // The selected rows' names and kinds, top to bottom; rows of no known kind are left out.
+    std::vector<CListRow> SelectedListRows() const;
 
     ViewMode Mode() const { return mode_; }
     void SetMode(ViewMode mode);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/item_kind.h"
+#include "session/item_kind.h"
 
 enum class ViewMode { largeIcons, smallIcons, list, details };
 

@@ -3,24 +3,12 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "efs/efs_memory.h"
 #include "report/reporter.h"
-#include "efs/efs_operations.h"
-#include "link/diag_port.h"
 #include "ui/connect_with_dialog.h"
 #include "ui/connection_status.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
-
-namespace {
-
-bool PhoneReady(const CDiagPort* link)
-{
-    return link != nullptr && link->GetPhoneStatus() == phoneStatusReady;
-}
-
-}  // namespace
 
 const char* const permissionHintText =
     "You have no permission to use this serial port.\nSerial ports belong to the dialout "
@@ -28,28 +16,10 @@ const char* const permissionHintText =
 
 AppMessage CDeviceTreeCtrl::ConnectToPort(const std::string& portName)
 {
-    // The old link goes first: from here on the window has no connection until this one works.
-    link_.reset();
-    AppMessage result = msgSuccess;
-    auto link = std::make_unique<CDiagPort>();
-    lastOpenDenied_ = false;
-    if (link->CreateEvents() != linkStatusOk || link->OpenPort(portName) != linkStatusOk) {
-        result = msgCannotOpenPort;
-        lastOpenDenied_ = link->LastOpenFailure() == PortOpenFailure::permissionDenied;
-    } else {
-        const LinkTiming& timing = link->Timing();
-        if (!link->WaitForPhone([&link] { return PhoneReady(link.get()); },
-                                timing.connectPollCount, {}, timing.connectPollMs))
-            result = msgNoDevice;
-        if (result == msgSuccess)
-            result = EfsCheck(link.get());
-    }
-    if (result == msgSuccess) {
+    const AppMessage result = session_.Connect(portName);
+    // The port is remembered only after a connection that fully succeeded.
+    if (result == msgSuccess)
         WriteConfiguredPortName(portName);
-        uint32_t used = 0;
-        EfsStatsAvailable = EfsGetUsedSpace(link.get(), &used) && used != 0;
-        link_ = std::move(link);
-    }
     emit ConnectionAttempted(QString::fromStdString(portName), result);
     return result;
 }
@@ -70,7 +40,7 @@ void CDeviceTreeCtrl::RunConnectCommand()
         return;
     }
     ReportAppMessage(result);
-    if (lastOpenDenied_)
+    if (session_.LastOpenDenied())
         ReportText(permissionHintText);
 }
 
@@ -83,7 +53,7 @@ void CDeviceTreeCtrl::ConnectAtStart()
 void CDeviceTreeCtrl::OnDeviceConnect()
 {
     CCommandInProgress busy;
-    if (PhoneReady(link_.get())) {
+    if (session_.PhoneReady()) {
         const std::string question = AppMessageText(msgAlreadyConnected);
         if (!AskYesNo(question, question))
             return;
@@ -93,20 +63,16 @@ void CDeviceTreeCtrl::OnDeviceConnect()
 
 void CDeviceTreeCtrl::ShowConnectionState()
 {
-    if (!EfsStatsAvailable) {
-        emit ConnectionStatusChanged(1, 1);
-        return;
-    }
     int freeKb = 0;
     int totalKb = 0;
-    QueryEfsMemory(link_.get(), &freeKb, &totalKb);
+    session_.StatusFigures(freeKb, totalKb);
     emit ConnectionStatusChanged(freeKb, totalKb);
 }
 
 void CDeviceTreeCtrl::OnTimer()
 {
-    const WatchAction action = DecideWatchAction(CCommandInProgress::Any(), link_ != nullptr,
-                                                 PhoneReady(link_.get()), EfsStatsAvailable);
+    const WatchAction action = DecideWatchAction(CCommandInProgress::Any(), Link() != nullptr,
+                                                 session_.PhoneReady(), EfsStatsAvailable);
     if (action == WatchAction::nothing)
         return;
     // The watch is a command of its own while it runs: a message box or wait window it opens
@@ -117,8 +83,8 @@ void CDeviceTreeCtrl::OnTimer()
         return;
     }
     emit ConnectionStatusChanged(0, 0);
-    std::string fallback;
-    if (link_->GetPortName(&fallback) != linkStatusOk || fallback.empty())
+    std::string fallback = session_.PortName();
+    if (fallback.empty())
         fallback = defaultPortName;
     // A failed reconnection leaves no link, so later ticks do nothing until the user connects.
     if (ConnectToPort(ReadConfiguredPortName(fallback)) != msgSuccess)

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 
 #include "modules/transfer_progress.h"
 #include "platform/busy_hook.h"
@@ -127,4 +128,19 @@ CTransferWaitScope::CTransferWaitScope(AppMessage textCode)
 CTransferWaitScope::~CTransferWaitScope()
 {
     SetTransferProgressHandler({});
+}
+
+WaitShower WindowWaitShower()
+{
+    return [](AppMessage text, SessionWait kind) -> std::shared_ptr<void> {
+        switch (kind) {
+        case SessionWait::plain:
+            return std::make_shared<CWaitScope>(text);
+        case SessionWait::cancel:
+            return std::make_shared<CWaitScope>(text, WaitStop::cancel);
+        case SessionWait::transfer:
+            return std::make_shared<CTransferWaitScope>(text);
+        }
+        return nullptr;
+    };
 }

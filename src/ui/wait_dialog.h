@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include "report/app_messages.h"
+#include "session/session_waits.h"
 
 class QLabel;
 class QProgressBar;
@@ -78,3 +79,6 @@ public:
 private:
     CWaitScope wait_;
 };
+
+// The session's waits shown as the window's wait windows.
+WaitShower WindowWaitShower();
