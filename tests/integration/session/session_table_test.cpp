@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "modules/transfer_progress.h"
+#include "platform/busy_hook.h"
+#include "platform/stop_request.h"
 #include "report/reporter.h"
 #include "session/device_session.h"
 #include "session/drop_placement.h"
@@ -89,6 +92,7 @@ TEST_P(SessionTable, DeviceAndMessagesAfterTheCommand)
     r.reports.answers.assign(row.answers.begin(), row.answers.end());
 
     row.act(r);
+    ClearStopRequest();
 
     for (const auto& [path, content] : row.present) {
         if (content.empty())
@@ -148,6 +152,20 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, {"sub/fresh"},
                    {Text(msgCannotCopyFile, "/sub/fresh/b.txt"), Text(msgCannotCopyDirectory, "sub/fresh")},
                    {}, {}, {Text(msgCopyingFiles), Text(msgHousekeeping)}},
+        SessionRow{"StoppedFolderDropRemovesTheWholeFolderItMade",
+                   [](CSessionRig& r) {
+                       r.Pc("fresh/a.txt");
+                       r.Pc("fresh/b.txt");
+                       // The user stops the copy once its first file is on the device.
+                       SetTransferProgressHandler([](const std::string&, uint64_t done, uint64_t total) {
+                           if (done == total)
+                               RequestStop();
+                       });
+                       r.session.Drop({r.Folder("fresh")}, sub);
+                       SetTransferProgressHandler({});
+                   },
+                   {}, {"sub/fresh"}, {Text(msgCopyToDeviceStopped)}, {}, {},
+                   {Text(msgCopyingFiles), Text(msgHousekeeping)}},
         // --- Drops on the list ---
         SessionRow{"OnTheListWithNoRowIntoTheSelectedNode",
                    [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt", "n")}, sub, {}); },
@@ -180,6 +198,14 @@ INSTANTIATE_TEST_SUITE_P(
         SessionRow{"ModuleRowDeletesFolderAndMif",
                    [](CSessionRig& r) { r.session.DeleteRows(top, {{"a", ItemKind::module}}); }, {},
                    {"a", "a.mif"}, {}, {"Are you sure you want to delete these 1 item(s)?"}},
+        SessionRow{"StoppedRowsDeleteTakesTheModuleFolderFirstAndKeepsItsMif",
+                   [](CSessionRig& r) {
+                       // The user stops the delete once the first row is gone.
+                       SetBusyHook([] { RequestStop(); });
+                       r.session.DeleteRows(top, {{"a.mif", ItemKind::file}, {"a", ItemKind::directory}});
+                       SetBusyHook({});
+                   },
+                   {{"a.mif", "m"}}, {"a"}, {Text(msgDeleteStopped)}, {deleteTwo}},
         SessionRow{"MissingFileRowReportsItsPathAndGoesOn",
                    [](CSessionRig& r) { r.session.DeleteRows(sub, {{"none.txt", ItemKind::file}, aRow}); },
                    {}, {"sub/a.txt"}, {Text(msgCannotRemoveFile, "sub/none.txt")}, {deleteTwo}},
@@ -282,6 +308,35 @@ TEST(SessionConnect, ReportsEachStageAndDecidesTheStatisticsOnce)
               msgCannotOpenPort);
     EXPECT_EQ(session.Link(), nullptr);
     EXPECT_EQ(session.PortName(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A silent clean-up inside a command gives the caller back the reporting state it had, on or
+// off: a failed module load removes its information file, a failed folder copy its folder.
+TEST(SessionCleanUps, LeaveTheCallersReportingStateAsTheyFoundIt)
+{
+    for (const bool callerReports : {false, true}) {
+        CSessionRig r;
+        r.handset.PutDeviceFile("nv/phone.cfg", rig::ToBytes(std::string(512, 'c')));
+        r.handset.Change([](sim::SimBehaviour& b) {
+            b.failingPaths = {"/game.mif", "/sub/fresh/b.txt"};
+        });
+        ASSERT_EQ(r.session.Connect(r.handset.Port(), rig::FastTiming()), msgSuccess);
+        r.Pc("fresh/a.txt");
+        r.Pc("fresh/b.txt");
+        ReportEnabled = callerReports;
+        r.session.NewModule(r.Module("game"), "game");
+        EXPECT_EQ(ReportEnabled, callerReports);
+        r.session.Drop({r.Folder("fresh")}, sub);
+        EXPECT_EQ(ReportEnabled, callerReports);
+        ReportEnabled = true;
+        EXPECT_FALSE(r.handset.DeviceEntryExists("game.mif"));
+        EXPECT_FALSE(r.handset.DeviceEntryExists("sub/fresh"));
+        EXPECT_EQ(r.reports.texts.empty(), !callerReports);
+    }
 }
 
 }  // namespace
