@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "session/node_paths.h"
 #include "ui/dragged_files.h"
 #include "ui/pictures.h"
 
@@ -143,6 +144,23 @@ std::vector<ItemKind> CTarlo32View::SelectedRowKinds() const
             kinds.push_back(*kind);
     }
     return kinds;
+}
+
+std::vector<CListRowText> CTarlo32View::RowTexts() const
+{
+    std::vector<CListRowText> rows;
+    for (int row = 0; row < RowCount(); ++row)
+        rows.push_back({Text(row, columnName).toStdString(), Text(row, columnSize).toStdString(),
+                        Text(row, columnType).toStdString()});
+    return rows;
+}
+
+void CTarlo32View::ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes)
+{
+    DeleteAllItems();
+    for (const ModuleEntry& module : modules)
+        AddItem(QString::fromStdString(LastPathComponent(module.name)),
+                withSizes ? module.size : -1, ItemKind::module, QString());
 }
 
 std::vector<CListRow> CTarlo32View::SelectedListRows() const

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "session/item_kind.h"
+#include "session/module_cache.h"
 #include "ui/menu_rules.h"
 
 class QListView;
@@ -31,6 +32,11 @@ public:
     void DeleteAllItems();
     int RowCount() const;
     QString Text(int row, ListColumn column) const;
+
+    // Every row as the texts it shows.
+    std::vector<CListRowText> RowTexts() const;
+    // Replaces the rows by Module rows, with their sizes when withSizes.
+    void ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes);
 
     // The kinds of the selected rows (read back from their Type texts), top to bottom.
     std::vector<ItemKind> SelectedRowKinds() const;

@@ -1,13 +1,11 @@
-// The device commands as the window runs them: each opens its dialog or reads the selection,
-// lets the session decide and act, and shows the result in the tree and the list. Also the
-// size-mode refresh and the two context menus.
+// The device commands as the window runs them: each reads the selection or runs its dialog,
+// lets the session decide and act, and shows the result in the tree and the list.
 #include <QApplication>
 #include <QDir>
 
 #include "efs/efs_paths.h"
-#include "session/drop_placement.h"
-#include "session/node_paths.h"
 #include "report/reporter.h"
+#include "session/drop_placement.h"
 #include "ui/command_table.h"
 #include "ui/connection_status.h"
 #include "ui/copy_to_device_dialogs.h"
@@ -27,24 +25,21 @@ void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* tar
     for (const QString& path : pcPaths)
         paths.push_back(path.toStdString());
     const QPersistentModelIndex targetIndex(indexFromItem(target));
-    const CDropOutcome outcome = session_.Drop(paths, FolderOf(*target));
-    // A refresh during the copy may have rebuilt the tree around the target.
-    QTreeWidgetItem* node = targetIndex.isValid() ? itemFromIndex(targetIndex) : nullptr;
-    if (outcome.changed && node != nullptr)
+    const bool changed = session_.Drop(paths, FolderOf(*target)).changed;
+    // Whatever the copy's own refreshes rebuilt, the target is shown again if it is still there.
+    if (QTreeWidgetItem* node = itemFromIndex(targetIndex); changed && node != nullptr)
         RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
 }
 
 void CDeviceTreeCtrl::DropOnList(const QStringList& pcPaths)
 {
     QTreeWidgetItem* selected = currentItem();
-    if (ListView() == nullptr || selected == nullptr)
+    if (list_ == nullptr || selected == nullptr)
         return;
-    const auto target = session_.ListDropTarget(FolderOf(*selected), SelectedListRows());
-    if (!target)
-        return;
-    DropItems(pcPaths, target->rowName.empty()
-                           ? selected
-                           : SubdirectoryNode(QString::fromStdString(target->rowName)));
+    if (const auto target = session_.ListDropTarget(FolderOf(*selected), SelectedListRows()))
+        DropItems(pcPaths, target->rowName.empty()
+                               ? selected
+                               : SubdirectoryNode(QString::fromStdString(target->rowName)));
 }
 
 bool CDeviceTreeCtrl::PresetFromSelection(QString& path)
@@ -52,52 +47,45 @@ bool CDeviceTreeCtrl::PresetFromSelection(QString& path)
     QTreeWidgetItem* selected = currentItem();
     if (selected == nullptr)
         return true;
-    path = QString::fromStdString(DialogFormOf(NodePath(*selected)));
-    CTarlo32View* list = ListView();
-    if (list == nullptr) {
+    if (list_ == nullptr) {
         ReportAppMessage(msgNoListPane);
         return false;
     }
-    const std::vector<CListRow> rows = list->SelectedListRows();
+    path = QString::fromStdString(DialogFormOf(NodePath(*selected)));
+    const std::vector<CListRow> rows = SelectedListRows();
     if (rows.size() == 1 && rows.front().kind != ItemKind::file)
         path += QString::fromStdString(rows.front().name) + QStringLiteral("/");
     selected->setExpanded(true);
     return true;
 }
 
+// Lists the directory path names or lies in again, and selects its node.
+void CDeviceTreeCtrl::ShowCreated(const std::string& path)
+{
+    if (QTreeWidgetItem* node = NodeByPath(path)) {
+        RefreshNode(node, ContainingDirectory(path), RefreshMode::treeAndList, true);
+        setCurrentItem(node);
+    }
+}
+
 void CDeviceTreeCtrl::OnNewFile()
 {
     CCommandInProgress busy;
-    CNewFileDialog* dialog = NewFileDialog();
-    QString preset = dialog->DevicePath();
+    if (!newFileDialog_)
+        newFileDialog_ = std::make_unique<CNewFileDialog>(this);
+    QString preset = newFileDialog_->DevicePath();
     if (!PresetFromSelection(preset))
         return;
-    dialog->SetDevicePath(preset);
-    if (dialog->PcFile().isEmpty())
-        dialog->SetPcFile(QDir::currentPath());
-    for (;;) {
-        if (dialog->exec() != QDialog::Accepted)
-            return;
-        const std::string pcFile = dialog->PcFile().toStdString();
-        std::string devicePath = dialog->DevicePath().toStdString();
-        if (pcFile.empty() || devicePath.empty()) {
-            ReportAppMessage(msgFileNamesNotGiven);
-            continue;
-        }
-        devicePath = CompleteNewFilePath(pcFile, devicePath);
-        QTreeWidgetItem* node = NodeByPath(devicePath);
-        const DialogStep step = session_.NewFile(pcFile, devicePath, node && node == TopNode());
-        if (step == DialogStep::abandoned)
-            return;
-        if (step == DialogStep::done) {
-            if (node != nullptr) {
-                RefreshNode(node, ContainingDirectory(devicePath), RefreshMode::treeAndList, true);
-                setCurrentItem(node);
-            }
-            return;
-        }
-        dialog->SetDevicePath(QString::fromStdString(devicePath));
-    }
+    newFileDialog_->SetDevicePath(preset);
+    if (newFileDialog_->PcFile().isEmpty())
+        newFileDialog_->SetPcFile(QDir::currentPath());
+    RunNewFileDialog(*newFileDialog_, [this](const std::string& pcFile, const std::string& path) {
+        QTreeWidgetItem* node = NodeByPath(path);
+        const DialogStep step = session_.NewFile(pcFile, path, node && node == TopNode());
+        if (step == DialogStep::done)
+            ShowCreated(path);
+        return step;
+    });
 }
 
 void CDeviceTreeCtrl::OnNewDirectory()
@@ -108,24 +96,14 @@ void CDeviceTreeCtrl::OnNewDirectory()
     if (!PresetFromSelection(preset))
         return;
     dialog.SetDirectoryPath(preset);
-    for (;;) {
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        std::string path;
-        const DialogStep step = session_.NewDirectory(dialog.DirectoryPath().toStdString(), path);
-        if (step == DialogStep::abandoned)
-            return;
-        if (step == DialogStep::askAgain) {
-            dialog.SetDirectoryPath(QString::fromStdString(path));
-            continue;
+    RunNewDirectoryDialog(dialog, [this](const std::string& typed, std::string& path) {
+        const DialogStep step = session_.NewDirectory(typed, path);
+        if (step == DialogStep::done) {
+            CWaitScope wait(msgCreatingDirectory);
+            ShowCreated(path);
         }
-        CWaitScope wait(msgCreatingDirectory);
-        if (QTreeWidgetItem* node = NodeByPath(path)) {
-            RefreshNode(node, ContainingDirectory(path), RefreshMode::treeAndList, true);
-            setCurrentItem(node);
-        }
-        return;
-    }
+        return step;
+    });
 }
 
 void CDeviceTreeCtrl::RefreshTop()
@@ -137,20 +115,19 @@ void CDeviceTreeCtrl::RefreshTop()
 void CDeviceTreeCtrl::OnNewModule()
 {
     CCommandInProgress busy;
-    CNewModuleDialog* dialog = NewModuleDialog();
-    if (dialog->ModuleDirectory().isEmpty())
-        dialog->SetModuleDirectory(QDir::currentPath());
-    if (dialog->exec() != QDialog::Accepted)
-        return;
-    if (session_.NewModule(dialog->ModuleDirectory().toStdString(),
-                           dialog->ModuleName().toStdString()))
+    if (!newModuleDialog_)
+        newModuleDialog_ = std::make_unique<CNewModuleDialog>(this);
+    if (newModuleDialog_->ModuleDirectory().isEmpty())
+        newModuleDialog_->SetModuleDirectory(QDir::currentPath());
+    if (newModuleDialog_->exec() == QDialog::Accepted &&
+        session_.NewModule(newModuleDialog_->ModuleDirectory().toStdString(),
+                           newModuleDialog_->ModuleName().toStdString()))
         RefreshTop();
 }
 
 void CDeviceTreeCtrl::OnDelete()
 {
-    CTarlo32View* list = ListView();
-    if (listContextMenuOpen_ || (list && list->isAncestorOf(QApplication::focusWidget())))
+    if (listContextMenuOpen_ || (list_ && list_->isAncestorOf(QApplication::focusWidget())))
         OnDeleteRows();
     else
         OnDeleteDirectory(false);
@@ -167,38 +144,25 @@ void CDeviceTreeCtrl::OnSizeModeChanged(int sizeMode)
 void CDeviceTreeCtrl::OnModuleList()
 {
     CCommandInProgress busy;
-    if (Link() == nullptr) {
-        ReportAppMessage(msgInvalidPortHandle);
-        return;
-    }
-    CTarlo32View* list = ListView();
-    if (list == nullptr) {
-        ReportAppMessage(msgNoListPane);
+    if (Link() == nullptr || list_ == nullptr) {
+        ReportAppMessage(Link() == nullptr ? msgInvalidPortHandle : msgNoListPane);
         return;
     }
     CWaitScope wait(msgBuildingModuleList);
     if (ModuleCache().stale) {
         // The rows serve only while they are the root's listing, not an earlier module list.
-        std::vector<CListRowText> rows;
-        bool rowsAreModules = false;
-        for (int row = 0; row < list->RowCount(); ++row) {
-            rows.push_back({list->Text(row, columnName).toStdString(),
-                            list->Text(row, columnSize).toStdString(),
-                            list->Text(row, columnType).toStdString()});
-            rowsAreModules |= ItemKindFromText(rows.back().typeText) == ItemKind::module;
-        }
+        const std::vector<CListRowText> rows = list_->RowTexts();
         const bool useRows = currentItem() != nullptr && currentItem() == TopNode() &&
-                             !rowsAreModules;
+                             std::none_of(rows.begin(), rows.end(), [](const CListRowText& row) {
+                                 return ItemKindFromText(row.typeText) == ItemKind::module;
+                             });
         if (useRows)
-            list->SetMode(ViewMode::details);
+            list_->SetMode(ViewMode::details);
         session_.RebuildModuleCache(useRows ? &rows : nullptr, SizeDisplayMode);
     }
     if (QTreeWidgetItem* top = TopNode())
         setCurrentItem(top);
-    list->DeleteAllItems();
-    for (const ModuleEntry& module : ModuleCache().modules)
-        list->AddItem(QString::fromStdString(LastPathComponent(module.name)),
-                      EfsStatsAvailable ? module.size : -1, ItemKind::module, QString());
+    list_->ShowModules(ModuleCache().modules, EfsStatsAvailable);
 }
 
 void CDeviceTreeCtrl::OnDeleteDirectory(bool fromDeleteKey)
@@ -228,29 +192,20 @@ void CDeviceTreeCtrl::OnDeleteRows()
 {
     CCommandInProgress busy;
     QTreeWidgetItem* selected = currentItem();
-    if (ListView() == nullptr)
-        return;
-    if (selected == nullptr) {
-        if (!SelectedListRows().empty())
-            ReportAppMessage(msgNothingSelected);
-        return;
-    }
-    if (session_.DeleteRows(FolderOf(*selected), SelectedListRows()))
+    if (selected != nullptr && session_.DeleteRows(FolderOf(*selected), SelectedListRows()))
         RefreshNode(selected, NodePath(*selected), RefreshMode::treeAndList, true);
 }
 
 void CDeviceTreeCtrl::OnDeleteModule()
 {
     CCommandInProgress busy;
-    CTarlo32View* list = ListView();
-    if (list == nullptr) {
+    if (list_ == nullptr) {
         ReportAppMessage(msgNoListPane);
         return;
     }
     CDeleteModuleDialog dialog(this);
-    const std::vector<int> rows = list->SelectedRows();
-    if (rows.size() == 1)
-        dialog.SetModuleName(list->Text(rows.front(), columnName));
+    if (const std::vector<int> rows = list_->SelectedRows(); rows.size() == 1)
+        dialog.SetModuleName(list_->Text(rows.front(), columnName));
     if (dialog.exec() == QDialog::Accepted &&
         session_.DeleteModuleNamed(dialog.ModuleName().toStdString()))
         RefreshTop();
@@ -259,19 +214,21 @@ void CDeviceTreeCtrl::OnDeleteModule()
 void CDeviceTreeCtrl::OnCopyFromDevice()
 {
     CCommandInProgress busy;
-    CCopyFromPhoneDialog* dialog = CopyFromPhoneDialog();
-    QTreeWidgetItem* selected = currentItem();
-    const CDeviceFolder folder = selected ? FolderOf(*selected) : CDeviceFolder();
+    if (!copyFromPhoneDialog_)
+        copyFromPhoneDialog_ = std::make_unique<CCopyFromPhoneDialog>(this);
+    CCopyFromPhoneDialog& dialog = *copyFromPhoneDialog_;
+    const CDeviceFolder folder = currentItem() ? FolderOf(*currentItem()) : CDeviceFolder();
     std::optional<std::string> preset;
-    if (!session_.CopyFromDevicePreset(selected ? &folder : nullptr, SelectedListRows(), preset))
+    if (!session_.CopyFromDevicePreset(currentItem() ? &folder : nullptr, SelectedListRows(),
+                                       preset))
         return;
     if (preset)
-        dialog->SetDeviceFile(QString::fromStdString(*preset));
-    if (dialog->DestinationDirectory().isEmpty())
-        dialog->SetDestinationDirectory(QDir::currentPath());
-    if (dialog->exec() == QDialog::Accepted)
-        session_.CopyFromDevice(dialog->DeviceFile().toStdString(),
-                                dialog->DestinationDirectory().toStdString());
+        dialog.SetDeviceFile(QString::fromStdString(*preset));
+    if (dialog.DestinationDirectory().isEmpty())
+        dialog.SetDestinationDirectory(QDir::currentPath());
+    if (dialog.exec() == QDialog::Accepted)
+        session_.CopyFromDevice(dialog.DeviceFile().toStdString(),
+                                dialog.DestinationDirectory().toStdString());
 }
 
 void CDeviceTreeCtrl::OnReset()
@@ -292,24 +249,22 @@ void CDeviceTreeCtrl::OnListRowActivated()
     if (rows.size() != 1 || rows.front().kind == ItemKind::file)
         return;
     CCommandInProgress busy;
-    OpenSubdirectory(QString::fromStdString(rows.front().name));
+    if (QTreeWidgetItem* node = SubdirectoryNode(QString::fromStdString(rows.front().name)))
+        setCurrentItem(node);
 }
 
 void CDeviceTreeCtrl::ShowTreeContextMenu(const QPoint& globalPosition)
 {
-    const bool topOrNone = currentItem() == nullptr || currentItem() == TopNode();
-    emit ContextMenuRequested(TreeContextMenu(), topOrNone, globalPosition);
+    emit ContextMenuRequested(TreeContextMenu(), TopOrNoneSelected(), globalPosition);
 }
 
 void CDeviceTreeCtrl::ShowListContextMenu(const QPoint& globalPosition)
 {
-    CTarlo32View* list = ListView();
-    if (list == nullptr)
+    if (list_ == nullptr)
         return;
-    const bool topOrNone = currentItem() == nullptr || currentItem() == TopNode();
-    const ListContextMenu menuId = ListContextMenuFor(list->SelectedRowKinds());
     // A Delete chosen here deletes the list's rows, wherever the focus is.
     listContextMenuOpen_ = true;
-    emit ContextMenuRequested(ListContextMenuItems(menuId), topOrNone, globalPosition);
+    emit ContextMenuRequested(ListContextMenuItems(ListContextMenuFor(list_->SelectedRowKinds())),
+                              TopOrNoneSelected(), globalPosition);
     listContextMenuOpen_ = false;
 }

@@ -97,6 +97,16 @@ void CWaitDialog::SetProgress(const QString& fileName, quint64 done, quint64 tot
     progress_->repaint();
 }
 
+CWaitCursor::CWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 CWaitScope::CWaitScope(AppMessage textCode, WaitStop stop)
 {
     if (const char* text = AppMessageText(textCode))

@@ -47,6 +47,15 @@ private:
     QPushButton* cancel_;
 };
 
+// The hourglass cursor alone, for the lifetime of the object.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
 // Whether a wait window offers Cancel.
 enum class WaitStop { none, cancel };
 
