@@ -1,5 +1,6 @@
 #include "ui/copy_to_device_dialogs.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -157,6 +158,8 @@ void CNewModuleDialog::SetModuleName(const QString& name)
 
 void RunNewFileDialog(CNewFileDialog& dialog, const NewFileCopy& copy)
 {
+    if (dialog.PcFile().isEmpty())
+        dialog.SetPcFile(QDir::currentPath());
     while (dialog.exec() == QDialog::Accepted) {
         const std::string pcFile = dialog.PcFile().toStdString();
         const std::string typed = dialog.DevicePath().toStdString();
@@ -179,4 +182,13 @@ void RunNewDirectoryDialog(CNewDirectoryDialog& dialog, const DirectoryMaker& ma
             return;
         dialog.SetDirectoryPath(QString::fromStdString(devicePath));
     }
+}
+
+bool RunNewModuleDialog(CNewModuleDialog& dialog, CDeviceSession& session)
+{
+    if (dialog.ModuleDirectory().isEmpty())
+        dialog.SetModuleDirectory(QDir::currentPath());
+    return dialog.exec() == QDialog::Accepted &&
+           session.NewModule(dialog.ModuleDirectory().toStdString(),
+                             dialog.ModuleName().toStdString());
 }

@@ -70,7 +70,8 @@ private:
     QPushButton* browse_;
 };
 
-// New File's dialog until the command ends: each OK with both names goes to copy with the
+// New File's dialog, with the current folder when it has no PC file, until the command ends:
+// each OK with both names goes to copy with the
 // device path completed by the PC file's name when it names a directory; askAgain shows the
 // dialog again with that path.
 using NewFileCopy = std::function<DialogStep(const std::string& pcFile, const std::string& devicePath)>;
@@ -80,3 +81,7 @@ void RunNewFileDialog(CNewFileDialog& dialog, const NewFileCopy& copy);
 // the dialog shows when it asks again.
 using DirectoryMaker = std::function<DialogStep(const std::string& typedPath, std::string& devicePath)>;
 void RunNewDirectoryDialog(CNewDirectoryDialog& dialog, const DirectoryMaker& make);
+
+// New Module: the dialog, with the current folder when it has none, then the session's load on
+// OK. true when the root needs a refresh.
+bool RunNewModuleDialog(CNewModuleDialog& dialog, CDeviceSession& session);

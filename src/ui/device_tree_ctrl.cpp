@@ -66,11 +66,6 @@ QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath) cons
                : nullptr;
 }
 
-QTreeWidgetItem* CDeviceTreeCtrl::DropHighlightedNode() const
-{
-    return dropTarget_->Highlighted();
-}
-
 bool CDeviceTreeCtrl::Populate()
 {
     clear();

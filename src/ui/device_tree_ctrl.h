@@ -45,7 +45,6 @@ public:
     QTreeWidgetItem* TopNode() const;  // the top node "/", or nullptr while the tree is empty
     std::string NodePath(const QTreeWidgetItem& node) const;  // under the tree's root path
     QTreeWidgetItem* NodeByPath(const std::string& dialogPath) const;
-    QTreeWidgetItem* DropHighlightedNode() const;
 
     // Rebuilds the tree as the top node alone, starts the connection watch and marks the module
     // list stale. The caller then expands and selects the top node (ExpandAndSelectTop).
@@ -58,7 +57,6 @@ public:
     QTreeWidgetItem* SubdirectoryNode(const QString& name);
 
     CDiagPort* Link() const { return session_.Link(); }
-    CDeviceSession& Session() { return session_; }
     const CModuleCache& ModuleCache() const { return session_.ModuleCache(); }
     // Replaces the link by a new one on portName: 0, 21, 22, 24 or 25. Remembers the port only
     // after a connection that fully succeeded.

@@ -220,25 +220,14 @@ bool CTarlo32View::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (LocalFiles(drag->mimeData()).isEmpty())
-            drag->ignore();
-        else
-            drag->acceptProposedAction();
+    case QEvent::DragMove:
+        AcceptLocalFiles(static_cast<QDropEvent*>(event));
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList paths = LocalFiles(drop->mimeData());
-        if (paths.isEmpty()) {
-            drop->ignore();
-            return true;
-        }
-        drop->acceptProposedAction();
-        emit FilesDropped(paths);
+    case QEvent::Drop:
+        if (const QStringList paths = AcceptLocalFiles(static_cast<QDropEvent*>(event));
+            !paths.isEmpty())
+            emit FilesDropped(paths);
         return true;
-    }
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
             emit DeleteKeyPressed();

@@ -1,7 +1,6 @@
 // The device commands as the window runs them: each reads the selection or runs its dialog,
 // lets the session decide and act, and shows the result in the tree and the list.
 #include <QApplication>
-#include <QDir>
 
 #include "efs/efs_paths.h"
 #include "report/reporter.h"
@@ -77,8 +76,6 @@ void CDeviceTreeCtrl::OnNewFile()
     if (!PresetFromSelection(preset))
         return;
     newFileDialog_->SetDevicePath(preset);
-    if (newFileDialog_->PcFile().isEmpty())
-        newFileDialog_->SetPcFile(QDir::currentPath());
     RunNewFileDialog(*newFileDialog_, [this](const std::string& pcFile, const std::string& path) {
         QTreeWidgetItem* node = NodeByPath(path);
         const DialogStep step = session_.NewFile(pcFile, path, node && node == TopNode());
@@ -117,11 +114,7 @@ void CDeviceTreeCtrl::OnNewModule()
     CCommandInProgress busy;
     if (!newModuleDialog_)
         newModuleDialog_ = std::make_unique<CNewModuleDialog>(this);
-    if (newModuleDialog_->ModuleDirectory().isEmpty())
-        newModuleDialog_->SetModuleDirectory(QDir::currentPath());
-    if (newModuleDialog_->exec() == QDialog::Accepted &&
-        session_.NewModule(newModuleDialog_->ModuleDirectory().toStdString(),
-                           newModuleDialog_->ModuleName().toStdString()))
+    if (RunNewModuleDialog(*newModuleDialog_, session_))
         RefreshTop();
 }
 
@@ -203,11 +196,9 @@ void CDeviceTreeCtrl::OnDeleteModule()
         ReportAppMessage(msgNoListPane);
         return;
     }
-    CDeleteModuleDialog dialog(this);
-    if (const std::vector<int> rows = list_->SelectedRows(); rows.size() == 1)
-        dialog.SetModuleName(list_->Text(rows.front(), columnName));
-    if (dialog.exec() == QDialog::Accepted &&
-        session_.DeleteModuleNamed(dialog.ModuleName().toStdString()))
+    const std::vector<int> rows = list_->SelectedRows();
+    const QString name = rows.size() == 1 ? list_->Text(rows.front(), columnName) : QString();
+    if (RunDeleteModuleDialog(this, name, session_))
         RefreshTop();
 }
 
@@ -216,19 +207,11 @@ void CDeviceTreeCtrl::OnCopyFromDevice()
     CCommandInProgress busy;
     if (!copyFromPhoneDialog_)
         copyFromPhoneDialog_ = std::make_unique<CCopyFromPhoneDialog>(this);
-    CCopyFromPhoneDialog& dialog = *copyFromPhoneDialog_;
     const CDeviceFolder folder = currentItem() ? FolderOf(*currentItem()) : CDeviceFolder();
     std::optional<std::string> preset;
-    if (!session_.CopyFromDevicePreset(currentItem() ? &folder : nullptr, SelectedListRows(),
-                                       preset))
-        return;
-    if (preset)
-        dialog.SetDeviceFile(QString::fromStdString(*preset));
-    if (dialog.DestinationDirectory().isEmpty())
-        dialog.SetDestinationDirectory(QDir::currentPath());
-    if (dialog.exec() == QDialog::Accepted)
-        session_.CopyFromDevice(dialog.DeviceFile().toStdString(),
-                                dialog.DestinationDirectory().toStdString());
+    if (session_.CopyFromDevicePreset(currentItem() ? &folder : nullptr, SelectedListRows(),
+                                      preset))
+        RunCopyFromDeviceDialog(*copyFromPhoneDialog_, preset, session_);
 }
 
 void CDeviceTreeCtrl::OnReset()

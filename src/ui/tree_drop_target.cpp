@@ -13,14 +13,9 @@ CTreeDropTarget::CTreeDropTarget(QTreeWidget* tree) : QObject(tree), tree_(tree)
     tree->viewport()->installEventFilter(this);
 }
 
-QTreeWidgetItem* CTreeDropTarget::Highlighted() const
-{
-    return highlight_.isValid() ? tree_->itemFromIndex(highlight_) : nullptr;
-}
-
 void CTreeDropTarget::SetHighlight(QTreeWidgetItem* node)
 {
-    if (QTreeWidgetItem* old = Highlighted())
+    if (QTreeWidgetItem* old = highlight_.isValid() ? tree_->itemFromIndex(highlight_) : nullptr)
         old->setBackground(0, QBrush());
     highlight_ = QPersistentModelIndex();
     if (node == nullptr)
@@ -32,26 +27,22 @@ void CTreeDropTarget::SetHighlight(QTreeWidgetItem* node)
 bool CTreeDropTarget::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
-    case QEvent::DragEnter: {
-        auto* enter = static_cast<QDragEnterEvent*>(event);
-        if (LocalFiles(enter->mimeData()).isEmpty())
-            enter->ignore();
-        else
-            enter->acceptProposedAction();
+    case QEvent::DragEnter:
+        AcceptLocalFiles(static_cast<QDropEvent*>(event));
         return true;
-    }
     case QEvent::DragMove:
     case QEvent::Drop: {
         auto* drop = static_cast<QDropEvent*>(event);
         QTreeWidgetItem* node = tree_->itemAt(drop->position().toPoint());
-        const QStringList paths = LocalFiles(drop->mimeData());
         // Only a node is a target; anywhere else in the pane a drop does nothing.
-        if (!IsListedNode(node) || paths.isEmpty()) {
+        if (!IsListedNode(node)) {
             drop->ignore();
             return true;
         }
+        const QStringList paths = AcceptLocalFiles(drop);
+        if (paths.isEmpty())
+            return true;
         SetHighlight(node);
-        drop->acceptProposedAction();
         if (event->type() == QEvent::Drop)
             emit Dropped(paths, node);
         return true;

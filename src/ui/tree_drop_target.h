@@ -18,7 +18,6 @@ public:
 
     // Marks node (nullptr: none) as the target.
     void SetHighlight(QTreeWidgetItem* node);
-    QTreeWidgetItem* Highlighted() const;
 
 signals:
     void Dropped(const QStringList& pcPaths, QTreeWidgetItem* node);
