@@ -2,6 +2,8 @@
 // handset's mode. Copies live in session_copies.cpp, deletions in session_deletes.cpp.
 #include "session/device_session.h"
 
+#include <algorithm>
+
 #include "efs/efs_memory.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
@@ -119,24 +121,29 @@ void CDeviceSession::SizeModeChanged(int sizeMode)
         moduleCache_.stale = true;
 }
 
-void CDeviceSession::RebuildModuleCache(const std::vector<CListRowText>* rootRows, int sizeMode)
+bool CDeviceSession::RebuildModuleCache(const std::vector<CListRowText>& shownRows,
+                                        bool showsRoot, int sizeMode)
 {
+    const bool useRows =
+        showsRoot && std::none_of(shownRows.begin(), shownRows.end(), [](const CListRowText& row) {
+            return ItemKindFromText(row.typeText) == ItemKind::module;
+        });
     std::vector<ModuleEntry> modules;
-    const bool listed = rootRows != nullptr
-                            ? (modules = ModulesFromRows(*rootRows), true)
-                            : ModulesFromDevice(link_.get(), EfsStatsAvailable, sizeMode, modules);
+    const bool listed = useRows ? (modules = ModulesFromRows(shownRows), true)
+                                : ModulesFromDevice(link_.get(), EfsStatsAvailable, sizeMode, modules);
     if (!listed) {
         // The cache stays stale, so the next list asks the device again rather than showing
         // an empty list as if no module were stored.
         moduleCache_.modules.clear();
         ReportAppMessage(msgCannotListModules);
-        return;
+        return useRows;
     }
     moduleCache_.modules = std::move(modules);
     moduleCache_.stale = false;
     moduleCache_.sizeMode = sizeMode;
     if (moduleCache_.modules.empty())
         ReportAppMessage(msgNoModules);
+    return useRows;
 }
 
 void CDeviceSession::Reset()

@@ -86,9 +86,11 @@ public:
     const CModuleCache& ModuleCache() const { return moduleCache_; }
     void MarkModulesStale() { moduleCache_.stale = true; }
     void SizeModeChanged(int sizeMode);
-    // Rebuilds the stale cache from rootRows (the root's rows as the list shows them) when
-    // given, else by asking the handset; reports a failure or an empty list.
-    void RebuildModuleCache(const std::vector<CListRowText>* rootRows, int sizeMode);
+    // Rebuilds the stale cache from the rows the list shows while they are the root's listing
+    // (showsRoot, and no Module rows: not an earlier module list), else by asking the handset;
+    // reports a failure or an empty list. true when the rows served.
+    bool RebuildModuleCache(const std::vector<CListRowText>& shownRows, bool showsRoot,
+                            int sizeMode);
 
     // --- Copies to the device -----------------------------------------------------------------
     // The directory a drop on the list goes to: the selected node with no row selected, the one

@@ -9,7 +9,6 @@
 #include "ui/connection_status.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
-#include "ui/device_time.h"
 #include "ui/list_view.h"
 #include "ui/size_display_mode.h"
 #include "ui/tree_drop_target.h"
@@ -111,10 +110,8 @@ void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path
         for (const std::string& name : listing.subdirectories)
             node->addChild(MakeDirectoryNode(QString::fromStdString(name)));
     }
-    for (const CDeviceRow& row : listing.rows)
-        list_->AddItem(QString::fromStdString(row.name), row.size, row.kind,
-                       row.modified ? QString::fromStdString(FormatDeviceTime(*row.modified))
-                                    : QString());
+    if (toList)
+        list_->ShowRows(listing.rows);
 }
 
 CDeviceFolder CDeviceTreeCtrl::FolderOf(const QTreeWidgetItem& node) const

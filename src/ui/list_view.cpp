@@ -12,6 +12,7 @@
 #include <algorithm>
 
 #include "session/node_paths.h"
+#include "ui/device_time.h"
 #include "ui/dragged_files.h"
 #include "ui/pictures.h"
 
@@ -153,6 +154,14 @@ std::vector<CListRowText> CTarlo32View::RowTexts() const
         rows.push_back({Text(row, columnName).toStdString(), Text(row, columnSize).toStdString(),
                         Text(row, columnType).toStdString()});
     return rows;
+}
+
+void CTarlo32View::ShowRows(const std::vector<CDeviceRow>& rows)
+{
+    DeleteAllItems();
+    for (const CDeviceRow& row : rows)
+        AddItem(QString::fromStdString(row.name), row.size, row.kind,
+                row.modified ? QString::fromStdString(FormatDeviceTime(*row.modified)) : QString());
 }
 
 void CTarlo32View::ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes)

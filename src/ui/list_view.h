@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "session/device_session.h"
 #include "session/item_kind.h"
 #include "session/module_cache.h"
 #include "ui/menu_rules.h"
@@ -35,6 +36,8 @@ public:
 
     // Every row as the texts it shows.
     std::vector<CListRowText> RowTexts() const;
+    // Replaces the rows by a directory's listing.
+    void ShowRows(const std::vector<CDeviceRow>& rows);
     // Replaces the rows by Module rows, with their sizes when withSizes.
     void ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes);
 

@@ -142,17 +142,11 @@ void CDeviceTreeCtrl::OnModuleList()
         return;
     }
     CWaitScope wait(msgBuildingModuleList);
-    if (ModuleCache().stale) {
-        // The rows serve only while they are the root's listing, not an earlier module list.
-        const std::vector<CListRowText> rows = list_->RowTexts();
-        const bool useRows = currentItem() != nullptr && currentItem() == TopNode() &&
-                             std::none_of(rows.begin(), rows.end(), [](const CListRowText& row) {
-                                 return ItemKindFromText(row.typeText) == ItemKind::module;
-                             });
-        if (useRows)
-            list_->SetMode(ViewMode::details);
-        session_.RebuildModuleCache(useRows ? &rows : nullptr, SizeDisplayMode);
-    }
+    if (ModuleCache().stale &&
+        session_.RebuildModuleCache(list_->RowTexts(),
+                                    currentItem() != nullptr && currentItem() == TopNode(),
+                                    SizeDisplayMode))
+        list_->SetMode(ViewMode::details);
     if (QTreeWidgetItem* top = TopNode())
         setCurrentItem(top);
     list_->ShowModules(ModuleCache().modules, EfsStatsAvailable);

@@ -13,6 +13,7 @@
 #include "report/reporter.h"
 #include "session/device_session.h"
 #include "session/drop_placement.h"
+#include "session/node_paths.h"
 #include "session/size_modes.h"
 #include "support/handset_rig.h"
 
@@ -260,6 +261,24 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {{"game.mif", "info"}, {"game/game.mod", "code"}}, {},
                    {Text(msgModuleNamesNotGiven)}},
+        // --- The module list ---
+        SessionRow{"ModulesFromTheShownRootRowsElseFromTheDevice",
+                   [](CSessionRig& r) {
+                       const std::vector<CListRowText> root{{"a", "5 bytes", "Directory"},
+                                                            {"a.mif", "1 bytes", "File"}};
+                       EXPECT_TRUE(r.session.RebuildModuleCache(root, true, sizeModeActual));
+                       EXPECT_EQ(r.session.ModuleCache().modules, (std::vector<ModuleEntry>{{"a", 6}}));
+                       // An earlier module list, or rows of another directory, are not the root's.
+                       for (const bool showsRoot : {true, false}) {
+                           r.session.MarkModulesStale();
+                           EXPECT_FALSE(r.session.RebuildModuleCache({{"zz", "", "Module"}}, showsRoot,
+                                                                     sizeModeActual));
+                           ASSERT_EQ(r.session.ModuleCache().modules.size(), 1u);
+                           EXPECT_EQ(LastPathComponent(r.session.ModuleCache().modules[0].name), "a");
+                           EXPECT_EQ(r.session.ModuleCache().modules[0].size, 2);
+                       }
+                   },
+                   {}, {}, {}},
         // --- Copies back, reset, offline ---
         SessionRow{"CopyFromDevice",
                    [](CSessionRig& r) {
