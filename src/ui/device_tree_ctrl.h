@@ -31,9 +31,6 @@ class QTimer;
 // What a refresh lists a directory into.
 enum class RefreshMode : int { treeOnly = 0, listOnly = 1, treeAndList = 2 };
 
-// Shown after "could not open the port" when the port refused us for want of permission.
-extern const char* const permissionHintText;
-
 class CDeviceTreeCtrl : public QTreeWidget {
     Q_OBJECT
 public:
@@ -107,7 +104,7 @@ protected:
 private:
     void OnItemExpandedOrCollapsed(QTreeWidgetItem* node);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
-    void RunConnectCommand();
+    void RunConnect(bool askFirst);  // the connect command, with the question first if askFirst
     void PopulateBehindWaitWindow();
     void ShowConnectionState();
     CDeviceFolder FolderOf(const QTreeWidgetItem& node) const;  // as the session takes it

@@ -10,10 +10,6 @@
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
 
-const char* const permissionHintText =
-    "You have no permission to use this serial port.\nSerial ports belong to the dialout "
-    "group: run \"sudo usermod -aG dialout $USER\", then log out and in again.";
-
 AppMessage CDeviceTreeCtrl::ConnectToPort(const std::string& portName)
 {
     const AppMessage result = session_.Connect(portName);
@@ -31,34 +27,23 @@ void CDeviceTreeCtrl::PopulateBehindWaitWindow()
     ExpandAndSelectTop();
 }
 
-void CDeviceTreeCtrl::RunConnectCommand()
+void CDeviceTreeCtrl::RunConnect(bool askFirst)
 {
-    const AppMessage result = ConnectWithDialog(
-        window(), [this](const std::string& portName) { return ConnectToPort(portName); });
-    if (result == msgSuccess) {
+    CCommandInProgress busy;
+    if (RunConnectCommand(
+            window(), askFirst, [this](const std::string& port) { return ConnectToPort(port); },
+            [this] { return session_.LastOpenDenied(); }))
         PopulateBehindWaitWindow();
-        return;
-    }
-    ReportAppMessage(result);
-    if (session_.LastOpenDenied())
-        ReportText(permissionHintText);
 }
 
 void CDeviceTreeCtrl::ConnectAtStart()
 {
-    CCommandInProgress busy;
-    RunConnectCommand();
+    RunConnect(false);
 }
 
 void CDeviceTreeCtrl::OnDeviceConnect()
 {
-    CCommandInProgress busy;
-    if (session_.PhoneReady()) {
-        const std::string question = AppMessageText(msgAlreadyConnected);
-        if (!AskYesNo(question, question))
-            return;
-    }
-    RunConnectCommand();
+    RunConnect(session_.PhoneReady());
 }
 
 void CDeviceTreeCtrl::ShowConnectionState()
