@@ -156,12 +156,22 @@ std::vector<CListRowText> CTarlo32View::RowTexts() const
     return rows;
 }
 
+void CTarlo32View::FitColumns()
+{
+    const QAbstractItemView* view = detailsView_;
+    for (int column = 0; column < columnCount; ++column)
+        detailsView_->setColumnWidth(
+            column, std::max({columns[column].width, view->sizeHintForColumn(column),
+                              detailsView_->header()->sectionSizeHint(column)}));
+}
+
 void CTarlo32View::ShowRows(const std::vector<CDeviceRow>& rows)
 {
     DeleteAllItems();
     for (const CDeviceRow& row : rows)
         AddItem(QString::fromStdString(row.name), row.size, row.kind,
                 row.modified ? QString::fromStdString(FormatDeviceTime(*row.modified)) : QString());
+    FitColumns();
 }
 
 void CTarlo32View::ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes)
@@ -170,6 +180,7 @@ void CTarlo32View::ShowModules(const std::vector<ModuleEntry>& modules, bool wit
     for (const ModuleEntry& module : modules)
         AddItem(QString::fromStdString(LastPathComponent(module.name)),
                 withSizes ? module.size : -1, ItemKind::module, QString());
+    FitColumns();
 }
 
 std::vector<CListRow> CTarlo32View::SelectedListRows() const

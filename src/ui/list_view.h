@@ -36,6 +36,9 @@ public:
 
     // Every row as the texts it shows.
     std::vector<CListRowText> RowTexts() const;
+    // Widens each column that its content or heading does not fit; none gets narrower than its
+    // usual width.
+    void FitColumns();
     // Replaces the rows by a directory's listing.
     void ShowRows(const std::vector<CDeviceRow>& rows);
     // Replaces the rows by Module rows, with their sizes when withSizes.

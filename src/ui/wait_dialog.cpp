@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QDialogButtonBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -53,6 +54,13 @@ QString CWaitDialog::Text() const
 void CWaitDialog::ShowNow()
 {
     adjustSize();
+    // Over the main window, where the user is looking, rather than in the middle of the screen.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow*>(window) != nullptr && window->isVisible()) {
+            move(window->frameGeometry().center() - rect().center());
+            break;
+        }
+    }
     show();
     raise();
     // Let the window system map and expose the window, then paint it synchronously: the caller

@@ -7,6 +7,7 @@
 
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
+#include "ui/wait_dialog.h"
 #include "window_rig.h"
 
 namespace {
@@ -149,6 +150,20 @@ TEST_F(WindowTest, TheListContextMenuRunsItsCommandAndCopyFromDeviceFetchesTheSe
     EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
     EXPECT_EQ(rig::ReadText(handset.Pc() / "b.txt"), "x");
     EXPECT_TRUE(reports.texts.empty());
+}
+
+TEST_F(WindowTest, ColumnsShowTheirWholeContentAndTheWaitWindowOpensOverTheFrame)
+{
+    Connect();
+    Tree()->setCurrentItem(Node("/sub/"));
+    ASSERT_FALSE(List()->Text(RowOf("a.txt"), columnModified).isEmpty());
+    const QAbstractItemView* details = List()->DetailsView();
+    for (int column = 0; column < columnCount; ++column)
+        EXPECT_GE(List()->DetailsView()->columnWidth(column), details->sizeHintForColumn(column))
+            << column;
+    CWaitScope wait(msgResetting);
+    const QPoint offset = wait.Dialog().frameGeometry().center() - frame->frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 8);  // within the window frame's margins
 }
 
 TEST_F(WindowTest, OfflineAndResetReportTheirResults)
