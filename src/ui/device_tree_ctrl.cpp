@@ -153,9 +153,32 @@ QTreeWidgetItem* CDeviceTreeCtrl::SubdirectoryNode(const QString& name)
 
 void CDeviceTreeCtrl::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Delete)
+    switch (FolderKeyOf(*event)) {
+    case FolderKey::parent:
+        return OpenParentFolder();
+    case FolderKey::refresh:
+        return RefreshSelected();
+    case FolderKey::remove:
         OnDeleteDirectory(true);
+        break;
+    case FolderKey::open:
+    case FolderKey::none:
+        break;
+    }
     QTreeWidget::keyPressEvent(event);
+}
+
+void CDeviceTreeCtrl::OpenParentFolder()
+{
+    if (QTreeWidgetItem* node = currentItem(); node != nullptr && node->parent() != nullptr)
+        setCurrentItem(node->parent());
+}
+
+void CDeviceTreeCtrl::RefreshSelected()
+{
+    CCommandInProgress busy;
+    if (QTreeWidgetItem* node = currentItem())
+        RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
 }
 
 void CDeviceTreeCtrl::contextMenuEvent(QContextMenuEvent* event)

@@ -83,6 +83,8 @@ public:
     void DropOnList(const QStringList& pcPaths);
     // The list's double-click: a single Directory or Module row opens its directory.
     void OnListRowActivated();
+    void OpenParentFolder();  // selects the selected node's parent
+    void RefreshSelected();   // reads the selected folder again into the tree and the list
     void ShowTreeContextMenu(const QPoint& globalPosition);
     void ShowListContextMenu(const QPoint& globalPosition);
 

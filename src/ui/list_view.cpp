@@ -33,6 +33,26 @@ const CColumnSpec columns[columnCount] = {
 
 }  // namespace
 
+FolderKey FolderKeyOf(const QKeyEvent& key)
+{
+    const bool alt = key.modifiers() & Qt::AltModifier;
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return FolderKey::open;
+    case Qt::Key_Backspace:
+        return FolderKey::parent;
+    case Qt::Key_Up:
+        return alt ? FolderKey::parent : FolderKey::none;
+    case Qt::Key_F5:
+        return FolderKey::refresh;
+    case Qt::Key_Delete:
+        return FolderKey::remove;
+    default:
+        return FolderKey::none;
+    }
+}
+
 QString SizeText(std::int64_t size)
 {
     if (size == -1)
@@ -249,7 +269,19 @@ bool CTarlo32View::eventFilter(QObject* watched, QEvent* event)
             emit FilesDropped(paths);
         return true;
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        switch (FolderKeyOf(*static_cast<QKeyEvent*>(event))) {
+        case FolderKey::none:
+            break;
+        case FolderKey::open:
+            emit RowActivated();
+            return true;
+        case FolderKey::parent:
+            emit ParentFolderRequested();
+            return true;
+        case FolderKey::refresh:
+            emit RefreshRequested();
+            return true;
+        case FolderKey::remove:
             emit DeleteKeyPressed();
             return true;
         }

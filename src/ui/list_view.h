@@ -12,6 +12,7 @@
 #include "session/module_cache.h"
 #include "ui/menu_rules.h"
 
+class QKeyEvent;
 class QListView;
 class QStackedWidget;
 class QStandardItemModel;
@@ -19,6 +20,11 @@ class QTreeView;
 class QItemSelectionModel;
 
 enum ListColumn : int { columnName = 0, columnSize, columnType, columnModified, columnCount };
+
+// What the keys people use in file managers do in either pane: Enter opens, Backspace and
+// Alt+Up go to the parent folder, F5 reads the folder again, Delete deletes the selection.
+enum class FolderKey { none, open, parent, refresh, remove };
+FolderKey FolderKeyOf(const QKeyEvent& key);
 
 // The Size column's text: "%ld bytes", or empty for a size of -1.
 QString SizeText(std::int64_t size);
@@ -66,6 +72,8 @@ signals:
     // Local files or folders from the desktop were dropped on the list.
     void FilesDropped(const QStringList& paths);
     void DeleteKeyPressed();
+    void ParentFolderRequested();
+    void RefreshRequested();
     void ContextMenuRequested(const QPoint& globalPosition);
 
 protected:

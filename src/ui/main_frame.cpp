@@ -367,6 +367,9 @@ void CMainFrame::ConnectTree(CDeviceTreeCtrl* tree)
     connect(listView_, &CTarlo32View::RowActivated, tree, &CDeviceTreeCtrl::OnListRowActivated);
     connect(listView_, &CTarlo32View::FilesDropped, tree, &CDeviceTreeCtrl::DropOnList);
     connect(listView_, &CTarlo32View::DeleteKeyPressed, tree, &CDeviceTreeCtrl::OnDeleteRows);
+    connect(listView_, &CTarlo32View::ParentFolderRequested, tree,
+            &CDeviceTreeCtrl::OpenParentFolder);
+    connect(listView_, &CTarlo32View::RefreshRequested, tree, &CDeviceTreeCtrl::RefreshSelected);
     connect(listView_, &CTarlo32View::ContextMenuRequested, tree,
             &CDeviceTreeCtrl::ShowListContextMenu);
 }

@@ -152,6 +152,31 @@ TEST_F(WindowTest, TheListContextMenuRunsItsCommandAndCopyFromDeviceFetchesTheSe
     EXPECT_TRUE(reports.texts.empty());
 }
 
+TEST_F(WindowTest, EnterBackspaceF5AndDeleteWorkOnFoldersAndRows)
+{
+    Connect();
+    Tree()->setCurrentItem(Node("/sub/"));
+    QWidget* rows = List()->DetailsView();
+    SelectRows({RowOf("inner")});
+    QTest::keyClick(rows, Qt::Key_Return);
+    EXPECT_EQ(Tree()->currentItem(), Node("/sub/inner/"));
+    QTest::keyClick(rows, Qt::Key_Backspace);
+    EXPECT_EQ(Tree()->currentItem(), Node("/sub/"));
+    QTest::keyClick(Tree(), Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(Tree()->currentItem(), Tree()->TopNode());
+    Tree()->setCurrentItem(Node("/sub/"));
+    PutDevice("sub/late.txt", "l");
+    PutDevice("sub/later/x.txt", "x");
+    QTest::keyClick(Tree(), Qt::Key_F5);
+    EXPECT_NE(RowOf("late.txt"), -1);
+    EXPECT_NE(Node("/sub/later/"), nullptr);
+    SelectRows({RowOf("late.txt")});
+    QTest::keyClick(rows, Qt::Key_Delete);
+    EXPECT_EQ(reports.questions, Texts{"Are you sure you want to delete these 1 item(s)?"});
+    EXPECT_FALSE(OnDevice("sub/late.txt"));
+    EXPECT_EQ(RowOf("late.txt"), -1);
+}
+
 TEST_F(WindowTest, ColumnsShowTheirWholeContentAndTheWaitWindowOpensOverTheFrame)
 {
     Connect();
