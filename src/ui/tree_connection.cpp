@@ -1,6 +1,7 @@
 // The window's connection: connecting to a port, the connect command, and the 500 ms watch that
 // shows the link's state and reconnects once when the handset is lost.
 #include <QApplication>
+#include <algorithm>
 #include <QTimer>
 
 #include "report/reporter.h"
@@ -68,6 +69,7 @@ void CDeviceTreeCtrl::OnTimer()
         return;
     }
     emit ConnectionStatusChanged(0, 0);
+    const std::string selected = currentItem() ? NodePath(*currentItem()) : std::string();
     std::string fallback = session_.PortName();
     if (fallback.empty())
         fallback = defaultPortName;
@@ -76,4 +78,25 @@ void CDeviceTreeCtrl::OnTimer()
         return;
     ShowConnectionState();
     PopulateBehindWaitWindow();
+    Reopen(selected);
+}
+
+void CDeviceTreeCtrl::Reopen(const std::string& nodePath)
+{
+    QTreeWidgetItem* node = TopNode();
+    std::string rest = nodePath.substr(std::min(rootPath_.size(), nodePath.size()));
+    // Down the path's folders as far as they still exist, each listed as it opens.
+    for (std::size_t slash; node != nullptr && (slash = rest.find('/')) != std::string::npos;
+         rest.erase(0, slash + 1)) {
+        node->setExpanded(true);
+        QTreeWidgetItem* child = nullptr;
+        for (int i = 0; i < node->childCount() && child == nullptr; ++i)
+            child = node->child(i)->text(0).toStdString() == rest.substr(0, slash) ? node->child(i)
+                                                                                    : nullptr;
+        if (child == nullptr)
+            break;
+        node = child;
+    }
+    if (node != nullptr)
+        setCurrentItem(node);
 }
