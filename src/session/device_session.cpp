@@ -65,36 +65,40 @@ CDirectoryListing CDeviceSession::List(const std::string& directory, bool withRo
                                        int sizeMode)
 {
     CDirectoryListing listing;
+    // One listing shows at most one message, however many of its requests fail.
+    if (link_ == nullptr) {
+        ReportAppMessage(msgInvalidPortHandle);
+        return listing;
+    }
     EfsNameList names;
-    if (!EfsListDirs(link_.get(), directory, &names)) {
-        ReportAppMessage(msgCannotReadEfs);
-    } else {
-        for (const std::string& name : names) {
-            listing.subdirectories.push_back(LastPathComponent(name));
-            if (!withRows)
-                continue;
-            CDeviceRow row{LastPathComponent(name), ItemKind::directory, -1, std::nullopt};
-            if (EfsStatsAvailable)
-                row.size = static_cast<std::int64_t>(
-                    sizeMode == sizeModeActual ? DeviceTreeSize(link_.get(), name)
-                                               : DeviceTreeAllocatedSize(link_.get(), name));
-            listing.rows.push_back(std::move(row));
-        }
+    bool failed = !EfsListDirs(link_.get(), directory, &names);
+    if (failed)
+        names = {};
+    for (const std::string& name : names) {
+        listing.subdirectories.push_back(LastPathComponent(name));
+        if (!withRows)
+            continue;
+        CDeviceRow row{LastPathComponent(name), ItemKind::directory, -1, std::nullopt};
+        if (EfsStatsAvailable)
+            row.size = static_cast<std::int64_t>(
+                sizeMode == sizeModeActual ? DeviceTreeSize(link_.get(), name)
+                                           : DeviceTreeAllocatedSize(link_.get(), name));
+        listing.rows.push_back(std::move(row));
     }
     // Subdirectory rows always come before file rows; the module list relies on that order.
     if (withRows)
-        AddFileRows(directory, rootRows, sizeMode, listing);
+        failed |= !AddFileRows(directory, rootRows, sizeMode, listing);
+    if (failed)
+        ReportAppMessage(msgCannotReadEfs);
     return listing;
 }
 
-void CDeviceSession::AddFileRows(const std::string& directory, bool rootRows, int sizeMode,
+bool CDeviceSession::AddFileRows(const std::string& directory, bool rootRows, int sizeMode,
                                  CDirectoryListing& listing)
 {
     EfsNameList names;
-    if (!EfsListFiles(link_.get(), directory, &names)) {
-        ReportAppMessage(msgCannotReadEfs);
-        return;
-    }
+    if (!EfsListFiles(link_.get(), directory, &names))
+        return false;
     for (const std::string& name : names) {
         CDeviceRow row{LastPathComponent(name), ItemKind::file, -1, std::nullopt};
         if (EfsStatsAvailable) {
@@ -113,6 +117,7 @@ void CDeviceSession::AddFileRows(const std::string& directory, bool rootRows, in
             continue;
         listing.rows.push_back(std::move(row));
     }
+    return true;
 }
 
 void CDeviceSession::SizeModeChanged(int sizeMode)

@@ -77,8 +77,8 @@ public:
 
     // --- Listing ------------------------------------------------------------------------------
     // Lists directory: its subdirectories always, the list's rows when withRows (sizes in
-    // sizeMode). rootRows keeps only module information files among the files. Each listing
-    // that fails reports "could not read the device EFS".
+    // sizeMode). rootRows keeps only module information files among the files. A listing that
+    // fails in any part reports one message.
     CDirectoryListing List(const std::string& directory, bool withRows, bool rootRows,
                            int sizeMode);
 
@@ -130,7 +130,7 @@ private:
     void CopyDroppedItem(const std::string& pcPath, const CDeviceFolder& target,
                          CDropOutcome& outcome);
     bool DeleteEntry(const CDeviceFolder& folder, const CListRow& row);
-    void AddFileRows(const std::string& directory, bool rootRows, int sizeMode,
+    bool AddFileRows(const std::string& directory, bool rootRows, int sizeMode,
                      CDirectoryListing& listing);
 
     std::unique_ptr<CDiagPort> link_;

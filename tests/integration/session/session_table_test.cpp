@@ -261,6 +261,26 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    {{"game.mif", "info"}, {"game/game.mod", "code"}}, {},
                    {Text(msgModuleNamesNotGiven)}},
+        // --- Listings ---
+        SessionRow{"ListingShowsDirectoriesThenFiles",
+                   [](CSessionRig& r) {
+                       const CDirectoryListing listing = r.session.List("sub/", true, false, sizeModeActual);
+                       EXPECT_EQ(listing.subdirectories, std::vector<std::string>{"inner"});
+                       std::vector<std::string> names;
+                       for (const CDeviceRow& row : listing.rows)
+                           names.push_back(row.name + ":" + std::to_string(row.size));
+                       EXPECT_EQ(names, (std::vector<std::string>{"inner:1", "a.txt:1", "b.txt:1"}));
+                   },
+                   {}, {}, {}},
+        SessionRow{"ListingALostHandsetShowsOneMessage",
+                   [](CSessionRig& r) {
+                       r.handset.Unplug();
+                       EXPECT_TRUE(r.session.List("sub/", true, false, sizeModeActual).rows.empty());
+                       EXPECT_EQ(r.session.Connect((r.handset.Scratch() / "gone").string(), rig::FastTiming()),
+                                 msgCannotOpenPort);
+                       r.session.List("sub/", true, false, sizeModeActual);
+                   },
+                   {}, {}, {Text(msgCannotReadEfs), Text(msgInvalidPortHandle)}},
         // --- The module list ---
         SessionRow{"ModulesFromTheShownRootRowsElseFromTheDevice",
                    [](CSessionRig& r) {
