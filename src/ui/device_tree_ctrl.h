@@ -109,8 +109,6 @@ private:
     void RunConnect(bool askFirst);  // the connect command, with the question first if askFirst
     void PopulateBehindWaitWindow();
     void ShowConnectionState();
-    // Opens the tree down to the node path's folder, or the deepest of its folders still there.
-    void Reopen(const std::string& nodePath);
     CDeviceFolder FolderOf(const QTreeWidgetItem& node) const;  // as the session takes it
     std::vector<CListRow> SelectedListRows() const;
     bool TopOrNoneSelected() const { return currentItem() == nullptr || currentItem() == TopNode(); }

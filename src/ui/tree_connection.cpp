@@ -78,25 +78,7 @@ void CDeviceTreeCtrl::OnTimer()
         return;
     ShowConnectionState();
     PopulateBehindWaitWindow();
-    Reopen(selected);
-}
-
-void CDeviceTreeCtrl::Reopen(const std::string& nodePath)
-{
-    QTreeWidgetItem* node = TopNode();
-    std::string rest = nodePath.substr(std::min(rootPath_.size(), nodePath.size()));
-    // Down the path's folders as far as they still exist, each listed as it opens.
-    for (std::size_t slash; node != nullptr && (slash = rest.find('/')) != std::string::npos;
-         rest.erase(0, slash + 1)) {
-        node->setExpanded(true);
-        QTreeWidgetItem* child = nullptr;
-        for (int i = 0; i < node->childCount() && child == nullptr; ++i)
-            child = node->child(i)->text(0).toStdString() == rest.substr(0, slash) ? node->child(i)
-                                                                                    : nullptr;
-        if (child == nullptr)
-            break;
-        node = child;
-    }
-    if (node != nullptr)
+    if (QTreeWidgetItem* node = OpenNodePath(TopNode(), selected.substr(
+                                                 std::min(rootPath_.size(), selected.size()))))
         setCurrentItem(node);
 }

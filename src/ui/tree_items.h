@@ -31,3 +31,7 @@ inline bool IsListedNode(const QTreeWidgetItem* item)
 {
     return item != nullptr && !item->text(0).isEmpty();
 }
+
+// Expands the tree from top down the folders of path ("a/b/", below top) as far as they exist,
+// each listed as it opens, and returns the deepest node reached (top when none matched).
+QTreeWidgetItem* OpenNodePath(QTreeWidgetItem* top, std::string path);
