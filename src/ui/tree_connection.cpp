@@ -1,8 +1,7 @@
 // The window's connection: connecting to a port, the connect command, and the 500 ms watch that
 // shows the link's state and reconnects once when the handset is lost.
-#include <QApplication>
-#include <algorithm>
 #include <QTimer>
+#include <algorithm>
 
 #include "report/reporter.h"
 #include "ui/connect_with_dialog.h"
