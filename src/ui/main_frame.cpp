@@ -256,6 +256,11 @@ void CMainFrame::BuildStatusBar()
 
 bool CMainFrame::event(QEvent* event)
 {
+    if (event->type() == QEvent::Show) {
+        // Never so small that the status panes overlap or cut their texts: measured once shown,
+        // when the style has given the panes their frames.
+        setMinimumSize(minimumSizeHint().expandedTo(QSize(statusBar()->sizeHint().width(), 0)));
+    }
     if (event->type() == QEvent::StatusTip) {
         // Prompts go to the message pane; "Ready" returns when there is none.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
