@@ -109,6 +109,7 @@ private:
     void RunConnect(bool askFirst);  // the connect command, with the question first if askFirst
     void PopulateBehindWaitWindow();
     void ShowConnectionState();
+    void ShowDisconnected();  // empty tree and list, "Disconnected", device commands off
     CDeviceFolder FolderOf(const QTreeWidgetItem& node) const;  // as the session takes it
     std::vector<CListRow> SelectedListRows() const;
     bool TopOrNoneSelected() const { return currentItem() == nullptr || currentItem() == TopNode(); }

@@ -339,6 +339,7 @@ CFrameState CMainFrame::CurrentState() const
     }
     state.statsAvailable = EfsStatsAvailable;
     state.sizeMode = SizeDisplayMode;
+    state.handsetShown = leftView_->Tree()->TopNode() != nullptr;
     return state;
 }
 

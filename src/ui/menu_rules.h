@@ -15,6 +15,7 @@ struct CFrameState {
     bool statsAvailable = true;
     int sizeMode = 0;                    // sizeModeActual or sizeModeAllocated
     ViewMode viewMode = ViewMode::details;
+    bool handsetShown = true;  // the tree shows a connected handset's directories
 };
 
 struct CCommandState {

@@ -7,6 +7,7 @@
 #include "ui/connect_with_dialog.h"
 #include "ui/connection_status.h"
 #include "ui/device_tree_ctrl.h"
+#include "ui/list_view.h"
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
 
@@ -16,6 +17,8 @@ AppMessage CDeviceTreeCtrl::ConnectToPort(const std::string& portName)
     // The port is remembered only after a connection that fully succeeded.
     if (result == msgSuccess)
         WriteConfiguredPortName(portName);
+    else
+        ShowDisconnected();
     emit ConnectionAttempted(QString::fromStdString(portName), result);
     return result;
 }
@@ -46,6 +49,15 @@ void CDeviceTreeCtrl::OnDeviceConnect()
     RunConnect(session_.PhoneReady());
 }
 
+void CDeviceTreeCtrl::ShowDisconnected()
+{
+    clear();
+    if (list_ != nullptr)
+        list_->DeleteAllItems();
+    emit ConnectionStatusChanged(0, 0);
+    emit CommandStatesChanged();
+}
+
 void CDeviceTreeCtrl::ShowConnectionState()
 {
     int freeKb = 0;
@@ -67,8 +79,8 @@ void CDeviceTreeCtrl::OnTimer()
         ShowConnectionState();
         return;
     }
-    emit ConnectionStatusChanged(0, 0);
     const std::string selected = currentItem() ? NodePath(*currentItem()) : std::string();
+    ShowDisconnected();
     std::string fallback = session_.PortName();
     if (fallback.empty())
         fallback = defaultPortName;

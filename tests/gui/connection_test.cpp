@@ -124,4 +124,26 @@ TEST_F(WindowTest, AReconnectionOpensTheFolderThatWasSelectedOrTheDeepestLeft)
     EXPECT_TRUE(reports.texts.empty());
 }
 
+TEST_F(WindowTest, AfterAnUnplugAClickShowsOneMessageAndTheLostHandsetEmptiesTheWindow)
+{
+    Connect();
+    QLabel* pane = frame->StatusPaneLabel(statusPaneConnection);
+    EXPECT_TRUE(frame->Action(cmdDeviceReset)->isEnabled());
+    handset.Unplug();
+    ASSERT_TRUE(WaitWithEvents([&] { return Tree()->Link()->GetPhoneStatus() != phoneStatusReady; },
+                               20000));
+    Tree()->setCurrentItem(Node("/sub/"));
+    EXPECT_EQ(reports.texts, Texts{AppMessageText(msgCannotReadEfs)});
+    // The reconnection finds nothing: the window shows no handset and offers no device command.
+    WriteConfiguredPortName((handset.Scratch() / "gone").string());
+    Tree()->OnTimer();
+    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_EQ(pane->text(), "Disconnected");
+    EXPECT_FALSE(frame->Action(cmdDeviceReset)->isEnabled());
+    EXPECT_FALSE(frame->Action(cmdNewDirectory)->isEnabled());
+    EXPECT_TRUE(frame->Action(cmdDeviceConnect)->isEnabled());
+    EXPECT_EQ(reports.texts.size(), 1u);
+}
+
 }  // namespace
