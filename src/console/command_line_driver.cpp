@@ -1,31 +1,16 @@
 #include "console/command_line_driver.h"
 
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <thread>
 
 #include "console/console_commands.h"
 #include "console/interactive_mode.h"
 #include "report/reporter.h"
 #include "console/usage_text.h"
-#include "efs/efs_operations.h"
 #include "link/diag_port.h"
+#include "session/handset_connect.h"
 
 namespace {
-
-// Waits for the polling thread to find the handset, one dot per full wait period.
-bool WaitForHandset(CDiagPort& port, const LinkTiming& timing)
-{
-    return port.WaitForPhone([&port] { return port.GetPhoneStatus() == phoneStatusReady; },
-                             timing.connectPollCount,
-                             [] {
-                                 std::fputs(".", stdout);
-                                 std::fflush(stdout);
-                             },
-                             timing.connectPollMs);
-}
 
 AppMessage Usage(AppMessage code)
 {
@@ -70,32 +55,31 @@ AppMessage RunCommandLine(int argc, char** argv)
     if (argc < 3)
         return Usage(msgInvalidArgument);
 
-    const LinkTiming timing;
-    auto port = std::make_unique<CDiagPort>(timing);
     if (std::strlen(argv[2]) < 2)
         return Usage(msgInvalidArgument);
     const char letter = argv[2][1];
 
-    if (port->CreateEvents() != linkStatusOk || port->OpenPort(argv[1]) != linkStatusOk)
-        return Reported(msgCannotOpenPort);
-
-    std::printf("Establishing communication with the phone on port %s", argv[1]);
-    std::fflush(stdout);
-    const bool ready = WaitForHandset(*port, timing);
-    std::fputs("\n", stdout);
-    std::fflush(stdout);
-    if (!ready)
-        return Reported(msgNoDevice);
-
-    std::fputs("Communication established\n\nProcessing command. Please wait ...", stdout);
-    std::fflush(stdout);
-    if (const AppMessage check = EfsCheck(port.get()); check != msgSuccess)
-        return Reported(check);
-
-    uint32_t used = 0;
-    if (!EfsGetUsedSpace(port.get(), &used))
-        used = 0;
-    EfsStatsAvailable = used > 0;
-
-    return RunOption(port.get(), letter, argc, argv);
+    // The console shows the connection's progress as it goes: a line, one dot per wait period.
+    const CConnection connection =
+        ConnectHandset(argv[1], LinkTiming(), [&argv](ConnectStage stage) {
+            switch (stage) {
+            case ConnectStage::portOpened:
+                std::printf("Establishing communication with the phone on port %s", argv[1]);
+                break;
+            case ConnectStage::pollPeriodPassed:
+                std::fputs(".", stdout);
+                break;
+            case ConnectStage::detectionEnded:
+                std::fputs("\n", stdout);
+                break;
+            case ConnectStage::handsetFound:
+                std::fputs("Communication established\n\nProcessing command. Please wait ...",
+                           stdout);
+                break;
+            }
+            std::fflush(stdout);
+        });
+    if (connection.result != msgSuccess)
+        return Reported(connection.result);
+    return RunOption(connection.link.get(), letter, argc, argv);
 }

@@ -7,6 +7,7 @@
 #include "link/diag_command.h"
 #include "link/locks.h"
 
+// Despite the name it matches no reply to a request: it only holds finished commands by tag.
 class CReplyMap {
 public:
     void Insert(uint32_t tag, DiagCommandPtr record);  // replaces a record under the same tag

@@ -2,6 +2,8 @@
 // identifiers the menus, accelerators and enabling rules are keyed by.
 #pragma once
 
+#include "session/size_modes.h"
+
 enum CommandId : int {
     cmdDeviceReset = 32772,
     cmdDeviceOffline = 32773,
@@ -13,8 +15,8 @@ enum CommandId : int {
     cmdModuleDelete = 32781,
     cmdModuleNew = 32782,
     cmdCopyFromDevice = 32801,
-    cmdActualSize = 32803,
-    cmdAllocatedSize = 32804,
+    cmdActualSize = sizeModeActual,
+    cmdAllocatedSize = sizeModeAllocated,
 
     cmdAppAbout = 57664,
     cmdAppExit = 57665,
@@ -34,7 +36,3 @@ enum CommandId : int {
     cmdViewArrange = 59412,
 };
 
-// The size the list shows: actual bytes or the space the entries take on the device. The values
-// are the identifiers of the two View menu items.
-constexpr int sizeModeActual = cmdActualSize;
-constexpr int sizeModeAllocated = cmdAllocatedSize;

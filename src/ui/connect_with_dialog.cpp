@@ -1,5 +1,6 @@
 #include "ui/connect_with_dialog.h"
 
+#include "report/reporter.h"
 #include "ui/port_dialog.h"
 #include "ui/wait_dialog.h"
 
@@ -16,4 +17,23 @@ AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect)
         return msgSelectValidPort;
     CWaitScope wait(msgRetrievingInformation);
     return connect(portName);
+}
+
+const char* const permissionHintText =
+    "You have no permission to use this serial port.\nSerial ports belong to the dialout "
+    "group: run \"sudo usermod -aG dialout $USER\", then log out and in again.";
+
+bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& connect,
+                       const std::function<bool()>& openDenied)
+{
+    const std::string question = AppMessageText(msgAlreadyConnected);
+    if (askFirst && !AskYesNo(question, question))
+        return false;
+    const AppMessage result = ConnectWithDialog(parent, connect);
+    if (result == msgSuccess)
+        return true;
+    ReportAppMessage(result);
+    if (openDenied())
+        ReportText(permissionHintText);
+    return false;
 }

@@ -15,3 +15,12 @@ using PortConnector = std::function<AppMessage(const std::string& portName)>;
 // connect runs with the wait window ("Retrieving directory and file information ...") and the
 // hourglass up.
 AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect);
+
+// Shown after "could not open the port" when the port refused us for want of permission.
+extern const char* const permissionHintText;
+
+// The connect command: when askFirst, whether to connect again; then ConnectWithDialog. A
+// failure is reported, followed by the permission hint when openDenied() says so. true when
+// connected.
+bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& connect,
+                       const std::function<bool()>& openDenied);

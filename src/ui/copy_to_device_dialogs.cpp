@@ -1,5 +1,6 @@
 #include "ui/copy_to_device_dialogs.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -7,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "report/reporter.h"
+#include "session/drop_placement.h"
 #include "ui/dialog_checks.h"
 #include "ui/dialog_fields.h"
 #include "ui/folder_picker.h"
@@ -152,4 +154,41 @@ void CNewModuleDialog::SetModuleDirectory(const QString& path)
 void CNewModuleDialog::SetModuleName(const QString& name)
 {
     SetFieldText(moduleName_, name);
+}
+
+void RunNewFileDialog(CNewFileDialog& dialog, const NewFileCopy& copy)
+{
+    if (dialog.PcFile().isEmpty())
+        dialog.SetPcFile(QDir::currentPath());
+    while (dialog.exec() == QDialog::Accepted) {
+        const std::string pcFile = dialog.PcFile().toStdString();
+        const std::string typed = dialog.DevicePath().toStdString();
+        if (pcFile.empty() || typed.empty()) {
+            ReportAppMessage(msgFileNamesNotGiven);
+            continue;
+        }
+        const std::string devicePath = CompleteNewFilePath(pcFile, typed);
+        if (copy(pcFile, devicePath) != DialogStep::askAgain)
+            return;
+        dialog.SetDevicePath(QString::fromStdString(devicePath));
+    }
+}
+
+void RunNewDirectoryDialog(CNewDirectoryDialog& dialog, const DirectoryMaker& make)
+{
+    while (dialog.exec() == QDialog::Accepted) {
+        std::string devicePath;
+        if (make(dialog.DirectoryPath().toStdString(), devicePath) != DialogStep::askAgain)
+            return;
+        dialog.SetDirectoryPath(QString::fromStdString(devicePath));
+    }
+}
+
+bool RunNewModuleDialog(CNewModuleDialog& dialog, CDeviceSession& session)
+{
+    if (dialog.ModuleDirectory().isEmpty())
+        dialog.SetModuleDirectory(QDir::currentPath());
+    return dialog.exec() == QDialog::Accepted &&
+           session.NewModule(dialog.ModuleDirectory().toStdString(),
+                             dialog.ModuleName().toStdString());
 }

@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QDialog>
+#include <functional>
+#include <string>
+
+#include "session/device_session.h"
 
 class QLineEdit;
 class QPushButton;
@@ -65,3 +69,19 @@ private:
     QLineEdit* moduleName_;
     QPushButton* browse_;
 };
+
+// New File's dialog, with the current folder when it has no PC file, until the command ends:
+// each OK with both names goes to copy with the
+// device path completed by the PC file's name when it names a directory; askAgain shows the
+// dialog again with that path.
+using NewFileCopy = std::function<DialogStep(const std::string& pcFile, const std::string& devicePath)>;
+void RunNewFileDialog(CNewFileDialog& dialog, const NewFileCopy& copy);
+
+// New Directory's dialog until the command ends: make returns the next step and the device path
+// the dialog shows when it asks again.
+using DirectoryMaker = std::function<DialogStep(const std::string& typedPath, std::string& devicePath)>;
+void RunNewDirectoryDialog(CNewDirectoryDialog& dialog, const DirectoryMaker& make);
+
+// New Module: the dialog, with the current folder when it has none, then the session's load on
+// OK. true when the root needs a refresh.
+bool RunNewModuleDialog(CNewModuleDialog& dialog, CDeviceSession& session);

@@ -1,11 +1,13 @@
 #include "ui/device_command_dialogs.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "session/device_session.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/dialog_fields.h"
 #include "ui/folder_picker.h"
@@ -75,4 +77,25 @@ void CCopyFromPhoneDialog::SetDeviceFile(const QString& path)
 void CCopyFromPhoneDialog::SetDestinationDirectory(const QString& path)
 {
     SetFieldText(destination_, path);
+}
+
+bool RunDeleteModuleDialog(QWidget* parent, const QString& name, CDeviceSession& session)
+{
+    CDeleteModuleDialog dialog(parent);
+    dialog.SetModuleName(name);
+    return dialog.exec() == QDialog::Accepted &&
+           session.DeleteModuleNamed(dialog.ModuleName().toStdString());
+}
+
+void RunCopyFromDeviceDialog(CCopyFromPhoneDialog& dialog,
+                             const std::optional<std::string>& deviceFile,
+                             CDeviceSession& session)
+{
+    if (deviceFile)
+        dialog.SetDeviceFile(QString::fromStdString(*deviceFile));
+    if (dialog.DestinationDirectory().isEmpty())
+        dialog.SetDestinationDirectory(QDir::currentPath());
+    if (dialog.exec() == QDialog::Accepted)
+        session.CopyFromDevice(dialog.DeviceFile().toStdString(),
+                               dialog.DestinationDirectory().toStdString());
 }

@@ -3,6 +3,10 @@
 #pragma once
 
 #include <QDialog>
+#include <optional>
+#include <string>
+
+class CDeviceSession;
 
 class QLineEdit;
 class QPushButton;
@@ -36,3 +40,13 @@ private:
     QLineEdit* destination_;
     QPushButton* browse_;
 };
+
+// Module > Delete: the dialog preset with name, then the session's delete on OK. true when the
+// root needs a refresh.
+bool RunDeleteModuleDialog(QWidget* parent, const QString& name, CDeviceSession& session);
+
+// Copy File from Phone: the dialog preset with the device file when one is given and with the
+// current folder as the destination when it has none, then the session's copy on OK.
+void RunCopyFromDeviceDialog(CCopyFromPhoneDialog& dialog,
+                             const std::optional<std::string>& deviceFile,
+                             CDeviceSession& session);

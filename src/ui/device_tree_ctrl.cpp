@@ -1,57 +1,27 @@
 #include "ui/device_tree_ctrl.h"
 
-#include <QApplication>
-#include <QDragEnterEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTimer>
 
-#include "report/reporter.h"
-#include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
-#include "efs/efs_tree.h"
-#include "efs/pc_sizes.h"
-#include "link/diag_port.h"
-#include "modules/module_name.h"
+#include "report/reporter.h"
 #include "ui/connection_status.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
-#include "ui/device_time.h"
-#include "ui/dragged_files.h"
 #include "ui/list_view.h"
-#include "ui/pictures.h"
 #include "ui/size_display_mode.h"
+#include "ui/tree_drop_target.h"
+#include "ui/wait_dialog.h"
 
 namespace {
 
 constexpr int connectionWatchMs = 500;
 
-// The unread child that gives a directory its expand button until it is listed.
-void AddPlaceholder(QTreeWidgetItem* node)
-{
-    node->addChild(new QTreeWidgetItem(QStringList(QString())));
-}
-
-QTreeWidgetItem* MakeDirectoryItem(const QString& label)
-{
-    auto* item = new QTreeWidgetItem(QStringList(label));
-    QIcon icon;
-    icon.addPixmap(ClosedFolderIcon().pixmap(16, 16), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(OpenFolderIcon().pixmap(16, 16), QIcon::Selected, QIcon::Off);
-    item->setIcon(0, icon);
-    return item;
-}
-
-class CWaitCursor {
-public:
-    CWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~CWaitCursor() { QApplication::restoreOverrideCursor(); }
-    CWaitCursor(const CWaitCursor&) = delete;
-    CWaitCursor& operator=(const CWaitCursor&) = delete;
-};
-
 }  // namespace
 
-CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
+CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent)
+    : QTreeWidget(parent), timer_(new QTimer(this)), dropTarget_(new CTreeDropTarget(this))
 {
     setObjectName(QStringLiteral("deviceTree"));
     setColumnCount(1);
@@ -60,19 +30,17 @@ CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent) : QTreeWidget(parent)
     setSelectionMode(QAbstractItemView::SingleSelection);
     setDragEnabled(false);
     setSortingEnabled(false);
-    setAcceptDrops(true);
-    viewport()->setAcceptDrops(true);
-
-    timer_ = new QTimer(this);
+    session_.SetWaitShower(WindowWaitShower());
     timer_->setInterval(connectionWatchMs);
     connect(timer_, &QTimer::timeout, this, &CDeviceTreeCtrl::OnTimer);
+    connect(dropTarget_, &CTreeDropTarget::Dropped, this, &CDeviceTreeCtrl::DropItems);
     connect(this, &QTreeWidget::itemExpanded, this, &CDeviceTreeCtrl::OnItemExpandedOrCollapsed);
     connect(this, &QTreeWidget::itemCollapsed, this, &CDeviceTreeCtrl::OnItemExpandedOrCollapsed);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
 }
 
-// Out of line: the link and the dialogs are complete types here.
+// Out of line: the dialogs are complete types here.
 CDeviceTreeCtrl::~CDeviceTreeCtrl() = default;
 
 void CDeviceTreeCtrl::SetListView(CTarlo32View* list)
@@ -80,37 +48,9 @@ void CDeviceTreeCtrl::SetListView(CTarlo32View* list)
     list_ = list;
 }
 
-CTarlo32View* CDeviceTreeCtrl::ListView() const
-{
-    return list_;
-}
-
 QTreeWidgetItem* CDeviceTreeCtrl::TopNode() const
 {
     return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
-}
-
-QTreeWidgetItem* CDeviceTreeCtrl::ResetToTopNode()
-{
-    clear();
-    QTreeWidgetItem* top = MakeDirectoryItem(QStringLiteral("/"));
-    addTopLevelItem(top);
-    AddPlaceholder(top);
-    return top;
-}
-
-QTreeWidgetItem* CDeviceTreeCtrl::AddDirectoryNode(QTreeWidgetItem* parent, const QString& label)
-{
-    QTreeWidgetItem* node = MakeDirectoryItem(label);
-    parent->addChild(node);
-    AddPlaceholder(node);
-    return node;
-}
-
-std::string CDeviceTreeCtrl::NodePath(const QTreeWidgetItem& node,
-                                      const std::string& rootPath) const
-{
-    return GetNodePath(node, rootPath);
 }
 
 std::string CDeviceTreeCtrl::NodePath(const QTreeWidgetItem& node) const
@@ -118,28 +58,22 @@ std::string CDeviceTreeCtrl::NodePath(const QTreeWidgetItem& node) const
     return GetNodePath(node, rootPath_);
 }
 
-QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath,
-                                             const std::string& rootPath) const
-{
-    const QTreeWidgetItem* top = TopNode();
-    if (!top)
-        return nullptr;
-    return const_cast<QTreeWidgetItem*>(FindNodeByPath(*top, dialogPath, rootPath));
-}
-
 QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath) const
 {
-    return NodeByPath(dialogPath, DeviceRootPath);
+    const QTreeWidgetItem* top = TopNode();
+    return top ? const_cast<QTreeWidgetItem*>(FindNodeByPath(*top, dialogPath, DeviceRootPath))
+               : nullptr;
 }
 
 bool CDeviceTreeCtrl::Populate()
 {
-    QTreeWidgetItem* top = ResetToTopNode();
-    SetDropHighlight(top);
+    clear();
+    addTopLevelItem(MakeDirectoryNode(QStringLiteral("/")));
+    dropTarget_->SetHighlight(TopNode());
     rootPath_ = DeviceRootPath;
     if (!timer_->isActive())
         timer_->start();
-    moduleCache_.stale = true;
+    session_.MarkModulesStale();
     // The size items follow the statistics of this connection.
     emit CommandStatesChanged();
     return true;
@@ -147,97 +81,47 @@ bool CDeviceTreeCtrl::Populate()
 
 void CDeviceTreeCtrl::ExpandAndSelectTop()
 {
-    QTreeWidgetItem* top = TopNode();
-    if (!top)
-        return;
-    top->setExpanded(true);
-    setCurrentItem(top);
+    if (QTreeWidgetItem* top = TopNode()) {
+        top->setExpanded(true);
+        setCurrentItem(top);
+    }
 }
 
 void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path,
                                   RefreshMode mode, bool clearChildren)
 {
-    std::string directory = path;
-    bool rootListed = false;
-    if (node == nullptr || directory.empty()) {
-        directory = DeviceRootPath;
-        rootListed = true;
-    }
+    const bool rootListed = node == nullptr || path.empty();
     if (clearChildren && node != nullptr)
         qDeleteAll(node->takeChildren());
     if (node != nullptr && node == TopNode())
         listShowsRoot_ = true;
     else if (!rootListed)
         listShowsRoot_ = false;
-
-    CTarlo32View* list = ListView();
-    if (list == nullptr) {
+    if (list_ == nullptr) {
         ReportAppMessage(msgNoListPane);
         return;
     }
-    const bool toTree = mode != RefreshMode::listOnly && node != nullptr;
     const bool toList = mode != RefreshMode::treeOnly;
     if (toList)
-        list->DeleteAllItems();
-
-    EfsNameList names;
-    if (!EfsListDirs(link_.get(), directory, &names)) {
-        ReportAppMessage(msgCannotReadEfs);
-    } else {
-        for (const std::string& name : names) {
-            const QString label = QString::fromStdString(LastPathComponent(name));
-            if (toTree)
-                AddDirectoryNode(node, label);
-            if (toList)
-                AddDirectoryRow(list, name);
-        }
+        list_->DeleteAllItems();
+    const CDirectoryListing listing = session_.List(rootListed ? DeviceRootPath : path, toList,
+                                                    listShowsRoot_, SizeDisplayMode);
+    if (mode != RefreshMode::listOnly && node != nullptr) {
+        for (const std::string& name : listing.subdirectories)
+            node->addChild(MakeDirectoryNode(QString::fromStdString(name)));
     }
-    // Subdirectory rows always come before file rows; the module list relies on that order.
     if (toList)
-        AddFileRows(list, directory);
+        list_->ShowRows(listing.rows);
 }
 
-void CDeviceTreeCtrl::AddDirectoryRow(CTarlo32View* list, const std::string& name)
+CDeviceFolder CDeviceTreeCtrl::FolderOf(const QTreeWidgetItem& node) const
 {
-    std::int64_t size = -1;
-    if (EfsStatsAvailable) {
-        const uint64_t bytes = SizeDisplayMode == sizeModeActual
-                                   ? DeviceTreeSize(link_.get(), name)
-                                   : DeviceTreeAllocatedSize(link_.get(), name);
-        size = static_cast<std::int64_t>(bytes);
-    }
-    list->AddItem(QString::fromStdString(LastPathComponent(name)), size, ItemKind::directory,
-                  QString());
+    return {NodePath(node), &node == TopNode(), {}};
 }
 
-int CDeviceTreeCtrl::AddFileRows(CTarlo32View* list, const std::string& path)
+std::vector<CListRow> CDeviceTreeCtrl::SelectedListRows() const
 {
-    EfsNameList names;
-    if (!EfsListFiles(link_.get(), path, &names)) {
-        ReportAppMessage(msgCannotReadEfs);
-        return -1;
-    }
-    for (const std::string& name : names) {
-        std::int64_t size = -1;
-        QString modified;
-        if (EfsStatsAvailable) {
-            uint32_t seconds = 0;
-            uint32_t bytes = 0;
-            // A file whose information cannot be read shows neither size nor date.
-            if (EfsGetFileInfo(link_.get(), name, nullptr, &seconds, &bytes)) {
-                size = SizeDisplayMode == sizeModeAllocated
-                           ? static_cast<std::int64_t>(EfsAllocatedSize(bytes))
-                           : static_cast<std::int64_t>(bytes);
-                modified = QString::fromStdString(FormatDeviceTime(seconds));
-            }
-        }
-        const std::string shown = LastPathComponent(name);
-        // The root shows only module information files besides its directories.
-        if (listShowsRoot_ && !NamesMifFile(shown))
-            continue;
-        list->AddItem(QString::fromStdString(shown), size, ItemKind::file, modified);
-    }
-    return static_cast<int>(names.size());
+    return list_ != nullptr ? list_->SelectedListRows() : std::vector<CListRow>();
 }
 
 void CDeviceTreeCtrl::OnItemExpandedOrCollapsed(QTreeWidgetItem* node)
@@ -250,9 +134,9 @@ void CDeviceTreeCtrl::OnItemExpandedOrCollapsed(QTreeWidgetItem* node)
 
 void CDeviceTreeCtrl::OnCurrentItemChanged(QTreeWidgetItem* current)
 {
-    if (current == nullptr || current->text(0).isEmpty())
+    if (!IsListedNode(current))
         return;
-    SetDropHighlight(current);
+    dropTarget_->SetHighlight(current);
     CCommandInProgress busy;
     CWaitCursor hourglass;
     RefreshNode(current, NodePath(*current), RefreshMode::listOnly, false);
@@ -264,102 +148,40 @@ QTreeWidgetItem* CDeviceTreeCtrl::SubdirectoryNode(const QString& name)
     if (selected == nullptr)
         return nullptr;
     selected->setExpanded(true);
-    const std::string path = DialogFormOf(NodePath(*selected)) + name.toStdString() + "/";
-    return NodeByPath(path);
-}
-
-void CDeviceTreeCtrl::OpenSubdirectory(const QString& name)
-{
-    if (QTreeWidgetItem* node = SubdirectoryNode(name))
-        setCurrentItem(node);
-}
-
-QTreeWidgetItem* CDeviceTreeCtrl::DropHighlightedNode() const
-{
-    return dropHighlight_.isValid() ? itemFromIndex(dropHighlight_) : nullptr;
-}
-
-void CDeviceTreeCtrl::SetDropHighlight(QTreeWidgetItem* node)
-{
-    if (QTreeWidgetItem* old = DropHighlightedNode())
-        old->setBackground(0, QBrush());
-    dropHighlight_ = QPersistentModelIndex();
-    if (node == nullptr)
-        return;
-    // Keeps the node visible as the target while the focus is elsewhere or a drag hovers.
-    node->setBackground(0, palette().brush(QPalette::Inactive, QPalette::Highlight));
-    dropHighlight_ = QPersistentModelIndex(indexFromItem(node));
-}
-
-void CDeviceTreeCtrl::dragEnterEvent(QDragEnterEvent* event)
-{
-    if (LocalFiles(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-}
-
-void CDeviceTreeCtrl::dragMoveEvent(QDragMoveEvent* event)
-{
-    QTreeWidgetItem* node = itemAt(event->position().toPoint());
-    if (node == nullptr || node->text(0).isEmpty() || LocalFiles(event->mimeData()).isEmpty()) {
-        event->ignore();
-        return;
-    }
-    SetDropHighlight(node);
-    event->acceptProposedAction();
-}
-
-void CDeviceTreeCtrl::dragLeaveEvent(QDragLeaveEvent* event)
-{
-    SetDropHighlight(currentItem());
-    event->accept();
-}
-
-void CDeviceTreeCtrl::dropEvent(QDropEvent* event)
-{
-    QTreeWidgetItem* node = itemAt(event->position().toPoint());
-    const QStringList paths = LocalFiles(event->mimeData());
-    // Only a drop on a node counts; anywhere else in the pane it does nothing.
-    if (node == nullptr || node->text(0).isEmpty() || paths.isEmpty()) {
-        event->ignore();
-        return;
-    }
-    SetDropHighlight(node);
-    event->acceptProposedAction();
-    DropItems(paths, node);
+    return NodeByPath(DialogFormOf(NodePath(*selected)) + name.toStdString() + "/");
 }
 
 void CDeviceTreeCtrl::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Delete)
+    switch (FolderKeyOf(*event)) {
+    case FolderKey::parent:
+        return OpenParentFolder();
+    case FolderKey::refresh:
+        return RefreshSelected();
+    case FolderKey::remove:
         OnDeleteDirectory(true);
+        break;
+    case FolderKey::open:
+    case FolderKey::none:
+        break;
+    }
     QTreeWidget::keyPressEvent(event);
+}
+
+void CDeviceTreeCtrl::OpenParentFolder()
+{
+    if (QTreeWidgetItem* node = currentItem(); node != nullptr && node->parent() != nullptr)
+        setCurrentItem(node->parent());
+}
+
+void CDeviceTreeCtrl::RefreshSelected()
+{
+    CCommandInProgress busy;
+    if (QTreeWidgetItem* node = currentItem())
+        RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
 }
 
 void CDeviceTreeCtrl::contextMenuEvent(QContextMenuEvent* event)
 {
     ShowTreeContextMenu(event->globalPos());
-}
-
-CNewFileDialog* CDeviceTreeCtrl::NewFileDialog()
-{
-    if (!newFileDialog_)
-        newFileDialog_ = std::make_unique<CNewFileDialog>(this);
-    return newFileDialog_.get();
-}
-
-CNewModuleDialog* CDeviceTreeCtrl::NewModuleDialog()
-{
-    if (!newModuleDialog_)
-        newModuleDialog_ = std::make_unique<CNewModuleDialog>(this);
-    return newModuleDialog_.get();
-}
-
-CCopyFromPhoneDialog* CDeviceTreeCtrl::CopyFromPhoneDialog()
-{
-    if (!copyFromPhoneDialog_)
-        copyFromPhoneDialog_ = std::make_unique<CCopyFromPhoneDialog>(this);
-    return copyFromPhoneDialog_.get();
 }

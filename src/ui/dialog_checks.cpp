@@ -1,6 +1,6 @@
 #include "ui/dialog_checks.h"
 
-#include "ui/text_trim.h"
+#include "session/text_trim.h"
 
 AppMessage CheckNewFileFields(const std::string& pcFile, const std::string& devicePath)
 {

@@ -1,5 +1,6 @@
 #include "ui/dragged_files.h"
 
+#include <QDropEvent>
 #include <QMimeData>
 #include <QUrl>
 
@@ -12,5 +13,15 @@ QStringList LocalFiles(const QMimeData* data)
         if (url.isLocalFile())
             paths << url.toLocalFile();
     }
+    return paths;
+}
+
+QStringList AcceptLocalFiles(QDropEvent* event)
+{
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty())
+        event->ignore();
+    else
+        event->acceptProposedAction();
     return paths;
 }

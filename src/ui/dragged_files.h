@@ -3,7 +3,11 @@
 
 #include <QStringList>
 
+class QDropEvent;
 class QMimeData;
 
 // The local files and folders a drag carries, or nothing when it carries anything else.
 QStringList LocalFiles(const QMimeData* data);
+
+// Accepts a drag or a drop that carries local files and ignores any other; returns the files.
+QStringList AcceptLocalFiles(QDropEvent* event);

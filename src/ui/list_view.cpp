@@ -11,6 +11,8 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "session/node_paths.h"
+#include "ui/device_time.h"
 #include "ui/dragged_files.h"
 #include "ui/pictures.h"
 
@@ -30,6 +32,26 @@ const CColumnSpec columns[columnCount] = {
 };
 
 }  // namespace
+
+FolderKey FolderKeyOf(const QKeyEvent& key)
+{
+    const bool alt = key.modifiers() & Qt::AltModifier;
+    switch (key.key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return FolderKey::open;
+    case Qt::Key_Backspace:
+        return FolderKey::parent;
+    case Qt::Key_Up:
+        return alt ? FolderKey::parent : FolderKey::none;
+    case Qt::Key_F5:
+        return FolderKey::refresh;
+    case Qt::Key_Delete:
+        return FolderKey::remove;
+    default:
+        return FolderKey::none;
+    }
+}
 
 QString SizeText(std::int64_t size)
 {
@@ -145,6 +167,52 @@ std::vector<ItemKind> CTarlo32View::SelectedRowKinds() const
     return kinds;
 }
 
+std::vector<CListRowText> CTarlo32View::RowTexts() const
+{
+    std::vector<CListRowText> rows;
+    for (int row = 0; row < RowCount(); ++row)
+        rows.push_back({Text(row, columnName).toStdString(), Text(row, columnSize).toStdString(),
+                        Text(row, columnType).toStdString()});
+    return rows;
+}
+
+void CTarlo32View::FitColumns()
+{
+    const QAbstractItemView* view = detailsView_;
+    for (int column = 0; column < columnCount; ++column)
+        detailsView_->setColumnWidth(
+            column, std::max({columns[column].width, view->sizeHintForColumn(column),
+                              detailsView_->header()->sectionSizeHint(column)}));
+}
+
+void CTarlo32View::ShowRows(const std::vector<CDeviceRow>& rows)
+{
+    DeleteAllItems();
+    for (const CDeviceRow& row : rows)
+        AddItem(QString::fromStdString(row.name), row.size, row.kind,
+                row.modified ? QString::fromStdString(FormatDeviceTime(*row.modified)) : QString());
+    FitColumns();
+}
+
+void CTarlo32View::ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes)
+{
+    DeleteAllItems();
+    for (const ModuleEntry& module : modules)
+        AddItem(QString::fromStdString(LastPathComponent(module.name)),
+                withSizes ? module.size : -1, ItemKind::module, QString());
+    FitColumns();
+}
+
+std::vector<CListRow> CTarlo32View::SelectedListRows() const
+{
+    std::vector<CListRow> rows;
+    for (int row : SelectedRows()) {
+        if (auto kind = ItemKindFromText(Text(row, columnType).toStdString()))
+            rows.push_back({Text(row, columnName).toStdString(), *kind});
+    }
+    return rows;
+}
+
 QItemSelectionModel* CTarlo32View::Selection() const
 {
     return iconView_->selectionModel();
@@ -192,27 +260,28 @@ bool CTarlo32View::eventFilter(QObject* watched, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (LocalFiles(drag->mimeData()).isEmpty())
-            drag->ignore();
-        else
-            drag->acceptProposedAction();
+    case QEvent::DragMove:
+        AcceptLocalFiles(static_cast<QDropEvent*>(event));
         return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        const QStringList paths = LocalFiles(drop->mimeData());
-        if (paths.isEmpty()) {
-            drop->ignore();
-            return true;
-        }
-        drop->acceptProposedAction();
-        emit FilesDropped(paths);
+    case QEvent::Drop:
+        if (const QStringList paths = AcceptLocalFiles(static_cast<QDropEvent*>(event));
+            !paths.isEmpty())
+            emit FilesDropped(paths);
         return true;
-    }
     case QEvent::KeyPress:
-        if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        switch (FolderKeyOf(*static_cast<QKeyEvent*>(event))) {
+        case FolderKey::none:
+            break;
+        case FolderKey::open:
+            emit RowActivated();
+            return true;
+        case FolderKey::parent:
+            emit ParentFolderRequested();
+            return true;
+        case FolderKey::refresh:
+            emit RefreshRequested();
+            return true;
+        case FolderKey::remove:
             emit DeleteKeyPressed();
             return true;
         }

@@ -7,9 +7,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "ui/item_kind.h"
+#include "session/device_session.h"
+#include "session/item_kind.h"
+#include "session/module_cache.h"
 #include "ui/menu_rules.h"
 
+class QKeyEvent;
 class QListView;
 class QStackedWidget;
 class QStandardItemModel;
@@ -17,6 +20,11 @@ class QTreeView;
 class QItemSelectionModel;
 
 enum ListColumn : int { columnName = 0, columnSize, columnType, columnModified, columnCount };
+
+// What the keys people use in file managers do in either pane: Enter opens, Backspace and
+// Alt+Up go to the parent folder, F5 reads the folder again, Delete deletes the selection.
+enum class FolderKey { none, open, parent, refresh, remove };
+FolderKey FolderKeyOf(const QKeyEvent& key);
 
 // The Size column's text: "%ld bytes", or empty for a size of -1.
 QString SizeText(std::int64_t size);
@@ -32,9 +40,21 @@ public:
     int RowCount() const;
     QString Text(int row, ListColumn column) const;
 
+    // Every row as the texts it shows.
+    std::vector<CListRowText> RowTexts() const;
+    // Widens each column that its content or heading does not fit; none gets narrower than its
+    // usual width.
+    void FitColumns();
+    // Replaces the rows by a directory's listing.
+    void ShowRows(const std::vector<CDeviceRow>& rows);
+    // Replaces the rows by Module rows, with their sizes when withSizes.
+    void ShowModules(const std::vector<ModuleEntry>& modules, bool withSizes);
+
     // The kinds of the selected rows (read back from their Type texts), top to bottom.
     std::vector<ItemKind> SelectedRowKinds() const;
     std::vector<int> SelectedRows() const;
+    // The selected rows' names and kinds, top to bottom; rows of no known kind are left out.
+    std::vector<CListRow> SelectedListRows() const;
 
     ViewMode Mode() const { return mode_; }
     void SetMode(ViewMode mode);
@@ -52,6 +72,8 @@ signals:
     // Local files or folders from the desktop were dropped on the list.
     void FilesDropped(const QStringList& paths);
     void DeleteKeyPressed();
+    void ParentFolderRequested();
+    void RefreshRequested();
     void ContextMenuRequested(const QPoint& globalPosition);
 
 protected:

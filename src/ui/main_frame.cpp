@@ -256,6 +256,11 @@ void CMainFrame::BuildStatusBar()
 
 bool CMainFrame::event(QEvent* event)
 {
+    if (event->type() == QEvent::Show) {
+        // Never so small that the status panes overlap or cut their texts: measured once shown,
+        // when the style has given the panes their frames.
+        setMinimumSize(minimumSizeHint().expandedTo(QSize(statusBar()->sizeHint().width(), 0)));
+    }
     if (event->type() == QEvent::StatusTip) {
         // Prompts go to the message pane; "Ready" returns when there is none.
         const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
@@ -334,6 +339,7 @@ CFrameState CMainFrame::CurrentState() const
     }
     state.statsAvailable = EfsStatsAvailable;
     state.sizeMode = SizeDisplayMode;
+    state.handsetShown = leftView_->Tree()->TopNode() != nullptr;
     return state;
 }
 
@@ -367,6 +373,9 @@ void CMainFrame::ConnectTree(CDeviceTreeCtrl* tree)
     connect(listView_, &CTarlo32View::RowActivated, tree, &CDeviceTreeCtrl::OnListRowActivated);
     connect(listView_, &CTarlo32View::FilesDropped, tree, &CDeviceTreeCtrl::DropOnList);
     connect(listView_, &CTarlo32View::DeleteKeyPressed, tree, &CDeviceTreeCtrl::OnDeleteRows);
+    connect(listView_, &CTarlo32View::ParentFolderRequested, tree,
+            &CDeviceTreeCtrl::OpenParentFolder);
+    connect(listView_, &CTarlo32View::RefreshRequested, tree, &CDeviceTreeCtrl::RefreshSelected);
     connect(listView_, &CTarlo32View::ContextMenuRequested, tree,
             &CDeviceTreeCtrl::ShowListContextMenu);
 }

@@ -93,6 +93,22 @@ CCommandState MainCommandState(int commandId, const CFrameState& state)
     default:
         break;
     }
+    // Without a handset, the commands that ask one for something have nothing to work on.
+    switch (commandId) {
+    case cmdDeviceReset:
+    case cmdDeviceOffline:
+    case cmdNewFile:
+    case cmdNewDirectory:
+    case cmdDelete:
+    case cmdModuleList:
+    case cmdModuleNew:
+    case cmdModuleDelete:
+    case cmdCopyFromDevice:
+        result.enabled = result.enabled && state.handsetShown;
+        break;
+    default:
+        break;
+    }
     return result;
 }
 

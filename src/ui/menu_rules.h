@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ui/item_kind.h"
+#include "session/item_kind.h"
 
 enum class ViewMode { largeIcons, smallIcons, list, details };
 
@@ -15,6 +15,7 @@ struct CFrameState {
     bool statsAvailable = true;
     int sizeMode = 0;                    // sizeModeActual or sizeModeAllocated
     ViewMode viewMode = ViewMode::details;
+    bool handsetShown = true;  // the tree shows a connected handset's directories
 };
 
 struct CCommandState {

@@ -10,7 +10,7 @@
 
 #include "platform/pc_file.h"
 #include "platform/user_home.h"
-#include "ui/text_trim.h"
+#include "session/text_trim.h"
 
 namespace {
 

@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QMainWindow>
 #include <QDialogButtonBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <memory>
 
 #include "modules/transfer_progress.h"
 #include "platform/busy_hook.h"
@@ -52,6 +54,13 @@ QString CWaitDialog::Text() const
 void CWaitDialog::ShowNow()
 {
     adjustSize();
+    // Over the main window, where the user is looking, rather than in the middle of the screen.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (qobject_cast<QMainWindow*>(window) != nullptr && window->isVisible()) {
+            move(window->frameGeometry().center() - rect().center());
+            break;
+        }
+    }
     show();
     raise();
     // Let the window system map and expose the window, then paint it synchronously: the caller
@@ -96,6 +105,16 @@ void CWaitDialog::SetProgress(const QString& fileName, quint64 done, quint64 tot
     progress_->repaint();
 }
 
+CWaitCursor::CWaitCursor()
+{
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+CWaitCursor::~CWaitCursor()
+{
+    QApplication::restoreOverrideCursor();
+}
+
 CWaitScope::CWaitScope(AppMessage textCode, WaitStop stop)
 {
     if (const char* text = AppMessageText(textCode))
@@ -127,4 +146,19 @@ CTransferWaitScope::CTransferWaitScope(AppMessage textCode)
 CTransferWaitScope::~CTransferWaitScope()
 {
     SetTransferProgressHandler({});
+}
+
+WaitShower WindowWaitShower()
+{
+    return [](AppMessage text, SessionWait kind) -> std::shared_ptr<void> {
+        switch (kind) {
+        case SessionWait::plain:
+            return std::make_shared<CWaitScope>(text);
+        case SessionWait::cancel:
+            return std::make_shared<CWaitScope>(text, WaitStop::cancel);
+        case SessionWait::transfer:
+            return std::make_shared<CTransferWaitScope>(text);
+        }
+        return nullptr;
+    };
 }

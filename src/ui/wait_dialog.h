@@ -7,6 +7,7 @@
 #include <QDialog>
 
 #include "report/app_messages.h"
+#include "session/session_waits.h"
 
 class QLabel;
 class QProgressBar;
@@ -46,6 +47,15 @@ private:
     QPushButton* cancel_;
 };
 
+// The hourglass cursor alone, for the lifetime of the object.
+class CWaitCursor {
+public:
+    CWaitCursor();
+    ~CWaitCursor();
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+};
+
 // Whether a wait window offers Cancel.
 enum class WaitStop { none, cancel };
 
@@ -78,3 +88,6 @@ public:
 private:
     CWaitScope wait_;
 };
+
+// The session's waits shown as the window's wait windows.
+WaitShower WindowWaitShower();

@@ -95,4 +95,55 @@ TEST_F(WindowTest, ALostHandsetIsReconnectedOnceToTheConfiguredPort)
     EXPECT_TRUE(reports.texts.empty());
 }
 
+TEST_F(WindowTest, AReconnectionOpensTheFolderThatWasSelectedOrTheDeepestLeft)
+{
+    Connect();
+    auto lost = [&] { return Tree()->Link()->GetPhoneStatus() != phoneStatusReady; };
+    rig::CHandsetRig second;
+    second.PutDeviceFile("/nv/phone.cfg", rig::Bytes(512, 'c'));
+    second.PutDeviceFile("/sub/inner/i.txt", rig::Bytes(1, 'x'));
+    WriteConfiguredPortName(second.Port());
+    Node("/sub/")->setExpanded(true);
+    Tree()->setCurrentItem(Node("/sub/inner/"));
+    ASSERT_NE(Node("/sub/inner/"), nullptr);
+    handset.Unplug();
+    ASSERT_TRUE(WaitWithEvents(lost, 20000));
+    Tree()->OnTimer();
+    ASSERT_NE(Tree()->currentItem(), nullptr);
+    EXPECT_EQ(Tree()->NodePath(*Tree()->currentItem()), "sub/inner/");
+    // A folder the handset no longer holds: its deepest folder still there.
+    rig::CHandsetRig third;
+    third.PutDeviceFile("/nv/phone.cfg", rig::Bytes(512, 'c'));
+    third.PutDeviceFile("/sub/other.txt", rig::Bytes(1, 'x'));
+    WriteConfiguredPortName(third.Port());
+    second.Unplug();
+    ASSERT_TRUE(WaitWithEvents(lost, 20000));
+    Tree()->OnTimer();
+    ASSERT_NE(Tree()->currentItem(), nullptr);
+    EXPECT_EQ(Tree()->NodePath(*Tree()->currentItem()), "sub/");
+    EXPECT_TRUE(reports.texts.empty());
+}
+
+TEST_F(WindowTest, AfterAnUnplugAClickShowsOneMessageAndTheLostHandsetEmptiesTheWindow)
+{
+    Connect();
+    QLabel* pane = frame->StatusPaneLabel(statusPaneConnection);
+    EXPECT_TRUE(frame->Action(cmdDeviceReset)->isEnabled());
+    handset.Unplug();
+    ASSERT_TRUE(WaitWithEvents([&] { return Tree()->Link()->GetPhoneStatus() != phoneStatusReady; },
+                               20000));
+    Tree()->setCurrentItem(Node("/sub/"));
+    EXPECT_EQ(reports.texts, Texts{AppMessageText(msgCannotReadEfs)});
+    // The reconnection finds nothing: the window shows no handset and offers no device command.
+    WriteConfiguredPortName((handset.Scratch() / "gone").string());
+    Tree()->OnTimer();
+    EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+    EXPECT_EQ(List()->RowCount(), 0);
+    EXPECT_EQ(pane->text(), "Disconnected");
+    EXPECT_FALSE(frame->Action(cmdDeviceReset)->isEnabled());
+    EXPECT_FALSE(frame->Action(cmdNewDirectory)->isEnabled());
+    EXPECT_TRUE(frame->Action(cmdDeviceConnect)->isEnabled());
+    EXPECT_EQ(reports.texts.size(), 1u);
+}
+
 }  // namespace

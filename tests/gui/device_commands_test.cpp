@@ -7,6 +7,7 @@
 
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
+#include "ui/wait_dialog.h"
 #include "window_rig.h"
 
 namespace {
@@ -149,6 +150,45 @@ TEST_F(WindowTest, TheListContextMenuRunsItsCommandAndCopyFromDeviceFetchesTheSe
     EXPECT_EQ(offered, (QStringList{"&Copy from Device...", "&Delete"}));
     EXPECT_EQ(rig::ReadText(handset.Pc() / "b.txt"), "x");
     EXPECT_TRUE(reports.texts.empty());
+}
+
+TEST_F(WindowTest, EnterBackspaceF5AndDeleteWorkOnFoldersAndRows)
+{
+    Connect();
+    Tree()->setCurrentItem(Node("/sub/"));
+    QWidget* rows = List()->DetailsView();
+    SelectRows({RowOf("inner")});
+    QTest::keyClick(rows, Qt::Key_Return);
+    EXPECT_EQ(Tree()->currentItem(), Node("/sub/inner/"));
+    QTest::keyClick(rows, Qt::Key_Backspace);
+    EXPECT_EQ(Tree()->currentItem(), Node("/sub/"));
+    QTest::keyClick(Tree(), Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(Tree()->currentItem(), Tree()->TopNode());
+    Tree()->setCurrentItem(Node("/sub/"));
+    PutDevice("sub/late.txt", "l");
+    PutDevice("sub/later/x.txt", "x");
+    QTest::keyClick(Tree(), Qt::Key_F5);
+    EXPECT_NE(RowOf("late.txt"), -1);
+    EXPECT_NE(Node("/sub/later/"), nullptr);
+    SelectRows({RowOf("late.txt")});
+    QTest::keyClick(rows, Qt::Key_Delete);
+    EXPECT_EQ(reports.questions, Texts{"Are you sure you want to delete these 1 item(s)?"});
+    EXPECT_FALSE(OnDevice("sub/late.txt"));
+    EXPECT_EQ(RowOf("late.txt"), -1);
+}
+
+TEST_F(WindowTest, ColumnsShowTheirWholeContentAndTheWaitWindowOpensOverTheFrame)
+{
+    Connect();
+    Tree()->setCurrentItem(Node("/sub/"));
+    ASSERT_FALSE(List()->Text(RowOf("a.txt"), columnModified).isEmpty());
+    const QAbstractItemView* details = List()->DetailsView();
+    for (int column = 0; column < columnCount; ++column)
+        EXPECT_GE(List()->DetailsView()->columnWidth(column), details->sizeHintForColumn(column))
+            << column;
+    CWaitScope wait(msgResetting);
+    const QPoint offset = wait.Dialog().frameGeometry().center() - frame->frameGeometry().center();
+    EXPECT_LE(offset.manhattanLength(), 8);  // within the window frame's margins
 }
 
 TEST_F(WindowTest, OfflineAndResetReportTheirResults)

@@ -207,3 +207,24 @@ TEST(Splash, ShowsOnceAndHidesAtAKeyPressThatItConsumes)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(WindowTest, AtItsSmallestSizeEveryStatusPaneIsWholeAndApart)
+{
+    frame = std::make_unique<CMainFrame>(CMainFrameOptions{0});
+    frame->show();
+    frame->resize(320, 240);
+    ASSERT_TRUE(WaitWithEvents([&] { return frame->width() <= 760; }));
+    QApplication::processEvents();
+    int right = -1;
+    for (int pane = 0; pane < statusPaneCount; ++pane) {
+        const QLabel* label = frame->StatusPaneLabel(pane);
+        EXPECT_GE(label->width(), label->minimumWidth()) << pane;
+        EXPECT_GT(label->geometry().left(), right) << pane;
+        EXPECT_LE(label->geometry().right(), frame->statusBar()->width()) << pane;
+        right = label->geometry().right();
+    }
+}
+
+}  // namespace

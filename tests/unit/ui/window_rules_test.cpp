@@ -7,10 +7,10 @@
 
 #include "ui/command_ids.h"
 #include "ui/dialog_checks.h"
-#include "ui/drop_placement.h"
+#include "session/drop_placement.h"
 #include "ui/menu_rules.h"
-#include "ui/module_cache.h"
-#include "ui/node_paths.h"
+#include "session/module_cache.h"
+#include "session/node_paths.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/item_kind.h"
+#include "session/item_kind.h"
 
 #include <strings.h>
 

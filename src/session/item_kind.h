@@ -11,3 +11,9 @@ const char* ItemKindText(ItemKind kind);  // "File", "Directory", "Module"
 
 // The kind a Type text names, or nothing for any other text.
 std::optional<ItemKind> ItemKindFromText(const std::string& text);
+
+// A list row the user selected: its name and kind.
+struct CListRow {
+    std::string name;
+    ItemKind kind = ItemKind::file;
+};

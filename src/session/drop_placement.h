@@ -9,7 +9,7 @@
 
 #include "report/app_messages.h"
 #include "modules/pc_search.h"
-#include "ui/item_kind.h"
+#include "session/item_kind.h"
 
 enum class DropAction {
     refuse,         // report `refusal`, send nothing
@@ -42,6 +42,10 @@ CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCoun
 // New File's placement check on a dialog-form device path: 0 when allowed, else the refusal.
 // `.mif` is matched without regard to case, as everywhere else.
 AppMessage CheckNewFilePlacement(const std::string& devicePath, bool containingNodeIsTop);
+
+// New File's device path: a dialog-form path that ends in "/" names a directory, and the PC
+// file's name is added to it.
+std::string CompleteNewFilePath(const std::string& pcFile, const std::string& devicePath);
 
 // Which node a drop onto the list goes to, from the kinds of the selected rows.
 enum class ListDropTarget { selectedNode, selectedRowDirectory, ignore };

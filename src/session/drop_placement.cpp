@@ -1,4 +1,4 @@
-#include "ui/drop_placement.h"
+#include "session/drop_placement.h"
 
 #include "modules/module_name.h"
 
@@ -67,6 +67,13 @@ AppMessage CheckNewFilePlacement(const std::string& devicePath, bool containingN
     if (!containingNodeIsTop && mif)
         return msgMifOnlyAtRoot;
     return msgSuccess;
+}
+
+std::string CompleteNewFilePath(const std::string& pcFile, const std::string& devicePath)
+{
+    if (devicePath.empty() || devicePath.back() != '/')
+        return devicePath;
+    return devicePath + pcFile.substr(pcFile.rfind('/') + 1);
 }
 
 ListDropTarget ListDropTargetFor(const std::vector<ItemKind>& selectedRows)

@@ -1,11 +1,11 @@
-#include "ui/module_cache.h"
+#include "session/module_cache.h"
 
 #include <cctype>
 #include <limits>
 
 #include "modules/module_list.h"
 #include "modules/module_name.h"
-#include "ui/item_kind.h"
+#include "session/item_kind.h"
 
 std::int64_t LeadingNumber(const std::string& sizeText)
 {

@@ -1,9 +1,9 @@
-#include "ui/node_paths.h"
+#include "session/node_paths.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "ui/text_trim.h"
+#include "session/text_trim.h"
 
 namespace {
 

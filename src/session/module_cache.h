@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/command_ids.h"
+#include "session/size_modes.h"
 
 class CDiagPort;
 

@@ -1,0 +1,48 @@
+#include "session/handset_connect.h"
+
+#include "efs/efs_operations.h"
+#include "link/diag_port.h"
+#include "report/reporter.h"
+
+namespace {
+
+void Tell(const ConnectProgress& progress, ConnectStage stage)
+{
+    if (progress)
+        progress(stage);
+}
+
+}  // namespace
+
+CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing,
+                           const ConnectProgress& progress)
+{
+    CConnection connection;
+    auto link = std::make_unique<CDiagPort>(timing);
+    if (link->CreateEvents() != linkStatusOk || link->OpenPort(portName) != linkStatusOk) {
+        connection.result = msgCannotOpenPort;
+        connection.openDenied = link->LastOpenFailure() == PortOpenFailure::permissionDenied;
+        return connection;
+    }
+    Tell(progress, ConnectStage::portOpened);
+    CDiagPort& port = *link;
+    const bool ready =
+        port.WaitForPhone([&port] { return port.GetPhoneStatus() == phoneStatusReady; },
+                          timing.connectPollCount,
+                          [&progress] { Tell(progress, ConnectStage::pollPeriodPassed); },
+                          timing.connectPollMs);
+    Tell(progress, ConnectStage::detectionEnded);
+    if (!ready) {
+        connection.result = msgNoDevice;
+        return connection;
+    }
+    Tell(progress, ConnectStage::handsetFound);
+    connection.result = EfsCheck(link.get());
+    if (connection.result != msgSuccess)
+        return connection;
+    // A handset that cannot say how much is used, or says nothing is, keeps no usable figures.
+    uint32_t used = 0;
+    EfsStatsAvailable = EfsGetUsedSpace(link.get(), &used) && used != 0;
+    connection.link = std::move(link);
+    return connection;
+}

@@ -1,0 +1,33 @@
+// The one way both front ends connect to a handset: open the port, wait for the polling thread
+// to find the handset Ready, check that it answers EFS requests, and decide once whether it
+// reports EFS usage figures. The front ends show the stages their own way (the console prints
+// dots, the window keeps its wait window up).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "link/link_timing.h"
+#include "report/app_messages.h"
+
+class CDiagPort;
+
+enum class ConnectStage {
+    portOpened,        // the port is open; the wait for the handset starts
+    pollPeriodPassed,  // one full wait period went by without the handset Ready
+    detectionEnded,    // the wait is over, found or not
+    handsetFound,      // the handset is Ready; the EFS check follows
+};
+using ConnectProgress = std::function<void(ConnectStage)>;
+
+struct CConnection {
+    AppMessage result = msgSuccess;   // 0, the port refused, no handset, or the EFS check's code
+    std::unique_ptr<CDiagPort> link;  // the connected link when result is 0, else none
+    bool openDenied = false;          // the port refused us for want of permission
+};
+
+// Connects to portName and, on success, sets EfsStatsAvailable: true only when the used-space
+// query answers with a figure above 0. Reports nothing; the caller reports the result.
+CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing,
+                           const ConnectProgress& progress = {});

@@ -1,0 +1,247 @@
+// The device commands as the window runs them: each reads the selection or runs its dialog,
+// lets the session decide and act, and shows the result in the tree and the list.
+#include <QApplication>
+
+#include "efs/efs_paths.h"
+#include "report/reporter.h"
+#include "session/drop_placement.h"
+#include "ui/command_table.h"
+#include "ui/connection_status.h"
+#include "ui/copy_to_device_dialogs.h"
+#include "ui/device_command_dialogs.h"
+#include "ui/device_tree_ctrl.h"
+#include "ui/list_view.h"
+#include "ui/menu_rules.h"
+#include "ui/size_display_mode.h"
+#include "ui/wait_dialog.h"
+
+void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* target)
+{
+    if (target == nullptr || pcPaths.isEmpty())
+        return;
+    CCommandInProgress busy;
+    std::vector<std::string> paths;
+    for (const QString& path : pcPaths)
+        paths.push_back(path.toStdString());
+    const QPersistentModelIndex targetIndex(indexFromItem(target));
+    const bool changed = session_.Drop(paths, FolderOf(*target)).changed;
+    // Whatever the copy's own refreshes rebuilt, the target is shown again if it is still there.
+    if (QTreeWidgetItem* node = itemFromIndex(targetIndex); changed && node != nullptr)
+        RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
+}
+
+void CDeviceTreeCtrl::DropOnList(const QStringList& pcPaths)
+{
+    QTreeWidgetItem* selected = currentItem();
+    if (list_ == nullptr || selected == nullptr)
+        return;
+    if (const auto target = session_.ListDropTarget(FolderOf(*selected), SelectedListRows()))
+        DropItems(pcPaths, target->rowName.empty()
+                               ? selected
+                               : SubdirectoryNode(QString::fromStdString(target->rowName)));
+}
+
+bool CDeviceTreeCtrl::PresetFromSelection(QString& path)
+{
+    QTreeWidgetItem* selected = currentItem();
+    if (selected == nullptr)
+        return true;
+    if (list_ == nullptr) {
+        ReportAppMessage(msgNoListPane);
+        return false;
+    }
+    path = QString::fromStdString(DialogFormOf(NodePath(*selected)));
+    const std::vector<CListRow> rows = SelectedListRows();
+    if (rows.size() == 1 && rows.front().kind != ItemKind::file)
+        path += QString::fromStdString(rows.front().name) + QStringLiteral("/");
+    selected->setExpanded(true);
+    return true;
+}
+
+// Lists the directory path names or lies in again, and selects its node.
+void CDeviceTreeCtrl::ShowCreated(const std::string& path)
+{
+    if (QTreeWidgetItem* node = NodeByPath(path)) {
+        RefreshNode(node, ContainingDirectory(path), RefreshMode::treeAndList, true);
+        setCurrentItem(node);
+    }
+}
+
+void CDeviceTreeCtrl::OnNewFile()
+{
+    CCommandInProgress busy;
+    if (!newFileDialog_)
+        newFileDialog_ = std::make_unique<CNewFileDialog>(this);
+    QString preset = newFileDialog_->DevicePath();
+    if (!PresetFromSelection(preset))
+        return;
+    newFileDialog_->SetDevicePath(preset);
+    RunNewFileDialog(*newFileDialog_, [this](const std::string& pcFile, const std::string& path) {
+        QTreeWidgetItem* node = NodeByPath(path);
+        const DialogStep step = session_.NewFile(pcFile, path, node && node == TopNode());
+        if (step == DialogStep::done)
+            ShowCreated(path);
+        return step;
+    });
+}
+
+void CDeviceTreeCtrl::OnNewDirectory()
+{
+    CCommandInProgress busy;
+    CNewDirectoryDialog dialog(this);
+    QString preset;
+    if (!PresetFromSelection(preset))
+        return;
+    dialog.SetDirectoryPath(preset);
+    RunNewDirectoryDialog(dialog, [this](const std::string& typed, std::string& path) {
+        const DialogStep step = session_.NewDirectory(typed, path);
+        if (step == DialogStep::done) {
+            CWaitScope wait(msgCreatingDirectory);
+            ShowCreated(path);
+        }
+        return step;
+    });
+}
+
+void CDeviceTreeCtrl::RefreshTop()
+{
+    if (QTreeWidgetItem* top = TopNode())
+        RefreshNode(top, DeviceRootPath, RefreshMode::treeAndList, true);
+}
+
+void CDeviceTreeCtrl::OnNewModule()
+{
+    CCommandInProgress busy;
+    if (!newModuleDialog_)
+        newModuleDialog_ = std::make_unique<CNewModuleDialog>(this);
+    if (RunNewModuleDialog(*newModuleDialog_, session_))
+        RefreshTop();
+}
+
+void CDeviceTreeCtrl::OnDelete()
+{
+    if (listContextMenuOpen_ || (list_ && list_->isAncestorOf(QApplication::focusWidget())))
+        OnDeleteRows();
+    else
+        OnDeleteDirectory(false);
+}
+
+void CDeviceTreeCtrl::OnSizeModeChanged(int sizeMode)
+{
+    CCommandInProgress busy;
+    if (QTreeWidgetItem* selected = currentItem())
+        RefreshNode(selected, NodePath(*selected), RefreshMode::listOnly, false);
+    session_.SizeModeChanged(sizeMode);
+}
+
+void CDeviceTreeCtrl::OnModuleList()
+{
+    CCommandInProgress busy;
+    if (Link() == nullptr || list_ == nullptr) {
+        ReportAppMessage(Link() == nullptr ? msgInvalidPortHandle : msgNoListPane);
+        return;
+    }
+    CWaitScope wait(msgBuildingModuleList);
+    if (ModuleCache().stale &&
+        session_.RebuildModuleCache(list_->RowTexts(),
+                                    currentItem() != nullptr && currentItem() == TopNode(),
+                                    SizeDisplayMode))
+        list_->SetMode(ViewMode::details);
+    if (QTreeWidgetItem* top = TopNode())
+        setCurrentItem(top);
+    list_->ShowModules(ModuleCache().modules, EfsStatsAvailable);
+}
+
+void CDeviceTreeCtrl::OnDeleteDirectory(bool fromDeleteKey)
+{
+    CCommandInProgress busy;
+    QTreeWidgetItem* node = currentItem();
+    if (node == nullptr) {
+        if (!fromDeleteKey)
+            ReportAppMessage(msgNothingSelected);
+        return;
+    }
+    switch (session_.DeleteFolder(FolderOf(*node), node->text(0).toStdString(), fromDeleteKey)) {
+    case FolderDelete::kept:
+        break;
+    case FolderDelete::removed:
+        delete node;  // the tree selects another node, which refills the list
+        break;
+    case FolderDelete::stopped:
+        // Part of the directory may be gone: show what is left.
+        RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
+        ReportAppMessage(msgDeleteStopped);
+        break;
+    }
+}
+
+void CDeviceTreeCtrl::OnDeleteRows()
+{
+    CCommandInProgress busy;
+    QTreeWidgetItem* selected = currentItem();
+    if (selected != nullptr && session_.DeleteRows(FolderOf(*selected), SelectedListRows()))
+        RefreshNode(selected, NodePath(*selected), RefreshMode::treeAndList, true);
+}
+
+void CDeviceTreeCtrl::OnDeleteModule()
+{
+    CCommandInProgress busy;
+    if (list_ == nullptr) {
+        ReportAppMessage(msgNoListPane);
+        return;
+    }
+    const std::vector<int> rows = list_->SelectedRows();
+    const QString name = rows.size() == 1 ? list_->Text(rows.front(), columnName) : QString();
+    if (RunDeleteModuleDialog(this, name, session_))
+        RefreshTop();
+}
+
+void CDeviceTreeCtrl::OnCopyFromDevice()
+{
+    CCommandInProgress busy;
+    if (!copyFromPhoneDialog_)
+        copyFromPhoneDialog_ = std::make_unique<CCopyFromPhoneDialog>(this);
+    const CDeviceFolder folder = currentItem() ? FolderOf(*currentItem()) : CDeviceFolder();
+    std::optional<std::string> preset;
+    if (session_.CopyFromDevicePreset(currentItem() ? &folder : nullptr, SelectedListRows(),
+                                      preset))
+        RunCopyFromDeviceDialog(*copyFromPhoneDialog_, preset, session_);
+}
+
+void CDeviceTreeCtrl::OnReset()
+{
+    CCommandInProgress busy;
+    session_.Reset();
+}
+
+void CDeviceTreeCtrl::OnOffline()
+{
+    CCommandInProgress busy;
+    session_.Offline();
+}
+
+void CDeviceTreeCtrl::OnListRowActivated()
+{
+    const std::vector<CListRow> rows = SelectedListRows();
+    if (rows.size() != 1 || rows.front().kind == ItemKind::file)
+        return;
+    CCommandInProgress busy;
+    if (QTreeWidgetItem* node = SubdirectoryNode(QString::fromStdString(rows.front().name)))
+        setCurrentItem(node);
+}
+
+void CDeviceTreeCtrl::ShowTreeContextMenu(const QPoint& globalPosition)
+{
+    emit ContextMenuRequested(TreeContextMenu(), TopOrNoneSelected(), globalPosition);
+}
+
+void CDeviceTreeCtrl::ShowListContextMenu(const QPoint& globalPosition)
+{
+    if (list_ == nullptr)
+        return;
+    // A Delete chosen here deletes the list's rows, wherever the focus is.
+    listContextMenuOpen_ = true;
+    emit ContextMenuRequested(ListContextMenuItems(ListContextMenuFor(list_->SelectedRowKinds())),
+                              TopOrNoneSelected(), globalPosition);
+    listContextMenuOpen_ = false;
+}

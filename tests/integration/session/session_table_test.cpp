@@ -1,0 +1,381 @@
+// The window's device commands run through the device session against the virtual handset, one
+// row each: what the device holds afterwards and every message and question shown.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "modules/transfer_progress.h"
+#include "platform/busy_hook.h"
+#include "platform/stop_request.h"
+#include "report/reporter.h"
+#include "session/device_session.h"
+#include "session/drop_placement.h"
+#include "session/node_paths.h"
+#include "session/size_modes.h"
+#include "support/handset_rig.h"
+
+namespace {
+
+using Texts = std::vector<std::string>;
+using Files = std::map<std::string, std::string>;
+
+std::string Text(AppMessage code, const std::string& path = {})
+{
+    const std::string text = AppMessageText(code);
+    return path.empty() ? text : text + ":\n" + path;
+}
+
+const CDeviceFolder top{"", true, ""};
+const CDeviceFolder sub{"sub/", false, ""};
+const CListRow innerRow{"inner", ItemKind::directory};
+const CListRow aRow{"a.txt", ItemKind::file};
+
+struct CSessionRig {
+    rig::CHandsetRig handset;
+    rig::CReportCapture reports;
+    CDeviceSession session;
+    Texts waits;
+
+    std::string Pc(const std::string& relative, const std::string& content = "p")
+    {
+        return handset.PutPcFile(relative, rig::ToBytes(content)).string();
+    }
+    std::string Folder(const std::string& relative) { return (handset.Pc() / relative).string(); }
+    // A whole module folder on the PC: name.mif, .mod, .sig and .bar.
+    std::string Module(const std::string& name)
+    {
+        Pc(name + "/" + name + ".mif", "info");
+        Pc(name + "/" + name + ".mod", "code");
+        Pc(name + "/" + name + ".sig", "sig");
+        Pc(name + "/" + name + ".bar", "bar");
+        return Folder(name);
+    }
+};
+
+struct SessionRow {
+    const char* name;
+    std::function<void(CSessionRig&)> act;
+    Files present;                  // device path -> content ("" for a directory)
+    std::vector<std::string> gone;  // device paths that must not exist
+    Texts messages;                 // every message box, in order
+    Texts questions = {};           // every question, in order (answered yes unless no is queued)
+    std::vector<bool> answers = {};
+    Texts waits = {};               // every wait window's text, in order, when given
+};
+
+void PrintTo(const SessionRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+class SessionTable : public ::testing::TestWithParam<SessionRow> {};
+
+TEST_P(SessionTable, DeviceAndMessagesAfterTheCommand)
+{
+    const SessionRow& row = GetParam();
+    CSessionRig r;
+    // The phone's settings give the device a used figure, so statistics are on. Module a pairs
+    // a.mif with folder a.
+    r.handset.PutDeviceFile("nv/phone.cfg", rig::ToBytes(std::string(512, 'c')));
+    for (const char* name : {"sub/a.txt", "sub/b.txt", "sub/inner/i.txt"})
+        r.handset.PutDeviceFile(name, rig::ToBytes("x"));
+    r.handset.PutDeviceFile("a.mif", rig::ToBytes("m"));
+    r.handset.PutDeviceFile("a/a.mod", rig::ToBytes("d"));
+    ASSERT_EQ(r.session.Connect(r.handset.Port(), rig::FastTiming()), msgSuccess);
+    ASSERT_TRUE(EfsStatsAvailable);
+    r.session.SetWaitShower([&r](AppMessage text, SessionWait) {
+        r.waits.push_back(AppMessageText(text));
+        return std::shared_ptr<void>();
+    });
+    r.reports.answers.assign(row.answers.begin(), row.answers.end());
+
+    row.act(r);
+    ClearStopRequest();
+
+    for (const auto& [path, content] : row.present) {
+        if (content.empty())
+            EXPECT_TRUE(r.handset.DeviceEntryExists(path)) << path;
+        else
+            EXPECT_EQ(r.handset.DeviceFile(path), rig::ToBytes(content)) << path;
+    }
+    for (const std::string& path : row.gone)
+        EXPECT_FALSE(r.handset.DeviceEntryExists(path)) << path;
+    EXPECT_EQ(r.reports.texts, row.messages);
+    EXPECT_EQ(r.reports.questions, row.questions);
+    if (!row.waits.empty()) {
+        EXPECT_EQ(r.waits, row.waits);
+    }
+}
+
+const std::string deleteTwo = "Are you sure you want to delete these 2 item(s)?";
+
+INSTANTIATE_TEST_SUITE_P(
+    Commands, SessionTable,
+    ::testing::Values(
+        // --- Drops on a tree node ---
+        SessionRow{"FileOnNode",
+                   [](CSessionRig& r) { r.session.Drop({r.Pc("readme.txt", "read")}, sub); },
+                   {{"sub/readme.txt", "read"}}, {}, {}, {}, {}, {Text(msgCopyingFiles)}},
+        SessionRow{"ManyFilesOnNodeAndRefusedOnesReported",
+                   [](CSessionRig& r) {
+                       r.session.Drop({r.Pc("one.txt", "1"), r.Pc("Game.MIF"), r.Pc("two.txt", "2")},
+                                      sub);
+                   },
+                   {{"sub/one.txt", "1"}, {"sub/two.txt", "2"}}, {"sub/Game.MIF"},
+                   {Text(msgMifOnlyAtRoot)}},
+        SessionRow{"PlainFileAtTopRefused",
+                   [](CSessionRig& r) { r.session.Drop({r.Pc("readme.txt")}, top); }, {},
+                   {"readme.txt"}, {Text(msgOnlyMifAtRoot)}},
+        SessionRow{"MifFileAtTop", [](CSessionRig& r) { r.session.Drop({r.Pc("z.mif", "zz")}, top); },
+                   {{"z.mif", "zz"}}, {}, {}},
+        SessionRow{"FolderOnNode",
+                   [](CSessionRig& r) {
+                       r.Pc("plain/deep/p.txt", "pp");
+                       r.session.Drop({r.Folder("plain")}, sub);
+                   },
+                   {{"sub/plain/deep/p.txt", "pp"}}, {}, {}},
+        SessionRow{"ModuleFolderAtTopLoads",
+                   [](CSessionRig& r) { r.session.Drop({r.Module("chess")}, top); },
+                   {{"chess.mif", "info"}, {"chess/chess.mod", "code"}}, {}, {}},
+        SessionRow{"ModuleFolderBelowTopRefused",
+                   [](CSessionRig& r) { r.session.Drop({r.Module("chess")}, sub); }, {},
+                   {"sub/chess", "chess.mif"}, {Text(msgModulesOnlyAtRoot)}},
+        SessionRow{"FailedFolderCopyRemovesTheFolderItMade",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/fresh/b.txt"}; });
+                       r.Pc("fresh/a.txt");
+                       r.Pc("fresh/b.txt");
+                       r.session.Drop({r.Folder("fresh")}, sub);
+                   },
+                   {}, {"sub/fresh"},
+                   {Text(msgCannotCopyFile, "/sub/fresh/b.txt"), Text(msgCannotCopyDirectory, "sub/fresh")},
+                   {}, {}, {Text(msgCopyingFiles), Text(msgHousekeeping)}},
+        SessionRow{"StoppedFolderDropRemovesTheWholeFolderItMade",
+                   [](CSessionRig& r) {
+                       r.Pc("fresh/a.txt");
+                       r.Pc("fresh/b.txt");
+                       // The user stops the copy once its first file is on the device.
+                       SetTransferProgressHandler([](const std::string&, uint64_t done, uint64_t total) {
+                           if (done == total)
+                               RequestStop();
+                       });
+                       r.session.Drop({r.Folder("fresh")}, sub);
+                       SetTransferProgressHandler({});
+                   },
+                   {}, {"sub/fresh"}, {Text(msgCopyToDeviceStopped)}, {}, {},
+                   {Text(msgCopyingFiles), Text(msgHousekeeping)}},
+        // --- Drops on the list ---
+        SessionRow{"OnTheListWithNoRowIntoTheSelectedNode",
+                   [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt", "n")}, sub, {}); },
+                   {{"sub/n.txt", "n"}}, {}, {}},
+        SessionRow{"OnOneDirectoryRowIntoThatDirectory",
+                   [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt", "n")}, sub, {innerRow}); },
+                   {{"sub/inner/n.txt", "n"}}, {"sub/n.txt"}, {}},
+        SessionRow{"OnOneModuleRowIntoTheModuleFolder",
+                   [](CSessionRig& r) {
+                       r.session.DropOnList({r.Pc("n.txt", "n")}, top, {{"a", ItemKind::module}});
+                   },
+                   {{"a/n.txt", "n"}}, {}, {}},
+        SessionRow{"OnOneFileRowNowhere",
+                   [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt")}, sub, {aRow}); }, {},
+                   {"sub/n.txt"}, {}},
+        SessionRow{"OnManyRowsLedByADirectoryNowhere",
+                   [](CSessionRig& r) {
+                       r.session.DropOnList({r.Pc("n.txt")}, sub, {innerRow, aRow});
+                       r.session.DropOnList({r.Pc("n.txt")}, top, {{"a", ItemKind::directory}, {"nv", ItemKind::directory}});
+                   },
+                   {}, {"sub/inner/n.txt", "sub/n.txt", "a/n.txt", "nv/n.txt"}, {}},
+        // --- Deletes ---
+        SessionRow{"RowsAfterTheQuestion",
+                   [](CSessionRig& r) { r.session.DeleteRows(sub, {aRow, innerRow}); },
+                   {{"sub/b.txt", "x"}}, {"sub/a.txt", "sub/inner"}, {}, {deleteTwo}, {},
+                   {Text(msgDeletingFiles)}},
+        SessionRow{"RowsKeptWhenTheAnswerIsNo",
+                   [](CSessionRig& r) { r.session.DeleteRows(sub, {aRow, innerRow}); },
+                   {{"sub/a.txt", "x"}, {"sub/inner/i.txt", "x"}}, {}, {}, {deleteTwo}, {false}},
+        SessionRow{"ModuleRowDeletesFolderAndMif",
+                   [](CSessionRig& r) { r.session.DeleteRows(top, {{"a", ItemKind::module}}); }, {},
+                   {"a", "a.mif"}, {}, {"Are you sure you want to delete these 1 item(s)?"}},
+        SessionRow{"StoppedRowsDeleteTakesTheModuleFolderFirstAndKeepsItsMif",
+                   [](CSessionRig& r) {
+                       // The user stops the delete once the first row is gone.
+                       SetBusyHook([] { RequestStop(); });
+                       r.session.DeleteRows(top, {{"a.mif", ItemKind::file}, {"a", ItemKind::directory}});
+                       SetBusyHook({});
+                   },
+                   {{"a.mif", "m"}}, {"a"}, {Text(msgDeleteStopped)}, {deleteTwo}},
+        SessionRow{"MissingFileRowReportsItsPathAndGoesOn",
+                   [](CSessionRig& r) { r.session.DeleteRows(sub, {{"none.txt", ItemKind::file}, aRow}); },
+                   {}, {"sub/a.txt"}, {Text(msgCannotRemoveFile, "sub/none.txt")}, {deleteTwo}},
+        SessionRow{"FolderNode",
+                   [](CSessionRig& r) {
+                       EXPECT_EQ(r.session.DeleteFolder({"sub/inner/", false, ""}, "inner", false),
+                                 FolderDelete::removed);
+                   },
+                   {{"sub/a.txt", "x"}}, {"sub/inner"}, {},
+                   {"Are you sure you want to delete directory: inner"}},
+        SessionRow{"TopNodeNever",
+                   [](CSessionRig& r) {
+                       EXPECT_EQ(r.session.DeleteFolder(top, "/", true), FolderDelete::kept);
+                   },
+                   {{"sub/a.txt", "x"}}, {}, {Text(msgCannotDeleteRoot)}},
+        SessionRow{"ModuleByName",
+                   [](CSessionRig& r) {
+                       EXPECT_TRUE(r.session.DeleteModuleNamed("A"));
+                       EXPECT_FALSE(r.session.DeleteModuleNamed(""));
+                   },
+                   {}, {"a", "a.mif"}, {Text(msgModuleNameNotGiven)}},
+        // --- New items ---
+        SessionRow{"NewFileRefusedAtTopThenCopiedBelow",
+                   [](CSessionRig& r) {
+                       const std::string pc = r.Pc("new.txt", "nn");
+                       EXPECT_EQ(r.session.NewFile(pc, CompleteNewFilePath(pc, "/"), true),
+                                 DialogStep::askAgain);
+                       EXPECT_EQ(r.session.NewFile(pc, CompleteNewFilePath(pc, "/sub/"), false),
+                                 DialogStep::done);
+                   },
+                   {{"sub/new.txt", "nn"}}, {"new.txt"}, {Text(msgOnlyMifAtRoot)}},
+        SessionRow{"NewFileThatFailsAsksToRetry",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/new.txt"}; });
+                       EXPECT_EQ(r.session.NewFile(r.Pc("new.txt"), "/sub/new.txt", false),
+                                 DialogStep::abandoned);
+                   },
+                   {}, {"sub/new.txt"}, {Text(msgCannotCopyFile, "/sub/new.txt")},
+                   {Text(msgRetryCopyFile)}, {false}},
+        SessionRow{"NewDirectory",
+                   [](CSessionRig& r) {
+                       std::string path;
+                       EXPECT_EQ(r.session.NewDirectory("", path), DialogStep::askAgain);
+                       EXPECT_EQ(r.session.NewDirectory(" /sub/made ", path), DialogStep::done);
+                       EXPECT_EQ(path, "/sub/made");
+                   },
+                   {{"sub/made", ""}}, {}, {Text(msgDirectoryNotGiven)}},
+        SessionRow{"NewModule",
+                   [](CSessionRig& r) {
+                       EXPECT_TRUE(r.session.NewModule(r.Module("game"), "game"));
+                       EXPECT_FALSE(r.session.NewModule("", "game"));
+                   },
+                   {{"game.mif", "info"}, {"game/game.mod", "code"}}, {},
+                   {Text(msgModuleNamesNotGiven)}},
+        // --- Listings ---
+        SessionRow{"ListingShowsDirectoriesThenFiles",
+                   [](CSessionRig& r) {
+                       const CDirectoryListing listing = r.session.List("sub/", true, false, sizeModeActual);
+                       EXPECT_EQ(listing.subdirectories, std::vector<std::string>{"inner"});
+                       std::vector<std::string> names;
+                       for (const CDeviceRow& row : listing.rows)
+                           names.push_back(row.name + ":" + std::to_string(row.size));
+                       EXPECT_EQ(names, (std::vector<std::string>{"inner:1", "a.txt:1", "b.txt:1"}));
+                   },
+                   {}, {}, {}},
+        SessionRow{"ListingALostHandsetShowsOneMessage",
+                   [](CSessionRig& r) {
+                       r.handset.Unplug();
+                       EXPECT_TRUE(r.session.List("sub/", true, false, sizeModeActual).rows.empty());
+                       EXPECT_EQ(r.session.Connect((r.handset.Scratch() / "gone").string(), rig::FastTiming()),
+                                 msgCannotOpenPort);
+                       r.session.List("sub/", true, false, sizeModeActual);
+                   },
+                   {}, {}, {Text(msgCannotReadEfs), Text(msgInvalidPortHandle)}},
+        // --- The module list ---
+        SessionRow{"ModulesFromTheShownRootRowsElseFromTheDevice",
+                   [](CSessionRig& r) {
+                       const std::vector<CListRowText> root{{"a", "5 bytes", "Directory"},
+                                                            {"a.mif", "1 bytes", "File"}};
+                       EXPECT_TRUE(r.session.RebuildModuleCache(root, true, sizeModeActual));
+                       EXPECT_EQ(r.session.ModuleCache().modules, (std::vector<ModuleEntry>{{"a", 6}}));
+                       // An earlier module list, or rows of another directory, are not the root's.
+                       for (const bool showsRoot : {true, false}) {
+                           r.session.MarkModulesStale();
+                           EXPECT_FALSE(r.session.RebuildModuleCache({{"zz", "", "Module"}}, showsRoot,
+                                                                     sizeModeActual));
+                           ASSERT_EQ(r.session.ModuleCache().modules.size(), 1u);
+                           EXPECT_EQ(LastPathComponent(r.session.ModuleCache().modules[0].name), "a");
+                           EXPECT_EQ(r.session.ModuleCache().modules[0].size, 2);
+                       }
+                   },
+                   {}, {}, {}},
+        // --- Copies back, reset, offline ---
+        SessionRow{"CopyFromDevice",
+                   [](CSessionRig& r) {
+                       std::optional<std::string> preset;
+                       EXPECT_FALSE(r.session.CopyFromDevicePreset(&sub, {innerRow}, preset));
+                       ASSERT_TRUE(r.session.CopyFromDevicePreset(&sub, {aRow}, preset));
+                       EXPECT_EQ(preset, "/sub/a.txt");
+                       r.session.CopyFromDevice(*preset, r.handset.Pc().string());
+                       EXPECT_EQ(rig::ReadPcFile(r.handset.Pc() / "a.txt"), rig::ToBytes("x"));
+                   },
+                   {{"sub/a.txt", "x"}}, {}, {}},
+        SessionRow{"OfflineThenReset",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) {
+                           b.resetAbsence = std::chrono::milliseconds(300);
+                       });
+                       r.session.Offline();
+                       r.session.Reset();
+                   },
+                   {}, {}, {Text(msgNowOffline), Text(msgNowOnline)}, {}, {},
+                   {Text(msgGoingOffline), Text(msgResetting)}}),
+    [](const ::testing::TestParamInfo<SessionRow>& row) { return std::string(row.param.name); });
+
+// The console and the window connect through ConnectHandset; the window's session keeps what
+// it decided.
+TEST(SessionConnect, ReportsEachStageAndDecidesTheStatisticsOnce)
+{
+    rig::CHandsetRig handset;
+    handset.PutDeviceFile("nv/phone.cfg", rig::ToBytes(std::string(512, 'c')));
+    std::vector<ConnectStage> stages;
+    CDeviceSession session;
+    EfsStatsAvailable = false;
+    ASSERT_EQ(session.Connect(handset.Port(), rig::FastTiming(),
+                              [&stages](ConnectStage stage) {
+                                  if (stage != ConnectStage::pollPeriodPassed)
+                                      stages.push_back(stage);
+                              }),
+              msgSuccess);
+    EXPECT_EQ(stages, (std::vector<ConnectStage>{ConnectStage::portOpened,
+                                                 ConnectStage::detectionEnded,
+                                                 ConnectStage::handsetFound}));
+    EXPECT_TRUE(EfsStatsAvailable);
+    EXPECT_TRUE(session.PhoneReady());
+    EXPECT_EQ(session.PortName(), handset.Port());
+    EXPECT_EQ(session.Connect((handset.Scratch() / "no-such-port").string(), rig::FastTiming()),
+              msgCannotOpenPort);
+    EXPECT_EQ(session.Link(), nullptr);
+    EXPECT_EQ(session.PortName(), "");
+}
+
+}  // namespace
+
+namespace {
+
+// A silent clean-up inside a command gives the caller back the reporting state it had, on or
+// off: a failed module load removes its information file, a failed folder copy its folder.
+TEST(SessionCleanUps, LeaveTheCallersReportingStateAsTheyFoundIt)
+{
+    for (const bool callerReports : {false, true}) {
+        CSessionRig r;
+        r.handset.PutDeviceFile("nv/phone.cfg", rig::ToBytes(std::string(512, 'c')));
+        r.handset.Change([](sim::SimBehaviour& b) {
+            b.failingPaths = {"/game.mif", "/sub/fresh/b.txt"};
+        });
+        ASSERT_EQ(r.session.Connect(r.handset.Port(), rig::FastTiming()), msgSuccess);
+        r.Pc("fresh/a.txt");
+        r.Pc("fresh/b.txt");
+        ReportEnabled = callerReports;
+        r.session.NewModule(r.Module("game"), "game");
+        EXPECT_EQ(ReportEnabled, callerReports);
+        r.session.Drop({r.Folder("fresh")}, sub);
+        EXPECT_EQ(ReportEnabled, callerReports);
+        ReportEnabled = true;
+        EXPECT_FALSE(r.handset.DeviceEntryExists("game.mif"));
+        EXPECT_FALSE(r.handset.DeviceEntryExists("sub/fresh"));
+        EXPECT_EQ(r.reports.texts.empty(), !callerReports);
+    }
+}
+
+}  // namespace
