@@ -24,23 +24,6 @@ bool Ask(AppMessage question)
     return AskYesNo(text, text);
 }
 
-// Holds the user's stop back while a rollback runs, then gives it back: the stop that ended the
-// copy must not cut short the removal of what the copy made.
-class CStopHeldBack {
-public:
-    CStopHeldBack() : was_(StopRequested()) { ClearStopRequest(); }
-    ~CStopHeldBack()
-    {
-        if (was_)
-            RequestStop();
-    }
-    CStopHeldBack(const CStopHeldBack&) = delete;
-    CStopHeldBack& operator=(const CStopHeldBack&) = delete;
-
-private:
-    bool was_;
-};
-
 }  // namespace
 
 std::optional<CDeviceFolder> CDeviceSession::ListDropTarget(const CDeviceFolder& selectedNode,
@@ -129,7 +112,8 @@ void CDeviceSession::CopyDroppedItem(const std::string& pcPath, const CDeviceFol
             if (created) {
                 auto housekeeping = ShowWait(msgHousekeeping, SessionWait::plain);
                 CReportingOff quiet;
-                CStopHeldBack finishRollback;
+                // The stop that ended the copy must not cut short the removal of what it made.
+                const CStopHold finishRollback;
                 RemoveDeviceTree(link_.get(), plan.devicePath);
             }
         }

@@ -201,8 +201,11 @@ INSTANTIATE_TEST_SUITE_P(
                    {"a", "a.mif"}, {}, {"Are you sure you want to delete these 1 item(s)?"}},
         SessionRow{"StoppedRowsDeleteTakesTheModuleFolderFirstAndKeepsItsMif",
                    [](CSessionRig& r) {
-                       // The user stops the delete once the first row is gone.
-                       SetBusyHook([] { RequestStop(); });
+                       // The user stops the delete once the module's folder is gone.
+                       SetBusyHook([&r] {
+                           if (!r.handset.DeviceEntryExists("a"))
+                               RequestStop();
+                       });
                        r.session.DeleteRows(top, {{"a.mif", ItemKind::file}, {"a", ItemKind::directory}});
                        SetBusyHook({});
                    },
