@@ -16,7 +16,7 @@ using Clock = std::chrono::steady_clock;
 
 bool Readable(const CSyncEvent& event)
 {
-    pollfd fd{event.PollHandle(), POLLIN, 0};
+    pollfd fd{static_cast<int>(event.PollHandle()), POLLIN, 0};
     return poll(&fd, 1, 0) == 1;
 }
 
