@@ -108,7 +108,8 @@ TEST_F(ConsoleSession, FetchIsDurableAndWritesThroughALink)
 
 // A SIGINT in the middle of a transfer ends it the way a failure does: a load rolled back, the
 // old PC file whole, the stop's own message, exit 0. A second signal, or one while a question
-// waits for its answer, ends the process at once, and leaves nothing behind either.
+// waits for its answer, ends the process at once, and leaves nothing behind either. A line that
+// falls silent after the signal ends the process once it has been quiet for 10 s.
 struct StopCase {
     const char* name;
     std::vector<std::string> args;  // after the port; $PC stands for the PC folder
@@ -117,6 +118,7 @@ struct StopCase {
     int signals;
     std::string message;  // empty: killed by the signal
     bool atQuestion = false;  // the answer never comes
+    bool silentAfter = false;  // no reply comes after the signals
 };
 
 class ConsoleStop : public ConsoleSession, public ::testing::WithParamInterface<StopCase> {};
@@ -142,13 +144,22 @@ TEST_P(ConsoleStop, LeavesBothSidesAsTheyWere)
         run.Signal(SIGINT);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // apart, or the two arrive as one
     }
+    if (GetParam().silentAfter)
+        rig.Change([](sim::SimBehaviour& b) { b.silent = true; });
     const ProcessResult result = run.Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5)) << "ended by the watchdog";
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    if (GetParam().silentAfter) {
+        EXPECT_GT(took, std::chrono::seconds(10)) << "ended before the line was quiet for 10 s";
+        EXPECT_LT(took, std::chrono::seconds(25)) << "the watchdog let a hung line hold the process";
+    } else {
+        EXPECT_LT(took, std::chrono::seconds(5)) << "ended by the watchdog";
+    }
     EXPECT_EQ(result.exitStatus, GetParam().message.empty() ? -1 : 0);
     if (!GetParam().message.empty()) {
         EXPECT_EQ(WithoutDots(result.output), Connected() + Message(GetParam().message));
     }
-    EXPECT_EQ(TreeBelow(device_), device);
+    if (!GetParam().silentAfter)  // a hung line leaves the handset as it was when it hung
+        EXPECT_EQ(TreeBelow(device_), device);
     EXPECT_EQ(TreeBelow(pc_), pc);
 }
 
@@ -157,7 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(StopCase{"Load", {"-l", "$PC/chess", "chess"}, 10, 30, 1, "User stopped load VANT module operation"},
                       StopCase{"Fetch", {"-g", "/big.bin", "$PC"}, 10, 20, 1, "User stopped copy file from device operation"},
                       StopCase{"SecondSignal", {"-g", "/big.bin", "$PC"}, 400, 2, 2, ""},
-                      StopCase{"AtTheQuestion", {"-g", "/big.bin", "$PC"}, 0, 274, 1, "", true}),
+                      StopCase{"AtTheQuestion", {"-g", "/big.bin", "$PC"}, 0, 274, 1, "", true},
+                      StopCase{"HungLineEnds", {"-l", "$PC/chess", "chess"}, 10, 30, 1, "", false, true}),
     [](const auto& each) { return std::string(each.param.name); });
 
 // With standard output and error on one terminal, the progress line starts on a line of its own
