@@ -34,7 +34,11 @@ namespace {
 void PressControlC()
 {
 #ifdef _WIN32
-    ::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
+    // A process started without a console (a pipe, a service) gets one to receive the event.
+    DWORD mode = 0;
+    if (!::GetConsoleMode(::GetStdHandle(STD_INPUT_HANDLE), &mode))
+        ::AllocConsole();
+    EXPECT_TRUE(::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0)) << ::GetLastError();
 #else
     std::raise(SIGINT);
 #endif
@@ -77,8 +81,11 @@ TEST(StopPath, ControlCDuringALoadRollsItBack)
     // Halfway through the module file the user presses Ctrl-C.
     std::atomic<bool> pressed{false};
     SetTransferProgressHandler([&](const std::string&, uint64_t done, uint64_t total) {
-        if (done * 2 >= total && done < total && !pressed.exchange(true))
+        if (done * 2 >= total && done < total && !pressed.exchange(true)) {
             PressControlC();
+            // Windows delivers it on a thread of its own: the next block waits for it.
+            EXPECT_TRUE(WaitUntil(5s, [] { return StopRequested(); }));
+        }
     });
     const AppMessage result = LoadModuleCommand(&port, (pc.Path() / "chess").string(), "chess");
     SetTransferProgressHandler({});
