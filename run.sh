@@ -158,6 +158,24 @@ cmd_package() {
   ((PACKAGE_FAILED == 0)) || return 1
   dpkg-deb --field "$deb" Package Version Depends
   echo "Package: $deb"
+  windows_zip
+}
+
+# VANTFerrant-<version>-win64.zip: the cross-built console, its README and the licence.
+windows_zip() {
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
+  build build/win-package VANTFerrant -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DVANT_TESTS=OFF
+  local version stage zip
+  version=$(sed -nE 's/^project\(VANTFerrant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+  stage=build/win-package/zip
+  zip=$PWD/build/package/VANTFerrant-$version-win64.zip
+  rm -rf "$stage" "$zip" && mkdir -p "$stage"
+  cp build/win-package/src/app/VANTFerrant.exe "$stage/"
+  sed 's/$/\r/' packaging/windows/README-windows.txt >"$stage/README-windows.txt"
+  sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
+  (cd "$stage" && zip -q -X "$zip" VANTFerrant.exe README-windows.txt LICENSE.txt)
+  echo "Package: $zip"
 }
 
 package_fail() {
