@@ -42,14 +42,13 @@ TEST_F(ConsoleSession, LoadListDeleteIgnoresLetterCase)
         for (const auto& name : pcNames[files])
             PutTree(dir, {{name, name}});
         const std::string what = dir + " loaded as " + typed[(files + 1) % 3];
-        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-l", dir, typed[(files + 1) % 3]}).output),
-                  Connected() + Message("Load VANT Module on the device was successful"))
-            << what;
+        // Each run starts a new handset on a new terminal: run first, then name its port.
+        const std::string loaded = WithoutDots(runOnFreshHandset({"-l", dir, typed[(files + 1) % 3]}).output);
+        EXPECT_EQ(loaded, Connected() + Message("Load VANT Module on the device was successful")) << what;
         const std::string shown = pcNames[files][0].substr(0, 5);
         EXPECT_NE(runOnFreshHandset({"-v"}).output.find("                   " + shown + "\t"), std::string::npos) << what;
-        EXPECT_EQ(WithoutDots(runOnFreshHandset({"-d", typed[(files + 2) % 3]}).output),
-                  Connected() + Message("Delete VANT module from the device was successful"))
-            << what;
+        const std::string deleted = WithoutDots(runOnFreshHandset({"-d", typed[(files + 2) % 3]}).output);
+        EXPECT_EQ(deleted, Connected() + Message("Delete VANT module from the device was successful")) << what;
         EXPECT_EQ(TreeBelow(device_), Files{}) << what;
     }
 }
