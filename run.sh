@@ -7,17 +7,21 @@
 #   ./run.sh package build a release tree in build/package and make the Debian package there
 #   ./run.sh screenshots write the user guide's pictures of the window into build/screenshots
 #   ./run.sh coverage build with gcc --coverage, run the test suite, print line and branch coverage
+#   ./run.sh windows  cross-build the console and its tests with MinGW-w64, run them under Wine and
+#                     compare a console session on a COM port with the Linux program's
 set -euo pipefail
 cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev
           fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin python3 gcovr)
+# The windows stage adds the cross compiler and Wine (installed only when that stage runs).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 zip)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 ensure_packages() {
   local missing=() pkg
-  for pkg in "${PACKAGES[@]}"; do
+  for pkg in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "ok installed" || missing+=("$pkg")
   done
   ((${#missing[@]} == 0)) && return 0
@@ -97,6 +101,11 @@ cmd_test() {
     fi
   fi
 
+  # The console and the core for Windows, under Wine.
+  if ((failed == 0)); then
+    cmd_windows || failed=1
+  fi
+
   wait "$slow" || { failed=1; }
   cat "$slow_log"
   return "$failed"
@@ -149,6 +158,24 @@ cmd_package() {
   ((PACKAGE_FAILED == 0)) || return 1
   dpkg-deb --field "$deb" Package Version Depends
   echo "Package: $deb"
+  windows_zip
+}
+
+# VANTFerrant-<version>-win64.zip: the cross-built console, its README and the licence.
+windows_zip() {
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
+  build build/win-package VANTFerrant -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+    -DCMAKE_BUILD_TYPE=Release -DVANT_TESTS=OFF
+  local version stage zip
+  version=$(sed -nE 's/^project\(VANTFerrant VERSION ([0-9.]+).*/\1/p' CMakeLists.txt)
+  stage=build/win-package/zip
+  zip=$PWD/build/package/VANTFerrant-$version-win64.zip
+  rm -rf "$stage" "$zip" && mkdir -p "$stage"
+  cp build/win-package/src/app/VANTFerrant.exe "$stage/"
+  sed 's/$/\r/' packaging/windows/README-windows.txt >"$stage/README-windows.txt"
+  sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
+  (cd "$stage" && zip -q -X "$zip" VANTFerrant.exe README-windows.txt LICENSE.txt)
+  echo "Package: $zip"
 }
 
 package_fail() {
@@ -274,6 +301,158 @@ fuzz_run() {
   return "$failed"
 }
 
+# --- Windows: MinGW-w64 cross build, tests under Wine -------------------------------------------
+WIN_BUILD=build/win
+WIN_DEPS=$PWD/build/win-deps
+WINE_COM1=$PWD/build/wine-com1   # Wine's COM1; re-pointed at each session's pseudo-terminal
+WINE_HANDSET_PID=""
+
+# GoogleTest for MinGW, built once from the sources Debian ships.
+windows_gtest() {
+  [ -f "$WIN_DEPS/lib/libgtest.a" ] && return 0
+  cmake -S /usr/src/googletest -B build/win-gtest -G Ninja -Wno-dev \
+    -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DBUILD_GMOCK=OFF -DINSTALL_GTEST=ON -DCMAKE_INSTALL_PREFIX="$WIN_DEPS" >/dev/null
+  cmake --build build/win-gtest -j "$JOBS" >/dev/null
+  cmake --install build/win-gtest >/dev/null
+}
+
+windows_cleanup() {
+  [ -n "$WINE_HANDSET_PID" ] && kill "$WINE_HANDSET_PID" 2>/dev/null && wait "$WINE_HANDSET_PID" 2>/dev/null
+  WINE_HANDSET_PID=""
+  wineserver -k 2>/dev/null || true
+}
+
+# wine_run LOG PROGRAM ARGS...: runs a Windows program on a console of its own (a pseudo-terminal
+# from script(1), so the console control handler gets Ctrl-C), its output in LOG without the
+# console's escape sequences and carriage returns. Output always goes to a file: Wine's service
+# processes inherit the descriptors and would hold a pipe open.
+wine_run() {
+  local log=$1 command
+  shift
+  printf -v command '%q ' wine "$@"
+  timeout 300 script -qec "$command 2>/dev/null" /dev/null </dev/null >"$log.raw" 2>&1
+  local status=$?
+  # Wine's console moves the cursor right instead of writing spaces.
+  perl -pe 's/\e\[(\d*)C/" " x ($1 || 1)/ge; s/\e\[[0-9;?]*[a-zA-Z]//g; s/\r//g' "$log.raw" >"$log"
+  return "$status"
+}
+
+# Starts a fresh vant-handset (the demo tree) and points Wine's COM1 at its terminal.
+start_handset() {
+  local out=build/win-e2e/handset.port i
+  : >"$out"
+  build/linux-console/src/sim/vant-handset >"$out" 2>/dev/null &
+  WINE_HANDSET_PID=$!
+  for i in $(seq 100); do [ -s "$out" ] && break; sleep 0.05; done
+  HANDSET_PTS=$(head -1 "$out")
+  ln -sfn "$HANDSET_PTS" "$WINE_COM1"
+}
+
+stop_handset() {
+  kill "$WINE_HANDSET_PID" 2>/dev/null && wait "$WINE_HANDSET_PID" 2>/dev/null
+  WINE_HANDSET_PID=""
+}
+
+# session SIDE OUT: one console session, each command against the same handset, by the Linux
+# program (SIDE=linux) or VANTFerrant.exe under Wine on COM1 (SIDE=wine), standard output only.
+# The module folder holds every byte value with CR, LF and 0x1A runs; Windows names it with
+# backslashes.
+session() {
+  local side=$1 out=$2 dir=build/win-e2e
+  rm -rf "$dir/fetched-$side" && mkdir -p "$dir/fetched-$side"
+  printf 'v\ns\nq\n' >"$dir/prompt.txt"
+  start_handset
+  local port=$HANDSET_PTS pc_module=$PWD/$dir/pc/bytes pc_fetch=$PWD/$dir/fetched-$side
+  local -a program=(build/linux-console/src/app/VANTFerrant)
+  if [ "$side" = wine ]; then
+    port=COM1
+    pc_module="Z:${pc_module//\//\\}"
+    pc_fetch="Z:${pc_fetch//\//\\}"
+    program=(wine "$WIN_BUILD/src/app/VANTFerrant.exe")
+  fi
+  : >"$out"
+  local args input
+  for args in "-v" "-s" "-l|$pc_module|bytes" "-g|/bytes/bytes.mod|$pc_fetch" "-d|bytes" "-i"; do
+    local -a words
+    IFS='|' read -r -a words <<<"$args"
+    input=/dev/null
+    [ "$args" = -i ] && input=$dir/prompt.txt
+    timeout 300 "${program[@]}" "$port" "${words[@]}" <"$input" >"$dir/step.txt" 2>/dev/null || true
+    sed -e 's/\r$//' "$dir/step.txt" >>"$out"
+  done
+  stop_handset
+  # The port's name and the detection dots differ between the systems, nothing else may.
+  sed -i -E 's/^(Establishing communication with the phone on port ).*$/\1PORT/' "$out"
+}
+
+cmd_windows() {
+  ensure_packages "${WINDOWS_PACKAGES[@]}"
+  windows_gtest
+  build "$WIN_BUILD" "" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
+    -DVANT_TESTS=ON -DVANT_MINGW_PREFIX="$WIN_DEPS"
+  build build/linux-console "" -DCMAKE_BUILD_TYPE=Release -DVANT_TESTS=OFF -DVANT_GUI=OFF
+
+  export WINEPREFIX=$PWD/build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  unset DISPLAY WAYLAND_DISPLAY
+  trap windows_cleanup EXIT
+  # COM1 is a fixed symbolic link that each session re-points; Wine reads the mapping when its
+  # server starts, so the server starts after the registry holds it, and stays up (-p) meanwhile.
+  wineserver -k 2>/dev/null || true
+  wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$WINE_COM1" /f >/dev/null 2>&1
+  wineserver -k 2>/dev/null || true
+  wineserver -p </dev/null >/dev/null 2>&1 &
+  mkdir -p build/win-e2e
+
+  # Every test executable that needs no pseudo-terminal, whole.
+  local failed=0 passed=0 exe log count
+  for exe in "$WIN_BUILD"/tests/*.exe; do
+    log=build/win-e2e/$(basename "$exe" .exe).log
+    wine_run "$log" "$exe" --gtest_color=no || failed=1
+    count=$(sed -nE 's/^\[ *PASSED *\] *([0-9]+) tests?\..*/\1/p' "$log")
+    passed=$((passed + ${count:-0}))
+    if grep -q '^\[ *FAILED *\]' "$log" || [ -z "$count" ]; then
+      cat "$log"
+      failed=1
+    fi
+  done
+  echo "windows: $passed tests passed under Wine"
+
+  # The end-to-end session: byte for byte the Linux program's output (CR LF read as LF).
+  local dir=build/win-e2e
+  rm -rf "$dir/pc" && mkdir -p "$dir/pc/bytes"
+  python3 - "$dir/pc/bytes" <<'PY'
+import sys, pathlib
+folder = pathlib.Path(sys.argv[1])
+every = bytes(range(256))
+(folder / "bytes.mod").write_bytes(every * 3 + b"\r\n" * 40 + b"\x1a" * 50 + b"\r" * 30 +
+                                   b"\n" * 30 + every[::-1] + b"\r\x1a\n")
+(folder / "bytes.mif").write_bytes(b"info\r\n")
+(folder / "bytes.sig").write_bytes(b"sig")
+(folder / "bytes.bar").write_bytes(b"bar")
+PY
+  session linux "$dir/linux.txt"
+  session wine "$dir/wine.txt"
+  if ! diff "$dir/linux.txt" "$dir/wine.txt" >"$dir/session.diff"; then
+    echo "windows: the console session under Wine differs from the Linux program's:" >&2
+    cat "$dir/session.diff" >&2
+    failed=1
+  elif ! grep -q "Load VANT Module on the device was successful" "$dir/wine.txt"; then
+    echo "windows: the backslash path did not load" >&2
+    failed=1
+  else
+    echo "windows: the console session on COM1 equals the Linux program's ($(wc -l <"$dir/wine.txt") lines)"
+  fi
+  if cmp "$dir/pc/bytes/bytes.mod" "$dir/fetched-wine/bytes.mod"; then
+    echo "windows: every byte value loaded as a module and fetched back identical"
+  else
+    failed=1
+  fi
+  windows_cleanup
+  trap - EXIT
+  return "$failed"
+}
+
 case "${1:-}" in
   demo) cmd_demo ;;
   test) cmd_test ;;
@@ -282,5 +461,6 @@ case "${1:-}" in
   package) cmd_package ;;
   screenshots) cmd_screenshots ;;
   coverage) cmd_coverage ;;
-  *) echo "usage: ./run.sh demo | test | bench | fuzz | package | screenshots | coverage" >&2; exit 2 ;;
+  windows) cmd_windows ;;
+  *) echo "usage: ./run.sh demo | test | bench | fuzz | package | screenshots | coverage | windows" >&2; exit 2 ;;
 esac

@@ -1,7 +1,5 @@
 #include "console/interactive_mode.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
@@ -9,6 +7,7 @@
 #include "console/prompt_line.h"
 #include "report/reporter.h"
 #include "console/usage_text.h"
+#include "platform/console_stream.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ enum class PromptOutcome { stay, quit };
 
 void ClearScreen()
 {
-    if (::isatty(STDOUT_FILENO)) {
+    if (EnableTerminalSequences(StandardStream::output)) {
         std::fputs("\033[H\033[2J", stdout);
         std::fflush(stdout);
     }

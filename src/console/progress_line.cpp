@@ -1,11 +1,10 @@
 #include "console/progress_line.h"
 
-#include <unistd.h>
-
 #include <cinttypes>
 #include <cstdio>
 
 #include "modules/transfer_progress.h"
+#include "platform/console_stream.h"
 #include "report/reporter.h"
 
 namespace {
@@ -15,7 +14,7 @@ constexpr const char* eraseLine = "\r\033[K";
 
 }  // namespace
 
-CProgressLine::CProgressLine() : active(::isatty(STDERR_FILENO) == 1)
+CProgressLine::CProgressLine() : active(EnableTerminalSequences(StandardStream::error))
 {
     if (!active)
         return;

@@ -1,10 +1,10 @@
 #include "efs/pc_sizes.h"
 
-#include <fnmatch.h>
-
 #include <filesystem>
 #include <optional>
 #include <system_error>
+
+#include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
 
@@ -12,11 +12,6 @@ namespace {
 
 constexpr uint64_t efsFileOverhead = 34;
 constexpr uint64_t efsAllocationUnit = 240;
-
-bool IsPattern(const std::string& name)
-{
-    return name.find_first_of("*?[") != std::string::npos;
-}
 
 uint64_t RegularFileSize(const fs::path& path)
 {
@@ -37,7 +32,7 @@ std::optional<fs::path> FirstMatch(const fs::path& directory, const std::string&
     std::optional<fs::path> best;
     for (const auto& entry : entries) {
         const std::string name = entry.path().filename().string();
-        if (fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) != 0)
+        if (!WildcardMatch(pattern, name))
             continue;
         if (!best || entry.path().filename() < best->filename())
             best = entry.path();
@@ -60,7 +55,7 @@ uint64_t PcFileSize(const std::string& path)
         return 0;
     const fs::path asGiven(path);
     std::error_code error;
-    if (fs::exists(asGiven, error) || !IsPattern(asGiven.filename().string()))
+    if (fs::exists(asGiven, error) || !HasWildcard(asGiven.filename().string()))
         return RegularFileSize(asGiven);
     const auto match = FirstMatch(asGiven.parent_path(), asGiven.filename().string());
     return match ? RegularFileSize(*match) : 0;

@@ -1,10 +1,10 @@
 #include "link/trace_base.h"
 
-#include <unistd.h>
-
 #include <cstdarg>
 #include <mutex>
 #include <utility>
+
+#include "platform/program_path.h"
 
 CTraceBase::~CTraceBase()
 {
@@ -55,12 +55,9 @@ LinkStatus CTraceBase::OpenTrace(const std::string& portName)
         std::lock_guard guard(traceLock);
         if (traceFile != nullptr)
             return linkStatusOk;
-        char exe[4096];
-        const ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-        if (n <= 0)
+        const std::string path = ProgramDirectory();
+        if (path.empty())
             return linkStatusFail;
-        std::string path(exe, static_cast<size_t>(n));
-        path.erase(path.find_last_of('/') + 1);
         traceFile = std::fopen((path + TraceFileName(portName)).c_str(), "w+");
         if (traceFile == nullptr)
             return linkStatusFail;

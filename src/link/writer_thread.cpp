@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/stop_request.h"
 #include "platform/tick.h"
 
 void CDiagPort::WriterThread()
@@ -215,6 +216,7 @@ void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
             std::this_thread::yield();
         lastActivity.store(TickCount());
         portLock.Unlock();
+        NoteLinkProgress();
         // Insert before signalling so the sender finds the reply; if the sender abandoned
         // the command meanwhile, take it back out: nobody will collect it.
         replies.Insert(record->tag, record);

@@ -1,11 +1,11 @@
 #include "modules/pc_search.h"
 
-#include <fnmatch.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
 
@@ -31,7 +31,7 @@ std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& 
         if (!it->is_regular_file(typeError) && !(withFolders && it->is_directory(typeError)))
             continue;
         const std::string name = it->path().filename().string();
-        if (::fnmatch(pattern.c_str(), name.c_str(), FNM_CASEFOLD) == 0)
+        if (WildcardMatch(pattern, name))
             names.push_back(name);
     }
     std::sort(names.begin(), names.end());

@@ -2,9 +2,6 @@
 
 #include <cctype>
 
-namespace {
-
-// True for "COM" (any case) followed by decimal digits only; n receives their value.
 bool ParseComName(const std::string& name, unsigned long& n)
 {
     if (name.size() < 4 || name.size() > 12)
@@ -19,18 +16,4 @@ bool ParseComName(const std::string& name, unsigned long& n)
         n = n * 10 + static_cast<unsigned long>(name[i] - '0');
     }
     return true;
-}
-
-}  // namespace
-
-std::string ResolvePortName(const std::string& name)
-{
-    if (name.empty())
-        return {};
-    if (name.front() == '/')
-        return name;
-    unsigned long n = 0;
-    if (ParseComName(name, n))
-        return n == 0 ? std::string() : "/dev/ttyS" + std::to_string(n - 1);
-    return "/dev/" + name;
 }

@@ -1,8 +1,13 @@
-// Turns a user's port name into the device path to open: an absolute path as given, COMn as
-// /dev/ttyS(n-1) so configuration files and habits carry over, any other name under /dev/.
+// Turns a user's port name into the device path to open. On POSIX: an absolute path as given,
+// COMn as /dev/ttyS(n-1) so configuration files and habits carry over, any other name under
+// /dev/. On Windows: a name starting "\\.\" as given, COMn (COM10 and above too) and any other
+// name in the device namespace "\\.\".
 #pragma once
 
 #include <string>
 
 // The device path for name, or an empty string for an empty name or "COM0".
 std::string ResolvePortName(const std::string& name);
+
+// True for "COM" (any case) followed by decimal digits only; n receives their value.
+bool ParseComName(const std::string& name, unsigned long& n);

@@ -100,7 +100,7 @@ PtyTransfer CPtyMaster::Write(const uint8_t* bytes, size_t count)
 PtyWaitResult CPtyMaster::Wait(PtyWatch watch, uint32_t timeoutMs)
 {
     const auto events = static_cast<short>(watch == PtyWatch::input ? POLLIN : POLLOUT);
-    pollfd fds[2] = {{wake.PollHandle(), POLLIN, 0}, {masterFd, events, 0}};
+    pollfd fds[2] = {{static_cast<int>(wake.PollHandle()), POLLIN, 0}, {masterFd, events, 0}};
     const int timeout = timeoutMs == waitInfinite ? -1 : static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX));
     const int result = ::poll(fds, watch == PtyWatch::nothing ? 1 : 2, timeout);
     if (result < 0)

@@ -1,6 +1,7 @@
-// One serial port, opened exclusively and driven without blocking calls: every wait is a poll
-// that a CSyncEvent can end at once, so a thread blocked on the port can always be stopped.
-// Reads may run on one thread while writes, purges and rate switches run on another.
+// The port the link talks through: it resolves a port name, opens the line that serves it (a
+// virtual port registered in this process, or the system's serial port) and forwards every call
+// to that line. Reads may run on one thread while writes, purges and rate switches run on
+// another.
 #pragma once
 
 #include <cstddef>
@@ -8,17 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/line.h"
 #include "platform/sync_event.h"
-
-enum class PortIoResult { ok, timedOut, cancelled, hungUp, failed };
-
-// Why the last Open failed, for hints a front end can give (e.g. the dialout group).
-enum class PortOpenFailure { none, noSuchPort, permissionDenied, inUse, notATerminal, settingsRefused };
-
-struct PortReadResult {
-    PortIoResult result = PortIoResult::failed;
-    size_t bytes = 0;
-};
 
 class CSerialPort {
 public:
@@ -27,10 +19,9 @@ public:
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // Opens the port called name (a virtual port, an absolute path, COMn or a name under /dev/)
-    // for exclusive use, raw 8N1 at baud with no flow control and DTR/RTS raised, and purges
-    // both directions. Only terminals are opened. On failure the port stays closed and
-    // LastError() says why.
+    // Opens the port called name (a virtual port, an absolute path, COMn or a system name) for
+    // exclusive use, raw 8N1 at baud with no flow control and DTR/RTS raised, and purges both
+    // directions. On failure the port stays closed and LastError() says why.
     bool Open(const std::string& name, uint32_t baud);
     void Close();
 
@@ -45,24 +36,17 @@ public:
     void PurgeTx();
     void PurgeAll();
 
-    // Waits up to firstByteTimeoutMs for the first byte, then returns at once with every byte
-    // already buffered (at most capacity). Ends with `cancelled` as soon as cancel is set, with
-    // `hungUp` when the other end has gone (the caller must back off, not retry at once).
+    // As CLine::Read; `failed` while the port is closed.
     PortReadResult Read(uint8_t* buffer, size_t capacity, uint32_t firstByteTimeoutMs,
                         const CSyncEvent& cancel);
 
-    // Writes all bytes unless timeoutMs passes, cancel is set or the port fails; returns the
-    // number of bytes written.
+    // As CLine::Write; 0 while the port is closed.
     size_t Write(const uint8_t* bytes, size_t length, uint32_t timeoutMs, const CSyncEvent& cancel);
 
 private:
-    // Records why Open failed, closes the port and returns false.
-    bool Fail(PortOpenFailure failure, std::string reason);
-
-    int fd = -1;
+    std::unique_ptr<CLine> line;
     std::string devicePath;
     std::string lastError;
     PortOpenFailure lastFailure = PortOpenFailure::none;
-    bool exclusiveSet = false;  // this object set TIOCEXCL and must clear it on close
     std::shared_ptr<void> virtualPortKeepAlive;
 };

@@ -7,7 +7,9 @@ namespace {
 std::atomic<bool> stopRequested{false};
 std::atomic<bool> stopSeen{false};
 std::atomic<bool> questionWaiting{false};
+std::atomic<unsigned> linkProgress{0};
 static_assert(std::atomic<bool>::is_always_lock_free);
+static_assert(std::atomic<unsigned>::is_always_lock_free);
 
 // Nesting depths, touched by the thread that runs the operation.
 std::atomic<int> operationDepth{0};
@@ -50,3 +52,7 @@ CStopHold::~CStopHold() { holdDepth.fetch_sub(1, std::memory_order_relaxed); }
 void SetQuestionWaiting(bool waiting) { questionWaiting.store(waiting, std::memory_order_relaxed); }
 
 bool QuestionWaiting() { return questionWaiting.load(std::memory_order_relaxed); }
+
+void NoteLinkProgress() { linkProgress.fetch_add(1, std::memory_order_relaxed); }
+
+unsigned LinkProgress() { return linkProgress.load(std::memory_order_relaxed); }

@@ -49,3 +49,8 @@ public:
 // process at once instead of waiting for the answer. Async-signal-safe.
 void SetQuestionWaiting(bool waiting);
 bool QuestionWaiting();
+
+// The link counts here every request it completes, so a watchdog can tell a hung line (no count
+// for a long time) from a slow clean-up that still advances. Async-signal-safe.
+void NoteLinkProgress();
+unsigned LinkProgress();

@@ -1,6 +1,7 @@
 // Port names served inside this process (the virtual handset's "SIM" and "SIM:DIR"). A provider
-// that recognises a name starts whatever serves it and hands back the terminal to open, with an
-// object that keeps the server alive for as long as the port stays open.
+// that recognises a name starts whatever serves it and hands back either the line itself (an
+// in-process line) or the terminal to open, with an object that keeps the server alive for as
+// long as the port stays open.
 #pragma once
 
 #include <functional>
@@ -8,8 +9,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/line.h"
+
 struct VirtualPortLease {
-    std::string devicePath;           // terminal to open instead of the name
+    std::string devicePath;           // terminal to open instead of the name, or the line's name
+    std::unique_ptr<CLine> line;      // the line itself, when it lives in this process
     std::shared_ptr<void> keepAlive;  // released when the port closes
 };
 

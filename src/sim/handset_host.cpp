@@ -4,6 +4,8 @@
 #include <array>
 
 #include "link/frame_codec.h"
+#include "platform/loop_line.h"
+#include "platform/pty_master.h"
 
 namespace sim {
 
@@ -55,12 +57,29 @@ std::unique_ptr<CHandsetHost> CHandsetHost::Start(std::unique_ptr<CHandsetModel>
     auto pty = CPtyMaster::Open(reason);
     if (!pty)
         return nullptr;
-    auto host = std::unique_ptr<CHandsetHost>(new CHandsetHost(std::move(model), std::move(pty)));
+    return Launch(std::move(model), std::move(pty));
+}
+
+std::unique_ptr<CHandsetHost> CHandsetHost::StartInProcess(std::unique_ptr<CHandsetModel> model,
+                                                           const std::string& name,
+                                                           std::unique_ptr<CLine>& client)
+{
+    if (!model)
+        return nullptr;
+    auto line = MakeLoopLine(name);
+    client = std::move(line.client);
+    return Launch(std::move(model), std::move(line.host));
+}
+
+std::unique_ptr<CHandsetHost> CHandsetHost::Launch(std::unique_ptr<CHandsetModel> model,
+                                                   std::unique_ptr<CHostLine> line)
+{
+    auto host = std::unique_ptr<CHandsetHost>(new CHandsetHost(std::move(model), std::move(line)));
     host->thread = std::thread([raw = host.get()] { raw->Run(); });
     return host;
 }
 
-CHandsetHost::CHandsetHost(std::unique_ptr<CHandsetModel> m, std::unique_ptr<CPtyMaster> line)
+CHandsetHost::CHandsetHost(std::unique_ptr<CHandsetModel> m, std::unique_ptr<CHostLine> line)
     : model(std::move(m)), pty(std::move(line))
 {
 }

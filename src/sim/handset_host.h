@@ -17,7 +17,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/pty_master.h"
+#include "platform/host_line.h"
+#include "platform/line.h"
 #include "sim/handset_model.h"
 #include "sim/request_cutter.h"
 
@@ -43,12 +44,16 @@ public:
 
     // Opens a pty pair and serves model on it. nullptr on failure, with the reason in error.
     static std::unique_ptr<CHandsetHost> Start(std::unique_ptr<CHandsetModel> model, std::string* error = nullptr);
+    // Serves model on an in-process line called name; client receives the end a link opens.
+    static std::unique_ptr<CHandsetHost> StartInProcess(std::unique_ptr<CHandsetModel> model,
+                                                        const std::string& name,
+                                                        std::unique_ptr<CLine>& client);
 
     ~CHandsetHost();
     CHandsetHost(const CHandsetHost&) = delete;
     CHandsetHost& operator=(const CHandsetHost&) = delete;
 
-    // The terminal a client opens (e.g. "/dev/pts/7").
+    // The terminal a client opens (e.g. "/dev/pts/7"), or the in-process line's name.
     const std::string& SlavePath() const { return pty->SlavePath(); }
 
     // Ends the serving thread at once (a pending delay or throttled write is cut short).
@@ -74,7 +79,10 @@ public:
     bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
 
 private:
-    CHandsetHost(std::unique_ptr<CHandsetModel> model, std::unique_ptr<CPtyMaster> pty);
+    CHandsetHost(std::unique_ptr<CHandsetModel> model, std::unique_ptr<CHostLine> pty);
+    // Starts serving model on line.
+    static std::unique_ptr<CHandsetHost> Launch(std::unique_ptr<CHandsetModel> model,
+                                                std::unique_ptr<CHostLine> line);
 
     void Run();
     void Process(const uint8_t* bytes, size_t count);
@@ -99,7 +107,7 @@ private:
     std::chrono::milliseconds NextDelay(const SimBehaviour& switches);
 
     std::unique_ptr<CHandsetModel> model;
-    const std::unique_ptr<CPtyMaster> pty;
+    const std::unique_ptr<CHostLine> pty;
 
     mutable std::mutex mutex;  // guards model, log, requestCount, replyCount
     mutable std::condition_variable logChanged;

@@ -19,10 +19,10 @@ bool StartsWithSim(const std::string& name)
 
 }  // namespace
 
-std::shared_ptr<sim::CHandsetHost> StartVirtualHandset(const std::string& portName)
+std::optional<VirtualPortLease> StartVirtualHandset(const std::string& portName)
 {
     if (!StartsWithSim(portName))
-        return nullptr;
+        return std::nullopt;
     std::unique_ptr<sim::CSimFileSystem> fileSystem;
     if (portName.size() == 3) {
         fileSystem = sim::MakeDemoFileSystem();
@@ -30,26 +30,22 @@ std::shared_ptr<sim::CHandsetHost> StartVirtualHandset(const std::string& portNa
         fileSystem = sim::CDirectoryFileSystem::Open(portName.substr(4));
         if (!fileSystem) {
             DebugOutput("Virtual handset: not a directory: " + portName.substr(4) + "\n");
-            return nullptr;
+            return std::nullopt;
         }
     } else {
-        return nullptr;
+        return std::nullopt;
     }
-    std::string error;
-    auto host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(fileSystem)), &error);
-    if (!host) {
-        DebugOutput("Virtual handset: " + error + "\n");
-        return nullptr;
-    }
-    return std::shared_ptr<sim::CHandsetHost>(std::move(host));
+    VirtualPortLease lease;
+    lease.devicePath = portName;
+    auto host = sim::CHandsetHost::StartInProcess(
+        std::make_unique<sim::CHandsetModel>(std::move(fileSystem)), portName, lease.line);
+    if (!host)
+        return std::nullopt;
+    lease.keepAlive = std::shared_ptr<sim::CHandsetHost>(std::move(host));
+    return lease;
 }
 
 void InstallVirtualHandsetPorts()
 {
-    RegisterVirtualPortProvider([](const std::string& name) -> std::optional<VirtualPortLease> {
-        auto host = StartVirtualHandset(name);
-        if (!host)
-            return std::nullopt;
-        return VirtualPortLease{host->SlavePath(), host};
-    });
+    RegisterVirtualPortProvider(StartVirtualHandset);
 }

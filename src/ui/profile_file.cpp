@@ -132,13 +132,10 @@ bool CProfileFile::WriteString(const std::string& section, const std::string& ke
 
 std::filesystem::path ConfigurationFilePath()
 {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    if (xdg && xdg[0] == '/')
-        return std::filesystem::path(xdg) / configurationFileName;
-    const std::string home = UserHomeDirectory();
-    if (home.empty())
+    const std::string folder = SettingsFolder();
+    if (folder.empty())
         return {};
-    return std::filesystem::path(home) / ".config" / configurationFileName;
+    return std::filesystem::path(folder) / configurationFileName;
 }
 
 std::string ReadConfiguredPortName(const std::string& fallback)

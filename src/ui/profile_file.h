@@ -29,8 +29,7 @@ private:
     std::filesystem::path path_;
 };
 
-// $XDG_CONFIG_HOME/VANTFerrant.INI when that variable holds an absolute path, else
-// $HOME/.config/VANTFerrant.INI; empty when neither can be found.
+// VANTFerrant.INI in the settings folder (SettingsFolder()); empty when there is none.
 std::filesystem::path ConfigurationFilePath();
 
 // The port of the last connection that fully succeeded, or fallback.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
+#include <random>
 #include <string>
 
 namespace rig {
@@ -20,15 +21,20 @@ inline std::string ReadText(const fs::path& file)
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// A private directory made with mkdtemp, removed with its content when the object goes.
+// A private directory under a fresh random name, removed with its content when the object goes.
 class CScratch {
 public:
     CScratch()
     {
-        std::string pattern = (fs::temp_directory_path() / "vant-test-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            ADD_FAILURE() << "mkdtemp failed";
-        path = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path.empty(); ++attempt) {
+            const fs::path candidate = fs::temp_directory_path() / ("vant-test-" + std::to_string(random()));
+            std::error_code error;
+            if (fs::create_directory(candidate, error))
+                path = candidate;
+        }
+        if (path.empty())
+            ADD_FAILURE() << "no scratch folder";
     }
     ~CScratch()
     {
@@ -43,6 +49,7 @@ private:
     fs::path path;
 };
 
+#ifndef _WIN32  // the window's tests, which use it, run on POSIX only
 // Points XDG_CONFIG_HOME at a fresh scratch folder while it lives.
 class CScratchConfigHome {
 public:
@@ -65,5 +72,6 @@ private:
     CScratch folder;
     std::optional<std::string> old;
 };
+#endif
 
 }  // namespace rig

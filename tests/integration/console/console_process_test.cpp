@@ -135,6 +135,7 @@ TEST_F(ConsoleSession, FetchIsDurableAndWritesThroughALink)
 // question waits for its answer, ends the process at once, and leaves nothing behind either. A
 // stopped delete keeps the module listed, and a second delete finishes it; a load stopped in the
 // middle of a file closes that write, so the next load works on a handset that keeps one open.
+// A line that falls silent after the signal ends the process once it has been quiet for 10 s.
 using Heard = std::vector<rig::Bytes>;
 
 size_t CountOf(const Heard& heard, uint8_t subcommand, size_t from = 0)
@@ -164,6 +165,7 @@ struct StopCase {
     std::vector<std::string> then = {};  // a second command, run after the stopped one
     std::string thenMessage = {};
     size_t requestsAfter = SIZE_MAX;  // at most this many EFS requests after the signals
+    bool silentAfter = false;  // no reply comes after the signals
 };
 
 void Paced(sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10); }
@@ -208,8 +210,16 @@ TEST_P(ConsoleStop, LeavesBothSidesAsTheyWere)
         run.Signal(SIGINT);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));  // apart, or the two arrive as one
     }
+    if (GetParam().silentAfter)
+        rig.Change([](sim::SimBehaviour& b) { b.silent = true; });
     const ProcessResult result = run.Wait();
-    EXPECT_LT(std::chrono::steady_clock::now() - signalled, std::chrono::seconds(5)) << "ended by the watchdog";
+    const auto took = std::chrono::steady_clock::now() - signalled;
+    if (c.silentAfter) {
+        EXPECT_GT(took, std::chrono::seconds(10)) << "ended before the line was quiet for 10 s";
+        EXPECT_LT(took, std::chrono::seconds(25)) << "the watchdog let a hung line hold the process";
+    } else {
+        EXPECT_LT(took, std::chrono::seconds(5)) << "ended by the watchdog";
+    }
     EXPECT_LE(rig.EfsRequestsSince().size() - heardBefore, c.requestsAfter) << "the stop was not honoured";
     EXPECT_EQ(result.exitStatus, c.messages.empty() ? -1 : 0);
     std::string expected = Connected();
@@ -219,6 +229,8 @@ TEST_P(ConsoleStop, LeavesBothSidesAsTheyWere)
         EXPECT_EQ(WithoutDots(result.output), expected);
     }
     EXPECT_EQ(TreeBelow(pc_), pc);
+    if (c.silentAfter)  // a hung line leaves the handset as it was when it hung
+        return;
     if (c.then.empty()) {
         EXPECT_EQ(TreeBelow(device_), device);
         return;
@@ -281,7 +293,10 @@ INSTANTIATE_TEST_SUITE_P(
         StopCase{"LoadOnAStrictHandset", {"-l", "$PC/chess", "chess"},
                  [](sim::SimBehaviour& b) { b.replyDelay = std::chrono::milliseconds(10), b.strictWrites = true; },
                  [](const Heard& h) { return h.size() >= 30; }, 1, {stoppedLoad}, {}, false, {"-l", "$PC/chess", "chess"},
-                 "Load VANT Module on the device was successful"}),
+                 "Load VANT Module on the device was successful"},
+        // The line falls silent after the signal: the rollback cannot advance.
+        StopCase{"HungLineEnds", {"-l", "$PC/chess", "chess"}, Paced, [](const Heard& h) { return h.size() >= 30; }, 1,
+                 {}, {}, false, {}, {}, SIZE_MAX, true}),
     [](const auto& each) { return std::string(each.param.name); });
 
 // With standard output and error on one terminal, the progress line starts on a line of its own

@@ -3,3 +3,8 @@ vant_add_test(integration_console_session
           ${CMAKE_CURRENT_LIST_DIR}/console_process_test.cpp
   LIBS vant_test_rig LABELS "integration" PROGRAM)
 
+
+# The stop path inside one process, against the in-process virtual handset: runs on Windows too.
+vant_add_test(integration_stop_path
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/stop_path_test.cpp
+  LIBS vant_console vant_sim LABELS "integration;threads")

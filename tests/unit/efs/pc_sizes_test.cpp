@@ -28,8 +28,11 @@ TEST(PcSizes, FilesPatternsAndTreesWithoutFollowingDirectoryLinks)
         EXPECT_EQ(PcFileSize((root / file).string()), size) << file;
     EXPECT_EQ(PcFileSize(""), 0u);
 
-    fs::create_directory_symlink(root, root / "t/sub/loop");  // would recurse forever if followed
-    fs::create_symlink(root / "t/sub/y", root / "t/alias");   // a file link counts
+    std::error_code noLinks;
+    fs::create_directory_symlink(root, root / "t/sub/loop", noLinks);  // would recurse forever if followed
+    if (noLinks)
+        GTEST_SKIP() << "no symbolic links on this system";  // (Wine)
+    fs::create_symlink(root / "t/sub/y", root / "t/alias");  // a file link counts
     const std::pair<std::string, uint64_t> trees[] = {
         {"t", 240 + 480 + 1200 + 1200}, {"t/sub/", 480 + 1200}, {"t/empty", 0},  // a file is no directory
         {"nothing", 0},

@@ -1,7 +1,11 @@
 // Events and the waits built on them, including the busy hook a window thread installs.
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <poll.h>
+#endif
 
 #include <atomic>
 #include <chrono>
@@ -14,10 +18,15 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Whether the system handle shows the event as set.
 bool Readable(const CSyncEvent& event)
 {
-    pollfd fd{event.PollHandle(), POLLIN, 0};
+#ifdef _WIN32
+    return ::WaitForSingleObject(reinterpret_cast<HANDLE>(event.PollHandle()), 0) == WAIT_OBJECT_0;
+#else
+    pollfd fd{static_cast<int>(event.PollHandle()), POLLIN, 0};
     return poll(&fd, 1, 0) == 1;
+#endif
 }
 
 TEST(SyncEvent, AutoResetReleasesOneWaitManualStaysSetAndTheHandleShowsTheState)

@@ -1,8 +1,6 @@
-// The serial port on termios. The descriptor is non-blocking and every wait is a poll() that
+// The serial line on termios. The descriptor is non-blocking and every wait is a poll() that
 // also watches an event's descriptor, so closing the link never waits on the hardware.
-#include "platform/serial_port.h"
-
-#include "platform/debug_sink.h"
+#include "platform/line.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -11,13 +9,16 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <chrono>
 #include <cstring>
+#include <memory>
+#include <string>
+#include <utility>
 
 #include "platform/debug_sink.h"
-#include "platform/port_names.h"
-#include "platform/virtual_ports.h"
 
 namespace {
 
@@ -32,13 +33,10 @@ bool BaudConstant(uint32_t baud, speed_t& speed)
 }
 
 // Milliseconds left until deadline for poll(): -1 for no deadline, 0 once it has passed.
-int MillisecondsLeft(std::chrono::steady_clock::time_point deadline, bool infinite)
+int PollTimeLeft(std::chrono::steady_clock::time_point deadline, uint32_t timeoutMs)
 {
-    if (infinite)
-        return -1;
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now()).count();
-    return left <= 0 ? 0 : static_cast<int>(left);
+    const uint32_t left = WaitTimeLeft(deadline, timeoutMs);
+    return left == waitInfinite ? -1 : static_cast<int>(std::min<uint32_t>(left, INT_MAX));
 }
 
 // Raw 8N1 without flow control: no byte is translated, dropped or taken as a signal.
@@ -51,90 +49,89 @@ void MakeRaw(termios& settings)
     settings.c_cc[VMIN] = 0;
     settings.c_cc[VTIME] = 0;
 }
+class CTermiosLine final : public CLine {
+public:
+    explicit CTermiosLine(int descriptor) : fd(descriptor) {}
+    ~CTermiosLine() override;
+    CTermiosLine(const CTermiosLine&) = delete;
+    CTermiosLine& operator=(const CTermiosLine&) = delete;
+
+    bool SetBaud(uint32_t baud) override;
+    void PurgeTx() override { tcflush(fd, TCOFLUSH); }
+    void PurgeAll() override { tcflush(fd, TCIOFLUSH); }
+    PortReadResult Read(uint8_t* buffer, size_t capacity, uint32_t firstByteTimeoutMs,
+                        const CSyncEvent& cancel) override;
+    size_t Write(const uint8_t* bytes, size_t length, uint32_t timeoutMs,
+                 const CSyncEvent& cancel) override;
+
+    bool exclusiveSet = false;  // this object set TIOCEXCL and must clear it on close
+
+private:
+    const int fd;
+};
+
+CTermiosLine::~CTermiosLine()
+{
+    if (exclusiveSet)
+        ioctl(fd, TIOCNXCL);
+    close(fd);
+}
+
+LineOpenResult Failed(PortOpenFailure failure, std::string reason)
+{
+    return {nullptr, failure, std::move(reason)};
+}
 
 }  // namespace
 
-CSerialPort::~CSerialPort()
+LineOpenResult OpenSerialLine(const std::string& devicePath, uint32_t baud)
 {
-    Close();
-}
-
-bool CSerialPort::Fail(PortOpenFailure failure, std::string reason)
-{
-    lastFailure = failure;
-    lastError = std::move(reason);
-    Close();
-    return false;
-}
-
-bool CSerialPort::Open(const std::string& name, uint32_t baud)
-{
-    Close();
-    if (auto lease = AcquireVirtualPort(name)) {
-        devicePath = lease->devicePath;
-        virtualPortKeepAlive = lease->keepAlive;
-    } else {
-        devicePath = ResolvePortName(name);
-    }
     speed_t speed = B0;
     if (devicePath.empty() || !BaudConstant(baud, speed))
-        return Fail(PortOpenFailure::noSuchPort, "no such port");
+        return Failed(PortOpenFailure::noSuchPort, "no such port");
 
-    fd = open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         const int error = errno;
         if (error == EACCES || error == EPERM) {
             DebugOutput("Permission denied opening " + devicePath +
                         ": serial ports belong to the dialout group (sudo usermod -aG dialout "
                         "$USER, then log in again)\n");
-            return Fail(PortOpenFailure::permissionDenied, std::strerror(error));
+            return Failed(PortOpenFailure::permissionDenied, std::strerror(error));
         }
         if (error == EBUSY)
-            return Fail(PortOpenFailure::inUse, "port in use");
-        return Fail(PortOpenFailure::noSuchPort, std::strerror(error));
+            return Failed(PortOpenFailure::inUse, "port in use");
+        return Failed(PortOpenFailure::noSuchPort, std::strerror(error));
     }
+    auto line = std::make_unique<CTermiosLine>(fd);
     termios settings{};
     if (!isatty(fd) || tcgetattr(fd, &settings) != 0)
-        return Fail(PortOpenFailure::notATerminal, "not a terminal");
+        return Failed(PortOpenFailure::notATerminal, "not a terminal");
     // flock stops a second open from this process and from privileged programs, which TIOCEXCL
     // lets through; TIOCEXCL then keeps other programs from opening the terminal at all. The
     // lock comes first, so a port another program holds never has its TIOCEXCL cleared by us.
     if (flock(fd, LOCK_EX | LOCK_NB) != 0)
-        return Fail(PortOpenFailure::inUse, "port in use");
+        return Failed(PortOpenFailure::inUse, "port in use");
     if (ioctl(fd, TIOCEXCL) != 0)
-        return Fail(PortOpenFailure::inUse, "port in use");
-    exclusiveSet = true;
+        return Failed(PortOpenFailure::inUse, "port in use");
+    line->exclusiveSet = true;
     tcflush(fd, TCIOFLUSH);
     MakeRaw(settings);
     cfsetispeed(&settings, speed);
     cfsetospeed(&settings, speed);
     if (tcsetattr(fd, TCSANOW, &settings) != 0)
-        return Fail(PortOpenFailure::settingsRefused, std::strerror(errno));
+        return Failed(PortOpenFailure::settingsRefused, std::strerror(errno));
     // Pseudo-terminals have no modem lines and refuse this; real ports raise DTR and RTS.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(fd, TIOCMBIS, &lines);
-    lastError.clear();
-    lastFailure = PortOpenFailure::none;
-    return true;
+    return {std::move(line), PortOpenFailure::none, {}};
 }
 
-void CSerialPort::Close()
-{
-    if (fd >= 0) {
-        if (exclusiveSet)
-            ioctl(fd, TIOCNXCL);
-        close(fd);
-        fd = -1;
-    }
-    exclusiveSet = false;
-    virtualPortKeepAlive.reset();
-}
-
-bool CSerialPort::SetBaud(uint32_t baud)
+bool CTermiosLine::SetBaud(uint32_t baud)
 {
     speed_t speed = B0;
     termios settings{};
-    if (fd < 0 || !BaudConstant(baud, speed) || tcgetattr(fd, &settings) != 0)
+    if (!BaudConstant(baud, speed) || tcgetattr(fd, &settings) != 0)
         return false;
     cfsetispeed(&settings, speed);
     cfsetospeed(&settings, speed);
@@ -142,31 +139,16 @@ bool CSerialPort::SetBaud(uint32_t baud)
     return tcsetattr(fd, TCSANOW, &settings) == 0;
 }
 
-void CSerialPort::PurgeTx()
-{
-    if (fd >= 0)
-        tcflush(fd, TCOFLUSH);
-}
-
-void CSerialPort::PurgeAll()
-{
-    if (fd >= 0)
-        tcflush(fd, TCIOFLUSH);
-}
-
-PortReadResult CSerialPort::Read(uint8_t* buffer, size_t capacity, uint32_t firstByteTimeoutMs,
+PortReadResult CTermiosLine::Read(uint8_t* buffer, size_t capacity, uint32_t firstByteTimeoutMs,
                                  const CSyncEvent& cancel)
 {
-    if (fd < 0 || buffer == nullptr || capacity == 0)
-        return {PortIoResult::failed, 0};
-    const bool infinite = firstByteTimeoutMs == waitInfinite;
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(firstByteTimeoutMs);
     for (;;) {
         if (cancel.IsSet())
             return {PortIoResult::cancelled, 0};
-        pollfd fds[2] = {{fd, POLLIN, 0}, {cancel.PollHandle(), POLLIN, 0}};
-        const int ready = poll(fds, 2, MillisecondsLeft(deadline, infinite));
+        pollfd fds[2] = {{fd, POLLIN, 0}, {static_cast<int>(cancel.PollHandle()), POLLIN, 0}};
+        const int ready = poll(fds, 2, PollTimeLeft(deadline, firstByteTimeoutMs));
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -192,12 +174,9 @@ PortReadResult CSerialPort::Read(uint8_t* buffer, size_t capacity, uint32_t firs
     }
 }
 
-size_t CSerialPort::Write(const uint8_t* bytes, size_t length, uint32_t timeoutMs,
+size_t CTermiosLine::Write(const uint8_t* bytes, size_t length, uint32_t timeoutMs,
                           const CSyncEvent& cancel)
 {
-    if (fd < 0 || bytes == nullptr)
-        return 0;
-    const bool infinite = timeoutMs == waitInfinite;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     size_t written = 0;
     while (written < length && !cancel.IsSet()) {
@@ -210,10 +189,10 @@ size_t CSerialPort::Write(const uint8_t* bytes, size_t length, uint32_t timeoutM
             continue;
         if (n < 0 && errno != EAGAIN)
             break;
-        const int waitMs = MillisecondsLeft(deadline, infinite);
+        const int waitMs = PollTimeLeft(deadline, timeoutMs);
         if (waitMs == 0)
             break;
-        pollfd fds[2] = {{fd, POLLOUT, 0}, {cancel.PollHandle(), POLLIN, 0}};
+        pollfd fds[2] = {{fd, POLLOUT, 0}, {static_cast<int>(cancel.PollHandle()), POLLIN, 0}};
         if (poll(fds, 2, waitMs) < 0 && errno != EINTR)
             break;
         if (fds[0].revents & (POLLERR | POLLHUP | POLLNVAL))

@@ -14,3 +14,12 @@ std::string UserHomeDirectory()
     }
     return home && home[0] == '/' ? home : std::string();
 }
+
+std::string SettingsFolder()
+{
+    const char* xdg = std::getenv("XDG_CONFIG_HOME");
+    if (xdg && xdg[0] == '/')
+        return xdg;
+    const std::string home = UserHomeDirectory();
+    return home.empty() ? std::string() : home + "/.config";
+}

@@ -1,0 +1,13 @@
+#include "platform/port_names.h"
+
+std::string ResolvePortName(const std::string& name)
+{
+    if (name.empty())
+        return {};
+    if (name.front() == '/')
+        return name;
+    unsigned long n = 0;
+    if (ParseComName(name, n))
+        return n == 0 ? std::string() : "/dev/ttyS" + std::to_string(n - 1);
+    return "/dev/" + name;
+}

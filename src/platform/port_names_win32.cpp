@@ -1,0 +1,15 @@
+#include "platform/port_names.h"
+
+std::string ResolvePortName(const std::string& name)
+{
+    static const std::string deviceNamespace = "\\\\.\\";
+    if (name.empty())
+        return {};
+    if (name.rfind(deviceNamespace, 0) == 0)
+        return name;
+    unsigned long n = 0;
+    if (ParseComName(name, n) && n == 0)
+        return {};
+    // COM10 and above can only be opened this way; COM1 to COM9 work either way.
+    return deviceNamespace + name;
+}
