@@ -1,7 +1,9 @@
 // The window's connection against the virtual handset: start-up's connect command through the
 // port dialog, a failed connection, lazy expansion, and the connection watch.
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -9,6 +11,7 @@
 #include "platform/pty_master.h"
 #include "ui/wait_dialog.h"
 #include "ui/port_dialog.h"
+#include "ui/connection_status.h"
 #include "ui/profile_file.h"
 #include "ui/window_startup.h"
 #include "window_rig.h"
@@ -159,13 +162,22 @@ TEST_F(WindowTest, TheWindowServesItsEventsFromAnUnplugThroughTheReconnection)
     QSignalSpy attempts(Tree(), &CDeviceTreeCtrl::ConnectionAttempted);
     // A probe on the window's thread: the longest time between two of its ticks, and whether it
     // saw the window disconnected on the way.
+    QLineEdit typed;
+    typed.show();
     QElapsedTimer sinceTick;
     qint64 longestGap = 0;
     bool sawDisconnected = false;
+    bool typedWhileBusy = false;
     QTimer probe;
     probe.setInterval(10);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         longestGap = std::max(longestGap, sinceTick.restart());
+        // A key typed while the watch's device work runs goes nowhere, then or later.
+        if (!typedWhileBusy && CCommandInProgress::Any()) {
+            typedWhileBusy = true;
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+            QCoreApplication::sendEvent(&typed, &key);
+        }
         sawDisconnected = sawDisconnected || pane->text() == "Disconnected";
     });
     sinceTick.start();
@@ -179,6 +191,8 @@ TEST_F(WindowTest, TheWindowServesItsEventsFromAnUnplugThroughTheReconnection)
     EXPECT_TRUE(sawDisconnected);
     EXPECT_EQ(attempts[0][1].toInt(), 0);
     EXPECT_LE(longestGap, 150);
+    EXPECT_TRUE(typedWhileBusy);
+    EXPECT_EQ(typed.text(), "");
     EXPECT_NE(Tree()->TopNode(), nullptr);
     EXPECT_TRUE(reports.texts.empty());
 }
