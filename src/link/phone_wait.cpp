@@ -1,6 +1,10 @@
 // Waiting for the handset to reach a status or mode: the waiter wakes as soon as detection
-// changes something, and still counts whole periods for its caller's dots and limits.
+// changes something, and still counts whole periods for its caller's dots and limits. The test
+// is also made at every busy-hook slice, so a predicate that sees something outside the link (a
+// stop request) ends the wait within a slice.
 #include "link/diag_port.h"
+
+#include <algorithm>
 
 #include "platform/busy_hook.h"
 #include "platform/tick.h"
@@ -18,7 +22,7 @@ bool CDiagPort::WaitForPhone(const std::function<bool()>& reached, uint32_t peri
             return false;
         const uint32_t now = TickCount();
         if (!TickReached(now, periodEnd)) {
-            WaitForAnyBusy({&phoneStateEvent}, periodEnd - now);
+            WaitForAnyBusy({&phoneStateEvent}, std::min(periodEnd - now, busyHookPeriodMs));
             continue;
         }
         ++done;

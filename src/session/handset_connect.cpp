@@ -2,6 +2,7 @@
 
 #include "efs/efs_operations.h"
 #include "link/diag_port.h"
+#include "platform/stop_request.h"
 #include "report/reporter.h"
 
 namespace {
@@ -26,13 +27,14 @@ CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing
     }
     Tell(progress, ConnectStage::portOpened);
     CDiagPort& port = *link;
-    const bool ready =
-        port.WaitForPhone([&port] { return port.GetPhoneStatus() == phoneStatusReady; },
-                          timing.connectPollCount,
-                          [&progress] { Tell(progress, ConnectStage::pollPeriodPassed); },
-                          timing.connectPollMs);
+    // Inside a stoppable operation (the window's connect command) a stop ends the wait at once.
+    const bool ready = port.WaitForPhone(
+        [&port] { return port.GetPhoneStatus() == phoneStatusReady || StopDue(); },
+        timing.connectPollCount, [&progress] { Tell(progress, ConnectStage::pollPeriodPassed); },
+        timing.connectPollMs);
     Tell(progress, ConnectStage::detectionEnded);
-    if (!ready) {
+    connection.stopped = StopDue();
+    if (!ready || connection.stopped) {
         connection.result = msgNoDevice;
         return connection;
     }

@@ -25,9 +25,11 @@ struct CConnection {
     AppMessage result = msgSuccess;   // 0, the port refused, no handset, or the EFS check's code
     std::unique_ptr<CDiagPort> link;  // the connected link when result is 0, else none
     bool openDenied = false;          // the port refused us for want of permission
+    bool stopped = false;             // the user stopped the wait for the handset (result 22)
 };
 
 // Connects to portName and, on success, sets EfsStatsAvailable: true only when the used-space
-// query answers with a figure above 0. Reports nothing; the caller reports the result.
+// query answers with a figure above 0. Reports nothing; the caller reports the result. Run inside
+// a stoppable operation, a stop request ends the wait for the handset within a busy-hook period.
 CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing,
                            const ConnectProgress& progress = {});

@@ -1,6 +1,7 @@
 #include "ui/busy_events.h"
 
 #include <QApplication>
+#include <QEvent>
 
 #include "platform/busy_hook.h"
 #include "ui/wait_dialog.h"
@@ -8,6 +9,32 @@
 namespace {
 
 bool serving = false;
+
+// Swallows the user's input while it is installed: a click or key made while the window is busy
+// is dropped, not replayed once the operation has ended.
+class CInputDiscard : public QObject {
+protected:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::Shortcut:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
 
 }  // namespace
 
@@ -27,10 +54,16 @@ void ServeBusyEvents()
         return;
     serving = true;
     // Qt's modality blocks input to every window but the wait window on top; without one, no
-    // window may take input while the handset is busy.
+    // window may take input while the handset is busy, and what the user did meanwhile is dropped.
     const bool waitWindowOnTop =
         qobject_cast<CWaitDialog*>(QApplication::activeModalWidget()) != nullptr;
-    QCoreApplication::processEvents(waitWindowOnTop ? QEventLoop::AllEvents
-                                                    : QEventLoop::ExcludeUserInputEvents);
+    if (waitWindowOnTop) {
+        QCoreApplication::processEvents();
+    } else {
+        CInputDiscard discard;
+        QCoreApplication::instance()->installEventFilter(&discard);
+        QCoreApplication::processEvents();
+        QCoreApplication::instance()->removeEventFilter(&discard);
+    }
     serving = false;
 }

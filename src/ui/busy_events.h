@@ -2,7 +2,7 @@
 // made on that thread calls the busy hook (see platform/busy_hook.h); the window's hook hands out
 // the pending paint, expose, timer and window-manager events there. User input reaches only the
 // wait window, which is application-modal while shown, so Qt keeps input from every other window;
-// with no wait window up, input stays queued until the operation ends. The connection watch does
+// with no wait window up, input is dropped, so nothing the user did meanwhile runs afterwards. The connection watch does
 // nothing meanwhile, since a command is in progress (see CCommandInProgress).
 #pragma once
 

@@ -1,5 +1,6 @@
 #include "ui/connect_with_dialog.h"
 
+#include "platform/stop_request.h"
 #include "report/reporter.h"
 #include "ui/port_dialog.h"
 #include "ui/wait_dialog.h"
@@ -15,7 +16,9 @@ AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect)
     }
     if (portName.empty())
         return msgSelectValidPort;
-    CWaitScope wait(msgRetrievingInformation);
+    // Cancel (or Escape) in the wait window ends the wait for the handset at once.
+    CWaitScope wait(msgRetrievingInformation, WaitStop::cancel);
+    const CStoppableOperation attempt;
     return connect(portName);
 }
 
@@ -32,6 +35,9 @@ bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& conn
     const AppMessage result = ConnectWithDialog(parent, connect);
     if (result == msgSuccess)
         return true;
+    // The user stopped the attempt: the window shows it disconnected, with no message.
+    if (StopRequested())
+        return false;
     ReportAppMessage(result);
     if (openDenied())
         ReportText(permissionHintText);

@@ -13,14 +13,14 @@ using PortConnector = std::function<AppMessage(const std::string& portName)>;
 
 // 8 when the dialog is cancelled, 7 when it returns an empty name, else what connect returns;
 // connect runs with the wait window ("Retrieving directory and file information ...") and the
-// hourglass up.
+// hourglass up, whose Cancel stops the wait for the handset.
 AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect);
 
 // Shown after "could not open the port" when the port refused us for want of permission.
 extern const char* const permissionHintText;
 
 // The connect command: when askFirst, whether to connect again; then ConnectWithDialog. A
-// failure is reported, followed by the permission hint when openDenied() says so. true when
+// failure the user did not stop is reported, followed by the permission hint when openDenied() says so. true when
 // connected.
 bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& connect,
                        const std::function<bool()>& openDenied);

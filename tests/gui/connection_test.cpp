@@ -1,11 +1,17 @@
 // The window's connection against the virtual handset: start-up's connect command through the
 // port dialog, a failed connection, lazy expansion, and the connection watch.
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QSignalSpy>
 
 #include "link/diag_port.h"
+#include "platform/pty_master.h"
+#include "ui/wait_dialog.h"
 #include "ui/port_dialog.h"
+#include "ui/connection_status.h"
 #include "ui/profile_file.h"
 #include "ui/window_startup.h"
 #include "window_rig.h"
@@ -144,6 +150,82 @@ TEST_F(WindowTest, AfterAnUnplugAClickShowsOneMessageAndTheLostHandsetEmptiesThe
     EXPECT_FALSE(frame->Action(cmdNewDirectory)->isEnabled());
     EXPECT_TRUE(frame->Action(cmdDeviceConnect)->isEnabled());
     EXPECT_EQ(reports.texts.size(), 1u);
+}
+
+TEST_F(WindowTest, TheWindowServesItsEventsFromAnUnplugThroughTheReconnection)
+{
+    Connect();
+    QLabel* pane = frame->StatusPaneLabel(statusPaneConnection);
+    rig::CHandsetRig second;
+    second.PutDeviceFile("/nv/phone.cfg", rig::Bytes(512, 'c'));
+    WriteConfiguredPortName(second.Port());
+    QSignalSpy attempts(Tree(), &CDeviceTreeCtrl::ConnectionAttempted);
+    // A probe on the window's thread: the longest time between two of its ticks, and whether it
+    // saw the window disconnected on the way.
+    QLineEdit typed;
+    typed.show();
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    bool sawDisconnected = false;
+    bool typedWhileBusy = false;
+    QTimer probe;
+    probe.setInterval(10);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+        // A key typed while the watch's device work runs goes nowhere, then or later.
+        if (!typedWhileBusy && CCommandInProgress::Any()) {
+            typedWhileBusy = true;
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a");
+            QCoreApplication::sendEvent(&typed, &key);
+        }
+        sawDisconnected = sawDisconnected || pane->text() == "Disconnected";
+    });
+    sinceTick.start();
+    probe.start();
+    handset.Unplug();
+    // The connection watch's own timer finds the loss and reconnects.
+    ASSERT_TRUE(WaitWithEvents(
+        [&] { return attempts.count() == 1 && pane->text().startsWith("Mem free/total: "); },
+        30000));
+    probe.stop();
+    EXPECT_TRUE(sawDisconnected);
+    EXPECT_EQ(attempts[0][1].toInt(), 0);
+    EXPECT_LE(longestGap, 150);
+    EXPECT_TRUE(typedWhileBusy);
+    EXPECT_EQ(typed.text(), "");
+    EXPECT_NE(Tree()->TopNode(), nullptr);
+    EXPECT_TRUE(reports.texts.empty());
+}
+
+TEST_F(WindowTest, CancelOrEscapeEndsAConnectAttemptToASilentPortAtOnce)
+{
+    Connect();
+    QLabel* pane = frame->StatusPaneLabel(statusPaneConnection);
+    std::string error;
+    const std::unique_ptr<CPtyMaster> silent = CPtyMaster::Open(error);
+    ASSERT_TRUE(silent) << error;
+    const std::vector<std::function<void(CWaitDialog*)>> ways = {
+        [](CWaitDialog* wait) { QTest::mouseClick(wait->CancelButton(), Qt::LeftButton); },
+        [](CWaitDialog* wait) { QTest::keyClick(wait, Qt::Key_Escape); },
+    };
+    for (const auto& cancel : ways) {
+        reports.answers = {true};  // connect again while connected
+        WhenModal<CPortDialog>([&](CPortDialog* dialog) {
+            dialog->PortBox()->setEditText(QString::fromStdString(silent->SlavePath()));
+            dialog->accept();
+        });
+        QElapsedTimer sinceCancel;
+        WhenModal<CWaitDialog>([&](CWaitDialog* wait) {
+            sinceCancel.start();
+            cancel(wait);
+        });
+        Tree()->OnDeviceConnect();
+        EXPECT_LT(sinceCancel.elapsed(), 500);
+        EXPECT_EQ(Tree()->Link(), nullptr);
+        EXPECT_EQ(Tree()->topLevelItemCount(), 0);
+        EXPECT_EQ(pane->text(), "Disconnected");
+        EXPECT_TRUE(reports.texts.empty());
+    }
 }
 
 }  // namespace

@@ -65,9 +65,11 @@ TEST_F(WindowTest, AFailedFolderCopyRemovesOnlyADirectoryItCreated)
     EXPECT_EQ(Node("/sub/fresh/"), nullptr);
 }
 
-TEST_F(WindowTest, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAsBefore)
+TEST_F(WindowTest, ALongCopyKeepsTheWindowServedCancelLeavesTheDeviceAsBeforeAndClosesTheWrite)
 {
-    Connect([](sim::SimBehaviour& b) { b.throttle = b.writesInPlace = true; });
+    // The handset refuses a new write while one is open, so the copy after Cancel shows whether
+    // the stopped write was closed.
+    Connect([](sim::SimBehaviour& b) { b.throttle = b.writesInPlace = b.strictWrites = true; });
     const QString big = PutPc("big.bin", std::string(300 * 1024, 'b'));
     auto deviceListing = [&] {
         Texts entries;
@@ -111,6 +113,9 @@ TEST_F(WindowTest, ALongCopyKeepsTheWindowServedAndCancelLeavesTheDeviceAsBefore
     EXPECT_EQ(watch.count(), 0);
     EXPECT_TRUE(StopRequested());  // Cancel was pressed
     EXPECT_EQ(deviceListing(), before);
+    EXPECT_EQ(reports.texts, Texts{"User stopped copy file to device operation"});
+    DropOnNode({PutPc("next.txt", "next")}, "/sub/");
+    EXPECT_EQ(Device("sub/next.txt"), "next");
     EXPECT_EQ(reports.texts, Texts{"User stopped copy file to device operation"});
 }
 

@@ -1,6 +1,7 @@
 // Takes the user guide's pictures into $VANT_SCREENSHOT_DIR (else build/screenshots): the splash,
 // the window unconnected and connected to the built-in virtual handset "SIM", the port dialog,
-// the list in its four modes, the module list and a transfer's wait window. The configuration
+// the list in its four modes (Details as "browsing", its Modified column whole), the module list,
+// a transfer's wait window, and the window emptied after a failed reconnection. The configuration
 // goes to a temporary folder, so the user's own is left alone.
 #include <QApplication>
 #include <QDir>
@@ -76,7 +77,7 @@ int main(int argc, char** argv)
     const std::pair<int, const char*> modes[] = {{cmdViewLargeIcons, "list_large_icons.png"},
                                                  {cmdViewSmallIcons, "list_small_icons.png"},
                                                  {cmdViewList, "list_list.png"},
-                                                 {cmdViewDetails, "list_details.png"}};
+                                                 {cmdViewDetails, "browsing.png"}};
     for (const auto& [command, name] : modes) {
         frame->Action(command)->trigger();
         Shoot(frame.get(), name);
@@ -86,6 +87,9 @@ int main(int argc, char** argv)
     CTransferWaitScope wait(83);
     ReportTransferProgress("chess.mod", 700, 1500);
     Shoot(&wait.Dialog(), "drop_in_progress.png");
+    // A connection that finds no handset empties the window and greys the device commands.
+    tree->ConnectToPort(qPrintable(config.filePath(QStringLiteral("no-such-port"))));
+    Shoot(frame.get(), "main_window_disconnected.png");
     std::printf("%s\n", qPrintable(folder));
     return failures == 0 ? 0 : 1;
 }
