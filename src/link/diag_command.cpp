@@ -89,7 +89,7 @@ DiagCommandPtr MakeNotificationRecord(int32_t type, const uint8_t* bytes, size_t
     auto record = std::make_shared<CDiagCommand>(encFramed);
     record->type = type;
     if (bytes != nullptr && length > 0)
-        record->reply.assign(bytes, bytes + length);
+        record->notice.assign(bytes, bytes + length);
     return record;
 }
 

@@ -126,6 +126,9 @@ private:
     void ReleaseSlot();
     LinkStatus ExchangeRaw(const DiagCommandPtr& record);
     void CompleteCommand(const DiagCommandPtr& record, bool success);
+    // Gives a command with its reply to its sender (writer or receive thread); false when the
+    // sender had given up first.
+    bool HandOver(const DiagCommandPtr& record);
     bool PerformCommand(const DiagCommandPtr& record);
 
     // Receive side.
@@ -173,8 +176,6 @@ private:
     CSyncEvent readEnableEvent{EventReset::manual};
     CSyncEvent readCancelEvent{EventReset::manual};
     CSyncEvent replyReceivedEvent{EventReset::automatic};
-    // Whether the writer awaits a reply: the receive thread only reads it, nothing waits on it.
-    std::atomic<bool> awaitingReply{false};
     // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
     CSyncEvent closingEvent{EventReset::manual};
     // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.

@@ -1,6 +1,8 @@
 // The writer thread: performs queued commands one at a time, so at most one command is on the
 // wire. Each attempt writes the frame and waits for the receive thread to match the reply (or,
 // for raw modem text, reads the answer itself); the result goes back through the reply map.
+// A reply that is final the receive thread hands over itself: the writer then only learns of
+// it, and its sender is woken one hand-off sooner.
 #include "link/diag_port.h"
 
 #include <algorithm>
@@ -55,7 +57,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
     bool success = false;
     for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
         LinkStatus status = linkStatusFail;
-        record->attemptsMade = attempt + 1;
+        record->attemptsMade.store(attempt + 1);
         if (record->encoding == encFramed) {
             // A retry goes out again only when the earlier write's reply is no longer to be
             // expected; otherwise the attempt just waits on for it.
@@ -64,7 +66,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
                          : linkStatusOk;
             if (status == linkStatusOk)
                 status = WaitForDMReply(record);
-            if (status == linkStatusOk)
+            if (status == linkStatusOk && !record->answered.load())
                 HoldTentativeReply();
         } else {
             status = ExchangeRaw(record);
@@ -81,11 +83,13 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
         }
     }
     if (record->encoding == encFramed) {
-        // A reply stored up to the moment the slot is emptied counts: it was taken.
+        // A reply stored up to the moment the slot is emptied counts: it was taken. From then on
+        // the receive thread cannot answer the record, so `answered` is final here.
         ReleaseSlot();
         success = record->ReplyLength() != 0;
     }
-    CompleteCommand(record, success);
+    if (!record->answered.load())
+        CompleteCommand(record, success);
 
     std::lock_guard guard(cmdLock);
     cmdInProgress = false;
@@ -94,6 +98,9 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
 
 LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
 {
+    // Answered while this attempt was being decided on: nothing is owed any more.
+    if (record->answered.load())
+        return linkStatusOk;
     if (ApplyPortSettings(*record) != linkStatusOk)
         return linkStatusFail;
     const auto& frame = record->frame;
@@ -106,15 +113,15 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
     Trace("\n");
 
     PurgeTx();
-    // The reply ledger decides which arriving reply answers this record; the slot stays filled
-    // across attempts, so a late reply between two attempts is not lost.
-    if (!awaitingReply.load()) {
+    // The reply ledger decides which arriving reply answers this record; the slot takes the
+    // record at its first write and keeps it across attempts, so a late reply between two
+    // attempts is not lost.
+    if (record->writes.load() == 0) {
         replyReceivedEvent.Reset();
         current.Set(record);
-        awaitingReply.store(true);
     }
+    record->writes.fetch_add(1);
     replyLedger.Written(record, IsDownloadKind(record->linkKind), TickCount());
-    ++record->writes;
 
     const size_t written =
         portHandle.Write(frame.data(), frame.size(), timing.writeTimeoutMs, closingEvent);
@@ -131,7 +138,7 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
 {
     const uint32_t started = TickCount();
     for (;;) {
-        if (current.HasReply())
+        if (record->answered.load() || current.HasReply())
             return linkStatusOk;
         const uint32_t elapsed = TickElapsed(started, TickCount());
         if (elapsed >= record->replyTimeout)
@@ -141,7 +148,7 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
         if (!running.load())
             return linkStatusFail;
     }
-    if (current.HasReply())
+    if (record->answered.load() || current.HasReply())
         return linkStatusOk;
     Trace("WaitForDMReply FAILED to receive a reply %d\n", static_cast<int>(record->tag));
     return linkStatusFail;
@@ -163,7 +170,6 @@ void CDiagPort::HoldTentativeReply()
 
 void CDiagPort::ReleaseSlot()
 {
-    awaitingReply.store(false);
     current.Take();
 }
 
@@ -201,30 +207,34 @@ LinkStatus CDiagPort::ExchangeRaw(const DiagCommandPtr& record)
         return linkStatusFail;
     }
     Trace("\t%d  size: %3d\n", static_cast<int>(currentBaud.load()), static_cast<int>(received));
-    record->reply.assign(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(received));
+    current.Store(*record, answer.data(), received);
     return linkStatusOk;
+}
+
+bool CDiagPort::HandOver(const DiagCommandPtr& record)
+{
+    record->detail = 0;
+    lastActivity.store(TickCount());
+    // Insert before signalling so the sender finds the reply; if the sender abandoned the
+    // command meanwhile, take it back out: nobody will collect it.
+    replies.Insert(record->tag, record);
+    if (record->completionEvent != nullptr && record->completionEvent->SetIfClear())
+        return true;
+    replies.Take(record->tag);
+    Trace("SendSync cmd %d has abandoned due to timeout.\n", static_cast<int>(record->tag));
+    return false;
 }
 
 void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
 {
+    if (success) {
+        if (!HandOver(record))
+            PurgeTx();
+        return;
+    }
     record->detail = 0;
     CSyncEvent* completion = record->completionEvent.get();
     const int tag = static_cast<int>(record->tag);
-    if (success) {
-        while (!portLock.TryLock())
-            std::this_thread::yield();
-        lastActivity.store(TickCount());
-        portLock.Unlock();
-        // Insert before signalling so the sender finds the reply; if the sender abandoned
-        // the command meanwhile, take it back out: nobody will collect it.
-        replies.Insert(record->tag, record);
-        if (completion == nullptr || !completion->SetIfClear()) {
-            replies.Take(record->tag);
-            Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
-            PurgeTx();
-        }
-        return;
-    }
     if (completion != nullptr && completion->IsSet()) {
         Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
         PurgeTx();
