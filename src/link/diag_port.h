@@ -27,6 +27,7 @@
 #include "link/reply_ledger.h"
 #include "link/reply_map.h"
 #include "link/trace_base.h"
+#include "link/wake_event.h"
 #include "platform/serial_port.h"
 #include "platform/sync_event.h"
 
@@ -159,7 +160,7 @@ private:
     std::thread writerThread;
     std::thread pollingThread;
     std::thread readerThread;
-    CSyncEvent cmdQueuedEvent{EventReset::automatic};
+    CWakeEvent cmdQueuedEvent{EventReset::automatic};
     CSyncEvent statusRequestEvent{EventReset::automatic};
     bool eventsCreated = false;
     bool openedOnce = false;
@@ -175,7 +176,7 @@ private:
     CSerialPort portHandle;
     CSyncEvent readEnableEvent{EventReset::manual};
     CSyncEvent readCancelEvent{EventReset::manual};
-    CSyncEvent replyReceivedEvent{EventReset::automatic};
+    CWakeEvent replyReceivedEvent{EventReset::automatic};
     // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
     CSyncEvent closingEvent{EventReset::manual};
     // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.
