@@ -1,4 +1,4 @@
-// One command of the link: the outgoing bytes, where its reply goes, and the completion event
+// One command of the link: the outgoing bytes, where its reply goes, and the completion flag
 // that ties the waiting sender to the thread that completes the command. Records are shared between the
 // sender, the queue, the writer, the reply map and the receive thread (std::shared_ptr), so a
 // record is freed exactly once, by whichever holder lets go last.
@@ -29,9 +29,11 @@ public:
     // The length of the reply taken, 0 while there is none; see ReplySink for who may read it.
     uint32_t ReplyLength() const { return static_cast<uint32_t>(sink.length); }
 
-    // Gives a record that a sender will wait for a clear completion event (a pooled one when
-    // there is one).
-    bool CreateCompletionEvent();
+    // Sets the completion: true only for the call that set it. Set once, by whichever of the
+    // sender (giving up) and the thread completing the command acts first, so the two can
+    // never both believe they won. Senders sleep on their link's CCompletionSignal.
+    bool SetCompletion() { return !completion.exchange(true); }
+    bool CompletionSet() const { return completion.load(); }
 
     // Records alive in the process; lets tests prove that none is leaked or freed twice.
     static long LiveCount();
@@ -54,9 +56,6 @@ public:
     PayloadEncoding encoding;
     int32_t linkKind = linkNone;
     uint32_t replyTimeout = 0;
-    // Set once, by whichever of sender (abandoning) and writer (completing) acts first; each
-    // side decides with SetIfClear, so the two can never both believe they won.
-    std::unique_ptr<CSyncEvent> completionEvent;
     int32_t reserved = -1;
     int32_t modeValue = 0;
     int32_t type = cmdTypeDiag;
@@ -71,6 +70,7 @@ public:
     std::atomic<bool> answered{false};
 
 private:
+    std::atomic<bool> completion{false};
     static std::atomic<long> liveCount;
 };
 

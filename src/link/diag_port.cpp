@@ -25,7 +25,7 @@ CDiagPort::~CDiagPort()
 LinkStatus CDiagPort::CreateEvents()
 {
     const bool valid = statusRequestEvent.Valid() && readEnableEvent.Valid() &&
-                       readCancelEvent.Valid() && closingEvent.Valid() && writerEndedEvent.Valid() &&
+                       readCancelEvent.Valid() && closingEvent.Valid() &&
                        phoneStateEvent.Valid();
     if (!valid)
         return linkStatusFail;

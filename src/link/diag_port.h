@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "link/command_queue.h"
+#include "link/completion_signal.h"
 #include "link/current_command.h"
 #include "link/diag_command.h"
 #include "link/link_status.h"
@@ -182,7 +183,8 @@ private:
     // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.
     CSyncEvent phoneStateEvent{EventReset::manual};
     // Set when the writer thread has ended, so senders stop waiting for it.
-    CSyncEvent writerEndedEvent{EventReset::manual};
+    std::atomic<bool> writerEnded{false};
+    CCompletionSignal completions;
 
     // The receive thread marks here whether it is inside a read, so a settings switch can wait
     // until the paused thread has really left the port.

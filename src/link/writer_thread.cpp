@@ -30,7 +30,7 @@ void CDiagPort::WriterThread()
             DiagCommandPtr record = queue.PopFront();
             if (!record)
                 break;
-            if (record->completionEvent && record->completionEvent->IsSet()) {
+            if (record->CompletionSet()) {
                 Trace("SendSync cmd %d has abandoned.\n", static_cast<int>(record->tag));
                 continue;
             }
@@ -38,7 +38,8 @@ void CDiagPort::WriterThread()
                 break;  // the link is closing: the sender sees this thread end
         }
     }
-    writerEndedEvent.Set();
+    writerEnded.store(true);
+    completions.Notify();
 }
 
 bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
@@ -218,8 +219,10 @@ bool CDiagPort::HandOver(const DiagCommandPtr& record)
     // Insert before signalling so the sender finds the reply; if the sender abandoned the
     // command meanwhile, take it back out: nobody will collect it.
     replies.Insert(record->tag, record);
-    if (record->completionEvent != nullptr && record->completionEvent->SetIfClear())
+    if (record->SetCompletion()) {
+        completions.Notify();
         return true;
+    }
     replies.Take(record->tag);
     Trace("SendSync cmd %d has abandoned due to timeout.\n", static_cast<int>(record->tag));
     return false;
@@ -233,9 +236,8 @@ void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
         return;
     }
     record->detail = 0;
-    CSyncEvent* completion = record->completionEvent.get();
     const int tag = static_cast<int>(record->tag);
-    if (completion != nullptr && completion->IsSet()) {
+    if (record->CompletionSet()) {
         Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
         PurgeTx();
         return;
@@ -245,7 +247,9 @@ void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
         statusRequestEvent.Set();
         std::this_thread::yield();
     }
-    if (completion != nullptr && !completion->SetIfClear())
+    if (record->SetCompletion())
+        completions.Notify();
+    else
         Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
     PurgeTx();
 }
