@@ -161,7 +161,9 @@ private:
     std::thread writerThread;
     std::thread pollingThread;
     std::thread readerThread;
-    CWakeEvent cmdQueuedEvent{EventReset::automatic};
+    // The writer's events: it waits for a queued command, for a reply, or for either.
+    CWakeGroup writerWakes;
+    CWakeEvent cmdQueuedEvent{writerWakes, EventReset::automatic};
     CSyncEvent statusRequestEvent{EventReset::automatic};
     bool eventsCreated = false;
     bool openedOnce = false;
@@ -177,7 +179,7 @@ private:
     CSerialPort portHandle;
     CSyncEvent readEnableEvent{EventReset::manual};
     CSyncEvent readCancelEvent{EventReset::manual};
-    CWakeEvent replyReceivedEvent{EventReset::automatic};
+    CWakeEvent replyReceivedEvent{writerWakes, EventReset::automatic};
     // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
     CSyncEvent closingEvent{EventReset::manual};
     // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.

@@ -111,11 +111,12 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
         if (verdict != CCurrentCommand::Verdict::refuse) {
             // A reply that replaces a tentative one shows that one was owed elsewhere: stray.
             (claimed == CReplyLedger::Claimed::replacesTentative ? stats.strayReplies : stats.repliesTaken).fetch_add(1);
-            // A reply that is final wakes its sender from here, one hand-off instead of two;
-            // the writer only learns of it.
+            // A reply that is final wakes its sender from here, one hand-off instead of two; the
+            // writer learns of it without being woken (WaitForDMReply).
             if (answered)
                 HandOver(answered);
-            replyReceivedEvent.Set();
+            else
+                replyReceivedEvent.Set();
         } else if (unsolicitedCode) {
             // Sent unasked: counted and dropped. It says nothing about the link being busy, so
             // the idle polls keep their schedule on a handset that reports events.

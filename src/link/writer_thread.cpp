@@ -144,8 +144,13 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
         const uint32_t elapsed = TickElapsed(started, TickCount());
         if (elapsed >= record->replyTimeout)
             break;
-        // A wake-up without a stored reply is left over from an earlier attempt: wait on.
-        replyReceivedEvent.Wait(record->replyTimeout - elapsed);
+        // A wake-up without a stored reply is left over from an earlier attempt: wait on. The
+        // receive thread wakes only the sender for a final reply, so this thread learns of it
+        // with the next command queued, or within half the idle time before a poll, so the
+        // idle polls never wait on it.
+        const uint32_t learnMs = std::max<uint32_t>(timing.pollIdleMs / 2, 1);
+        writerWakes.WaitAny({&replyReceivedEvent, &cmdQueuedEvent},
+                            std::min(record->replyTimeout - elapsed, learnMs));
         if (!running.load())
             return linkStatusFail;
     }
