@@ -31,13 +31,14 @@ LinkStatus CDiagCommand::BuildFrame(const uint8_t* payload, uint32_t length)
         frame.assign(payload, payload + length);
         return linkStatusOk;
     }
-    // Encoded straight into the frame's own storage, then cut to the frame's length.
-    frame.resize(frameWorkAreaSize);
+    // Encoded in a work area on the stack, so the frame's own storage is only as large as the
+    // frame: a full-size buffer per command would be allocated and cleared each time.
+    std::array<uint8_t, frameWorkAreaSize> work;
     const bool noOpeningFlag = !IsDownloadKind(linkKind);
-    const size_t n = EncodeFrame(payload, length, frame.data(), noOpeningFlag);
-    frame.resize(n);
+    const size_t n = EncodeFrame(payload, length, work.data(), noOpeningFlag);
     if (n == 0)
         return linkStatusFail;
+    frame.assign(work.data(), work.data() + n);
     request.assign(payload, payload + length);
     return linkStatusOk;
 }

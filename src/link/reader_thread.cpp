@@ -110,12 +110,14 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
             answered);
         if (verdict != CCurrentCommand::Verdict::refuse) {
             // A reply that replaces a tentative one shows that one was owed elsewhere: stray.
-            (claimed == CReplyLedger::Claimed::replacesTentative ? stats.strayReplies : stats.repliesTaken).fetch_add(1);
+            const bool replaced = claimed == CReplyLedger::Claimed::replacesTentative;
+            (replaced ? stats.strayReplies : stats.repliesTaken).fetch_add(1);
             // A reply that is final wakes its sender from here, one hand-off instead of two; the
-            // writer learns of it without being woken (WaitForDMReply).
+            // writer learns of it without being woken (WaitForDMReply), unless it holds a
+            // tentative reply that this one replaced (HoldTentativeReply).
             if (answered)
                 HandOver(answered);
-            else
+            if (!answered || replaced)
                 replyReceivedEvent.Set();
         } else if (unsolicitedCode) {
             // Sent unasked: counted and dropped. It says nothing about the link being busy, so
