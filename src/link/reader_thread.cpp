@@ -1,6 +1,7 @@
 // The receive thread: the only reader of the port for framed traffic. It cuts the byte stream
 // into frames and routes each packet by the port setting in force: into the command whose
-// reply the writer awaits, to the notification hook, or nowhere.
+// reply the writer awaits (completing the command itself once the reply is final), to the
+// notification hook, or nowhere.
 #include "link/diag_port.h"
 
 #include <atomic>
