@@ -5,16 +5,22 @@
 
 void CCommandQueue::PushBack(DiagCommandPtr record)
 {
-    std::lock_guard guard(lock);
-    records.push_back(std::move(record));
+    {
+        std::lock_guard guard(lock);
+        records.push_back(std::move(record));
+    }
+    // Set once the lock is free, so the writer it wakes does not block on the queue at once.
     if (signal != nullptr)
         signal->Set();
 }
 
 void CCommandQueue::PushFront(DiagCommandPtr record)
 {
-    std::lock_guard guard(lock);
-    records.push_front(std::move(record));
+    {
+        std::lock_guard guard(lock);
+        records.push_front(std::move(record));
+    }
+    // Set once the lock is free, so the writer it wakes does not block on the queue at once.
     if (signal != nullptr)
         signal->Set();
 }

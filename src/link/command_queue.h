@@ -7,11 +7,12 @@
 
 #include "link/diag_command.h"
 #include "link/locks.h"
+#include "link/wake_event.h"
 
 class CCommandQueue {
 public:
     // The event set on every insertion; set once before the writer starts.
-    void SetSignalEvent(CSyncEvent* event) { signal = event; }
+    void SetSignalEvent(CWakeEvent* event) { signal = event; }
 
     void PushBack(DiagCommandPtr record);
     void PushFront(DiagCommandPtr record);
@@ -23,5 +24,5 @@ public:
 private:
     CCritSecLock lock;
     std::deque<DiagCommandPtr> records;
-    CSyncEvent* signal = nullptr;
+    CWakeEvent* signal = nullptr;
 };

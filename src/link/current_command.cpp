@@ -1,6 +1,6 @@
 #include "link/current_command.h"
 
-#include <mutex>
+#include <cstring>
 #include <utility>
 
 bool DiagReplyMatches(uint8_t requestCode, const uint8_t* packet, size_t length)
@@ -12,12 +12,21 @@ bool DiagReplyMatches(uint8_t requestCode, const uint8_t* packet, size_t length)
     return length >= 2 && packet[0] >= 0x13 && packet[0] <= 0x18 && packet[1] == requestCode;
 }
 
+void CCurrentCommand::StoreLocked(CDiagCommand& target, const uint8_t* bytes, size_t length)
+{
+    // A reply longer than the buffer is only measured: the sender reports it too long.
+    CDiagCommand::ReplySink& sink = target.sink;
+    sink.length = length;
+    if (sink.buffer != nullptr && length <= sink.capacity)
+        std::memcpy(sink.buffer, bytes, length);
+}
+
 void CCurrentCommand::Set(DiagCommandPtr newRecord)
 {
     std::lock_guard guard(lock);
     record = std::move(newRecord);
     if (record)
-        record->reply.clear();
+        record->sink.length = 0;
 }
 
 DiagCommandPtr CCurrentCommand::Take()
@@ -29,16 +38,7 @@ DiagCommandPtr CCurrentCommand::Take()
 bool CCurrentCommand::HasReply()
 {
     std::lock_guard guard(lock);
-    return record && !record->reply.empty();
-}
-
-bool CCurrentCommand::Offer(const uint8_t* packet, size_t length, const ClaimTest& claims)
-{
-    std::lock_guard guard(lock);
-    if (!claims(record.get()) || !record)
-        return false;
-    record->reply.assign(packet, packet + length);
-    return true;
+    return record && record->sink.length != 0;
 }
 
 bool CCurrentCommand::AcceptDiag(const uint8_t* packet, size_t length)
@@ -46,7 +46,7 @@ bool CCurrentCommand::AcceptDiag(const uint8_t* packet, size_t length)
     std::lock_guard guard(lock);
     if (!record || record->frame.empty() || !DiagReplyMatches(record->frame[0], packet, length))
         return false;
-    record->reply.assign(packet, packet + length);
+    StoreLocked(*record, packet, length);
     return true;
 }
 
@@ -55,6 +55,19 @@ bool CCurrentCommand::AcceptAny(const uint8_t* packet, size_t length)
     std::lock_guard guard(lock);
     if (!record || packet == nullptr || length == 0)
         return false;
-    record->reply.assign(packet, packet + length);
+    StoreLocked(*record, packet, length);
     return true;
+}
+
+void CCurrentCommand::Store(CDiagCommand& target, const uint8_t* bytes, size_t length)
+{
+    std::lock_guard guard(lock);
+    StoreLocked(target, bytes, length);
+}
+
+void CCurrentCommand::Detach(CDiagCommand& target)
+{
+    std::lock_guard guard(lock);
+    target.sink.buffer = nullptr;
+    target.sink.capacity = 0;
 }

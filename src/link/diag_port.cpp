@@ -24,10 +24,8 @@ CDiagPort::~CDiagPort()
 
 LinkStatus CDiagPort::CreateEvents()
 {
-    const bool valid = cmdQueuedEvent.Valid() && statusRequestEvent.Valid() &&
-                       readEnableEvent.Valid() && readCancelEvent.Valid() &&
-                       replyReceivedEvent.Valid() &&
-                       closingEvent.Valid() && writerEndedEvent.Valid() &&
+    const bool valid = statusRequestEvent.Valid() && readEnableEvent.Valid() &&
+                       readCancelEvent.Valid() && closingEvent.Valid() &&
                        phoneStateEvent.Valid();
     if (!valid)
         return linkStatusFail;

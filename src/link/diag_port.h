@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "link/command_queue.h"
+#include "link/completion_signal.h"
 #include "link/current_command.h"
 #include "link/diag_command.h"
 #include "link/link_status.h"
@@ -27,6 +28,7 @@
 #include "link/reply_ledger.h"
 #include "link/reply_map.h"
 #include "link/trace_base.h"
+#include "link/wake_event.h"
 #include "platform/serial_port.h"
 #include "platform/sync_event.h"
 
@@ -126,6 +128,9 @@ private:
     void ReleaseSlot();
     LinkStatus ExchangeRaw(const DiagCommandPtr& record);
     void CompleteCommand(const DiagCommandPtr& record, bool success);
+    // Gives a command with its reply to its sender (writer or receive thread); false when the
+    // sender had given up first.
+    bool HandOver(const DiagCommandPtr& record);
     bool PerformCommand(const DiagCommandPtr& record);
 
     // Receive side.
@@ -156,7 +161,9 @@ private:
     std::thread writerThread;
     std::thread pollingThread;
     std::thread readerThread;
-    CSyncEvent cmdQueuedEvent{EventReset::automatic};
+    // The writer's events: it waits for a queued command, for a reply, or for either.
+    CWakeGroup writerWakes;
+    CWakeEvent cmdQueuedEvent{writerWakes, EventReset::automatic};
     CSyncEvent statusRequestEvent{EventReset::automatic};
     bool eventsCreated = false;
     bool openedOnce = false;
@@ -172,15 +179,14 @@ private:
     CSerialPort portHandle;
     CSyncEvent readEnableEvent{EventReset::manual};
     CSyncEvent readCancelEvent{EventReset::manual};
-    CSyncEvent replyReceivedEvent{EventReset::automatic};
-    // Whether the writer awaits a reply: the receive thread only reads it, nothing waits on it.
-    std::atomic<bool> awaitingReply{false};
+    CWakeEvent replyReceivedEvent{writerWakes, EventReset::automatic};
     // Set by ClosePort: ends a pending write, a raw read or a settle wait at once.
     CSyncEvent closingEvent{EventReset::manual};
     // Set whenever detection changes the status, the mode or the probe counts; wakes waiters.
     CSyncEvent phoneStateEvent{EventReset::manual};
     // Set when the writer thread has ended, so senders stop waiting for it.
-    CSyncEvent writerEndedEvent{EventReset::manual};
+    std::atomic<bool> writerEnded{false};
+    CCompletionSignal completions;
 
     // The receive thread marks here whether it is inside a read, so a settings switch can wait
     // until the paused thread has really left the port.

@@ -95,7 +95,7 @@ LinkStatus CDiagPort::ProbeOnce(int32_t kind, uint32_t replyMs, uint8_t* reply, 
     record->replyTimeout = replyMs;
     record->attempts = 1;
     record->tag = NextCommandTag();
-    if (record->BuildFrame(&request, 1) != linkStatusOk || !record->CreateCompletionEvent())
+    if (record->BuildFrame(&request, 1) != linkStatusOk)
         return linkStatusFail;
     return SubmitCommand(record, true, replyMs + timing.senderSlackMs, &capacity, reply);
 }
@@ -173,8 +173,7 @@ bool CDiagPort::SendModemCommand(int32_t kind, const char* text, uint8_t* replyB
     record->replyTimeout = replyTimeout;
     record->tag = NextCommandTag();
     if (record->BuildFrame(reinterpret_cast<const uint8_t*>(text),
-                           static_cast<uint32_t>(std::strlen(text))) != linkStatusOk ||
-        !record->CreateCompletionEvent())
+                           static_cast<uint32_t>(std::strlen(text))) != linkStatusOk)
         return false;
     int16_t length = 2048;
     const LinkStatus result = SubmitCommand(record, true, waitMs, &length, replyBuffer);

@@ -1,6 +1,7 @@
 // The receive thread: the only reader of the port for framed traffic. It cuts the byte stream
 // into frames and routes each packet by the port setting in force: into the command whose
-// reply the writer awaits, to the notification hook, or nowhere.
+// reply the writer awaits (completing the command itself once the reply is final), to the
+// notification hook, or nowhere.
 #include "link/diag_port.h"
 
 #include <atomic>
@@ -86,36 +87,52 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
     case linkDiagLow:
     case linkDiagHigh:
     case linkDownload: {
-        const bool awaiting = awaitingReply.load();
+        const bool download = kind == linkDownload;
+        const bool unsolicitedCode = !download && IsUnsolicitedDiagCode(code);
         const uint32_t now = TickCount();
+        bool awaiting = false;
+        CReplyLedger::Claimed claimed = CReplyLedger::Claimed::no;
+        DiagCommandPtr answered;
         // The ledger lays every packet against the attempts still owed, so a late reply to an
         // earlier request is used up here and never answers the one after it.
-        CReplyLedger::Claimed claimed = CReplyLedger::Claimed::no;
-        const bool taken = current.Offer(packet, length, [&](const CDiagCommand* record) {
-            if (kind != linkDownload && IsUnsolicitedDiagCode(code) &&
-                (record == nullptr || !ReplyFitsRequest(record->request, record->matcher.get(), packet, length)))
-                return false;
-            claimed = replyLedger.Claim(awaiting ? record : nullptr, kind == linkDownload, packet, length, now);
-            return claimed != CReplyLedger::Claimed::no;
-        });
-        if (taken) {
+        const auto verdict = current.Offer(
+            packet, length,
+            [&](const CDiagCommand* record) {
+                awaiting = record != nullptr;
+                if (unsolicitedCode &&
+                    (record == nullptr || !ReplyFitsRequest(record->request, record->matcher.get(), packet, length)))
+                    return CCurrentCommand::Verdict::refuse;
+                const CReplyLedger::ClaimResult claim = replyLedger.Claim(record, download, packet, length, now);
+                claimed = claim.claimed;
+                if (claimed == CReplyLedger::Claimed::no)
+                    return CCurrentCommand::Verdict::refuse;
+                return claim.tentative ? CCurrentCommand::Verdict::keep : CCurrentCommand::Verdict::answer;
+            },
+            answered);
+        if (verdict != CCurrentCommand::Verdict::refuse) {
             // A reply that replaces a tentative one shows that one was owed elsewhere: stray.
-            (claimed == CReplyLedger::Claimed::replacesTentative ? stats.strayReplies : stats.repliesTaken).fetch_add(1);
-            replyReceivedEvent.Set();
-        } else if (kind != linkDownload && IsUnsolicitedDiagCode(code)) {
+            const bool replaced = claimed == CReplyLedger::Claimed::replacesTentative;
+            (replaced ? stats.strayReplies : stats.repliesTaken).fetch_add(1);
+            // A reply that is final wakes its sender from here, one hand-off instead of two; the
+            // writer learns of it without being woken (WaitForDMReply), unless it holds a
+            // tentative reply that this one replaced (HoldTentativeReply).
+            if (answered)
+                HandOver(answered);
+            if (!answered || replaced)
+                replyReceivedEvent.Set();
+        } else if (unsolicitedCode) {
             // Sent unasked: counted and dropped. It says nothing about the link being busy, so
             // the idle polls keep their schedule on a handset that reports events.
             stats.unsolicitedPackets.fetch_add(1);
         } else {
             stats.strayReplies.fetch_add(1);
             if (!awaiting)
-                Trace(kind == linkDownload ? "Packet is dropped %d\n" : "DM Packet is dropped %d\n",
-                      code);
+                Trace(download ? "Packet is dropped %d\n" : "DM Packet is dropped %d\n", code);
         }
         break;
     }
     case linkStreamDownload:
-        if (awaitingReply.load() && code == 0x02 && current.AcceptAny(packet, length))
+        if (code == 0x02 && current.AcceptAny(packet, length))
             replyReceivedEvent.Set();
         NotifyRecord(MakeNotificationRecord(cmdTypeStreamPacket, packet, length));
         if (code == 0x02 && phoneMode.load() != modeStreamDownload) {

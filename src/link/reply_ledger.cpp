@@ -81,10 +81,17 @@ void CReplyLedger::Written(const DiagCommandPtr& record, bool anyReplyFits, uint
     owed.push_back({record, anyReplyFits, now});
 }
 
-CReplyLedger::Claimed CReplyLedger::Claim(const CDiagCommand* current, bool anyReplyFits,
-                                          const uint8_t* packet, size_t length, uint32_t now)
+CReplyLedger::ClaimResult CReplyLedger::Claim(const CDiagCommand* current, bool anyReplyFits,
+                                              const uint8_t* packet, size_t length, uint32_t now)
 {
     std::lock_guard guard(lock);
+    const Claimed claimed = ClaimLocked(current, anyReplyFits, packet, length, now);
+    return {claimed, tentative};
+}
+
+CReplyLedger::Claimed CReplyLedger::ClaimLocked(const CDiagCommand* current, bool anyReplyFits,
+                                                const uint8_t* packet, size_t length, uint32_t now)
+{
     const bool currentFits =
         current != nullptr &&
         (anyReplyFits || ReplyFitsRequest(current->request, current->matcher.get(), packet, length));

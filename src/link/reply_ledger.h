@@ -38,10 +38,17 @@ public:
     // An attempt of record's request (its payload, command code first) went out at tick now.
     void Written(const DiagCommandPtr& record, bool anyReplyFits, uint32_t now);
 
+    // What Claim made of a packet, and whether the current request's reply is still only
+    // tentative after it (the writer then holds it, see Tentative); otherwise a packet taken
+    // is the current request's reply for good.
+    struct ClaimResult {
+        Claimed claimed = Claimed::no;
+        bool tentative = false;
+    };
     // Lays a packet arriving at tick now against the attempts still owed. current is the
     // record whose reply is awaited (null when none is); anyReplyFits as for Written.
-    Claimed Claim(const CDiagCommand* current, bool anyReplyFits, const uint8_t* packet,
-                  size_t length, uint32_t now);
+    ClaimResult Claim(const CDiagCommand* current, bool anyReplyFits, const uint8_t* packet,
+                      size_t length, uint32_t now);
 
     // A damaged frame arrived: the oldest owed attempt's reply is lost.
     void Damaged();
@@ -86,6 +93,8 @@ private:
     bool AllOverdueLocked(uint32_t now) const;
     void NoteLatencyLocked(uint32_t latency);
     void ResolveLocked();
+    Claimed ClaimLocked(const CDiagCommand* current, bool anyReplyFits, const uint8_t* packet,
+                        size_t length, uint32_t now);
 
     std::mutex lock;
     std::condition_variable settled;

@@ -1,12 +1,12 @@
-// The sender's half of a command: build the record, queue it, wait for the writer thread to
-// complete it, and take the reply out of the reply map.
+// The sender's half of a command: build the record, queue it, wait for the writer or the
+// receive thread to complete it, and take it out of the reply map. The reply itself is already
+// in the sender's buffer: the receive thread copied it there straight from its receive buffer.
 #include "link/diag_port.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "link/frame_codec.h"
-#include "platform/busy_hook.h"
 #include "platform/tick.h"
 
 LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
@@ -39,8 +39,6 @@ LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, Com
         record->replyTimeout = timing.probeReplyMs;
     else
         record->replyTimeout = detail != 0 ? detail : timeoutMs;
-    if (!record->CreateCompletionEvent())
-        return linkStatusFail;
     record->type = type;
     record->detail = detail;
     record->reserved = -1;
@@ -55,7 +53,7 @@ LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, Com
 LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
                                     int16_t* replyLength, uint8_t* replyBuffer, SendReport* report)
 {
-    if (!record || !record->completionEvent)
+    if (!record)
         return linkStatusFail;
     // A closed link has no writer to complete the command: the same result as a close
     // that ends the wait.
@@ -64,22 +62,23 @@ LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, 
     if (record->replyTimeout >= timing.singleAttemptMs)
         record->attempts = 1;
     const uint32_t tag = record->tag;
-    CSyncEvent& completion = *record->completionEvent;
+    const size_t capacity = replyLength != nullptr && *replyLength > 0 ? static_cast<size_t>(*replyLength) : 0;
+    if (replyLength != nullptr && replyBuffer != nullptr)
+        record->sink = {replyBuffer, capacity, 0};
     if (atFront)
         queue.PushFront(record);
     else
         queue.PushBack(record);
 
     const uint32_t started = TickCount();
-    // On the window's thread the wait keeps the window painted while the handset works.
-    const int woken = WaitForAnyBusy({&completion, &writerEndedEvent}, waitMs);
-    bool completed = woken == 0;
-    if (!completed || !running.load()) {
-        // Setting the completion event first marks the command abandoned; if the writer
-        // set it first, the command did complete and its reply is waiting in the map.
-        if (completion.SetIfClear() || !running.load()) {
+    const CCompletionSignal::Woken woken = completions.Wait(*record, writerEnded, waitMs);
+    if (woken != CCompletionSignal::Woken::completed || !running.load()) {
+        // Setting the completion first marks the command abandoned; if the writer or the
+        // receive thread set it first, the command did complete and waits in the map.
+        if (record->SetCompletion() || !running.load()) {
+            current.Detach(*record);  // the buffer is the caller's again
             const int elapsed = static_cast<int>(TickElapsed(started, TickCount()));
-            if (woken == waitTimedOut)
+            if (woken == CCompletionSignal::Woken::timedOut)
                 Trace("\n\t[Cmd Tag: %d TIMEDOUT, Time Elasped: %d ms]\n", static_cast<int>(tag),
                       elapsed);
             else
@@ -89,19 +88,20 @@ LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, 
         }
     }
 
-    CExclusiveLock guard(portLock);
-    const DiagCommandPtr done = replies.Take(tag);
-    if (!done)
+    if (!replies.Take(tag))
         return linkStatusFail;
     if (report != nullptr)
-        *report = {done->attemptsMade, done->writes};
+        *report = {record->attemptsMade.load(), record->writes.load()};
     if (replyLength != nullptr && replyBuffer != nullptr) {
-        const size_t capacity = *replyLength > 0 ? static_cast<size_t>(*replyLength) : 0;
-        std::memset(replyBuffer, 0, capacity);
-        if (capacity < done->reply.size())
+        // The buffer holds the reply; the rest of it is cleared. A reply longer than the
+        // buffer was not copied: the whole buffer is cleared.
+        const size_t length = record->sink.length;
+        if (capacity < length) {
+            std::memset(replyBuffer, 0, capacity);
             return linkStatusReplyTooLong;
-        *replyLength = static_cast<int16_t>(done->reply.size());
-        std::copy(done->reply.begin(), done->reply.end(), replyBuffer);
+        }
+        std::memset(replyBuffer + length, 0, capacity - length);
+        *replyLength = static_cast<int16_t>(length);
     }
     return linkStatusOk;
 }

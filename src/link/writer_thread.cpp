@@ -1,6 +1,8 @@
 // The writer thread: performs queued commands one at a time, so at most one command is on the
 // wire. Each attempt writes the frame and waits for the receive thread to match the reply (or,
 // for raw modem text, reads the answer itself); the result goes back through the reply map.
+// A reply that is final the receive thread hands over itself: the writer then only learns of
+// it, and its sender is woken one hand-off sooner.
 #include "link/diag_port.h"
 
 #include <algorithm>
@@ -29,7 +31,7 @@ void CDiagPort::WriterThread()
             DiagCommandPtr record = queue.PopFront();
             if (!record)
                 break;
-            if (record->completionEvent && record->completionEvent->IsSet()) {
+            if (record->CompletionSet()) {
                 Trace("SendSync cmd %d has abandoned.\n", static_cast<int>(record->tag));
                 continue;
             }
@@ -37,7 +39,8 @@ void CDiagPort::WriterThread()
                 break;  // the link is closing: the sender sees this thread end
         }
     }
-    writerEndedEvent.Set();
+    writerEnded.store(true);
+    completions.Notify();
 }
 
 bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
@@ -56,7 +59,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
     bool success = false;
     for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
         LinkStatus status = linkStatusFail;
-        record->attemptsMade = attempt + 1;
+        record->attemptsMade.store(attempt + 1);
         if (record->encoding == encFramed) {
             // A retry goes out again only when the earlier write's reply is no longer to be
             // expected; otherwise the attempt just waits on for it.
@@ -65,7 +68,7 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
                          : linkStatusOk;
             if (status == linkStatusOk)
                 status = WaitForDMReply(record);
-            if (status == linkStatusOk)
+            if (status == linkStatusOk && !record->answered.load())
                 HoldTentativeReply();
         } else {
             status = ExchangeRaw(record);
@@ -82,11 +85,13 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
         }
     }
     if (record->encoding == encFramed) {
-        // A reply stored up to the moment the slot is emptied counts: it was taken.
+        // A reply stored up to the moment the slot is emptied counts: it was taken. From then on
+        // the receive thread cannot answer the record, so `answered` is final here.
         ReleaseSlot();
         success = record->ReplyLength() != 0;
     }
-    CompleteCommand(record, success);
+    if (!record->answered.load())
+        CompleteCommand(record, success);
 
     std::lock_guard guard(cmdLock);
     cmdInProgress = false;
@@ -95,6 +100,9 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
 
 LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
 {
+    // Answered while this attempt was being decided on: nothing is owed any more.
+    if (record->answered.load())
+        return linkStatusOk;
     if (ApplyPortSettings(*record) != linkStatusOk)
         return linkStatusFail;
     const auto& frame = record->frame;
@@ -107,15 +115,15 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
     Trace("\n");
 
     PurgeTx();
-    // The reply ledger decides which arriving reply answers this record; the slot stays filled
-    // across attempts, so a late reply between two attempts is not lost.
-    if (!awaitingReply.load()) {
+    // The reply ledger decides which arriving reply answers this record; the slot takes the
+    // record at its first write and keeps it across attempts, so a late reply between two
+    // attempts is not lost.
+    if (record->writes.load() == 0) {
         replyReceivedEvent.Reset();
         current.Set(record);
-        awaitingReply.store(true);
     }
+    record->writes.fetch_add(1);
     replyLedger.Written(record, IsDownloadKind(record->linkKind), TickCount());
-    ++record->writes;
 
     const size_t written =
         portHandle.Write(frame.data(), frame.size(), timing.writeTimeoutMs, closingEvent);
@@ -132,17 +140,22 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
 {
     const uint32_t started = TickCount();
     for (;;) {
-        if (current.HasReply())
+        if (record->answered.load() || current.HasReply())
             return linkStatusOk;
         const uint32_t elapsed = TickElapsed(started, TickCount());
         if (elapsed >= record->replyTimeout)
             break;
-        // A wake-up without a stored reply is left over from an earlier attempt: wait on.
-        replyReceivedEvent.Wait(record->replyTimeout - elapsed);
+        // A wake-up without a stored reply is left over from an earlier attempt: wait on. The
+        // receive thread wakes only the sender for a final reply, so this thread learns of it
+        // with the next command queued, or within half the idle time before a poll, so the
+        // idle polls never wait on it.
+        const uint32_t learnMs = std::max<uint32_t>(timing.pollIdleMs / 2, 1);
+        writerWakes.WaitAny({&replyReceivedEvent, &cmdQueuedEvent},
+                            std::min(record->replyTimeout - elapsed, learnMs));
         if (!running.load())
             return linkStatusFail;
     }
-    if (current.HasReply())
+    if (record->answered.load() || current.HasReply())
         return linkStatusOk;
     Trace("WaitForDMReply FAILED to receive a reply %d\n", static_cast<int>(record->tag));
     return linkStatusFail;
@@ -164,7 +177,6 @@ void CDiagPort::HoldTentativeReply()
 
 void CDiagPort::ReleaseSlot()
 {
-    awaitingReply.store(false);
     current.Take();
 }
 
@@ -202,32 +214,38 @@ LinkStatus CDiagPort::ExchangeRaw(const DiagCommandPtr& record)
         return linkStatusFail;
     }
     Trace("\t%d  size: %3d\n", static_cast<int>(currentBaud.load()), static_cast<int>(received));
-    record->reply.assign(answer.begin(), answer.begin() + static_cast<std::ptrdiff_t>(received));
+    current.Store(*record, answer.data(), received);
     return linkStatusOk;
+}
+
+bool CDiagPort::HandOver(const DiagCommandPtr& record)
+{
+    record->detail = 0;
+    lastActivity.store(TickCount());
+    // A stop's watchdog lets the process run on while requests keep completing.
+    NoteLinkProgress();
+    // Insert before signalling so the sender finds the reply; if the sender abandoned the
+    // command meanwhile, take it back out: nobody will collect it.
+    replies.Insert(record->tag, record);
+    if (record->SetCompletion()) {
+        completions.Notify();
+        return true;
+    }
+    replies.Take(record->tag);
+    Trace("SendSync cmd %d has abandoned due to timeout.\n", static_cast<int>(record->tag));
+    return false;
 }
 
 void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
 {
-    record->detail = 0;
-    CSyncEvent* completion = record->completionEvent.get();
-    const int tag = static_cast<int>(record->tag);
     if (success) {
-        while (!portLock.TryLock())
-            std::this_thread::yield();
-        lastActivity.store(TickCount());
-        portLock.Unlock();
-        NoteLinkProgress();
-        // Insert before signalling so the sender finds the reply; if the sender abandoned
-        // the command meanwhile, take it back out: nobody will collect it.
-        replies.Insert(record->tag, record);
-        if (completion == nullptr || !completion->SetIfClear()) {
-            replies.Take(record->tag);
-            Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
+        if (!HandOver(record))
             PurgeTx();
-        }
         return;
     }
-    if (completion != nullptr && completion->IsSet()) {
+    record->detail = 0;
+    const int tag = static_cast<int>(record->tag);
+    if (record->CompletionSet()) {
         Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
         PurgeTx();
         return;
@@ -237,7 +255,9 @@ void CDiagPort::CompleteCommand(const DiagCommandPtr& record, bool success)
         statusRequestEvent.Set();
         std::this_thread::yield();
     }
-    if (completion != nullptr && !completion->SetIfClear())
+    if (record->SetCompletion())
+        completions.Notify();
+    else
         Trace("SendSync cmd %d has abandoned due to timeout.\n", tag);
     PurgeTx();
 }

@@ -58,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CCurrentCommand current;
     auto record = std::make_shared<CDiagCommand>(encFramed);
     record->frame = {requestCode};
+    std::vector<uint8_t> replyBuffer(CReceiveBuffer::capacity);
+    record->sink = {replyBuffer.data(), replyBuffer.size(), 0};
     current.Set(record);
 
     std::vector<uint8_t> stream;
@@ -81,12 +83,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
                     std::abort();
                 packets.emplace_back(packet, packet + length);
                 // Routing: the record takes the packet exactly when the matching rule says so,
-                // and then holds a copy of all of it.
+                // and then its sender's buffer holds a copy of all of it.
                 const bool matches = DiagReplyMatches(requestCode, packet, length);
                 if (current.AcceptDiag(packet, length) != matches)
                     std::abort();
-                if (matches && (record->reply.size() != length ||
-                                std::memcmp(record->reply.data(), packet, length) != 0))
+                if (matches && (record->ReplyLength() != length ||
+                                std::memcmp(replyBuffer.data(), packet, length) != 0))
                     std::abort();
             });
             if (buffer->Unparsed() > CReceiveBuffer::capacity)

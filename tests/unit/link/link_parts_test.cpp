@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "link/diag_command.h"
 #include "link/locks.h"
 #include "link/reply_ledger.h"
+#include "link/wake_event.h"
 
 namespace {
 
@@ -66,6 +68,30 @@ TEST(RWSpinLock, ExclusiveIsRecursiveAndKeepsOthersOutUntilFullyReleased)
     lock.LockShared();
     EXPECT_FALSE(otherGets()) << "a reader keeps writers out";
     lock.UnlockShared();
+}
+
+// The writer's wait for a command or a reply: the first event set ends it, only an auto-reset
+// event is consumed, and a wake-up from another thread is never lost.
+TEST(WakeGroup, TheFirstSetEventEndsTheWaitAndOnlyAnAutoResetOneIsConsumed)
+{
+    using namespace std::chrono;
+    CWakeGroup group;
+    CWakeEvent manual(group, EventReset::manual), automatic(group, EventReset::automatic);
+    for (int round = 0; round < 50; ++round) {
+        std::thread setter([&] { automatic.Set(); });
+        EXPECT_EQ(group.WaitAny({&manual, &automatic}, 10000), 1) << "round " << round;
+        setter.join();
+        EXPECT_FALSE(automatic.IsSet());
+    }
+    const auto start = steady_clock::now();
+    EXPECT_EQ(group.WaitAny({&manual, &automatic}, 30), waitTimedOut);
+    EXPECT_GE(steady_clock::now() - start, 30ms);
+    manual.Set();
+    automatic.Set();
+    EXPECT_EQ(group.WaitAny({&manual, &automatic}, 0), 0);
+    EXPECT_TRUE(manual.Wait(0)) << "a manual-reset event stays set";
+    EXPECT_TRUE(automatic.Wait(0));
+    EXPECT_FALSE(automatic.Wait(0));
 }
 
 }  // namespace
