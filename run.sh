@@ -356,14 +356,14 @@ stop_handset() {
 
 # session SIDE OUT: one console session, each command against the same handset, by the Linux
 # program (SIDE=linux) or VANTFerrant.exe under Wine on COM1 (SIDE=wine), standard output only.
-# The module folder holds every byte value with CR, LF and 0x1A runs; Windows names it with
-# backslashes.
+# The module folder, named "échecs", holds every byte value with CR, LF and 0x1A runs; Windows
+# names it with backslashes. The fetch goes into a folder of that name too.
 session() {
   local side=$1 out=$2 dir=build/win-e2e
-  rm -rf "$dir/fetched-$side" && mkdir -p "$dir/fetched-$side"
+  rm -rf "$dir/fetched-$side" && mkdir -p "$dir/fetched-$side/échecs"
   printf 'v\ns\nq\n' >"$dir/prompt.txt"
   start_handset
-  local port=$HANDSET_PTS pc_module=$PWD/$dir/pc/bytes pc_fetch=$PWD/$dir/fetched-$side
+  local port=$HANDSET_PTS pc_module=$PWD/$dir/pc/échecs pc_fetch=$PWD/$dir/fetched-$side/échecs
   local -a program=(build/linux-console/src/app/VANTFerrant)
   if [ "$side" = wine ]; then
     port=COM1
@@ -420,8 +420,9 @@ cmd_windows() {
 
   # The end-to-end session: byte for byte the Linux program's output (CR LF read as LF).
   local dir=build/win-e2e
-  rm -rf "$dir/pc" && mkdir -p "$dir/pc/bytes"
-  python3 - "$dir/pc/bytes" <<'PY'
+  # The module's folder, and the folder fetched into, have non-ASCII names.
+  rm -rf "$dir/pc" && mkdir -p "$dir/pc/échecs"
+  python3 - "$dir/pc/échecs" <<'PY'
 import sys, pathlib
 folder = pathlib.Path(sys.argv[1])
 every = bytes(range(256))
@@ -438,12 +439,12 @@ PY
     cat "$dir/session.diff" >&2
     failed=1
   elif ! grep -q "Load VANT Module on the device was successful" "$dir/wine.txt"; then
-    echo "windows: the backslash path did not load" >&2
+    echo "windows: the backslash path to a non-ASCII folder did not load" >&2
     failed=1
   else
     echo "windows: the console session on COM1 equals the Linux program's ($(wc -l <"$dir/wine.txt") lines)"
   fi
-  if cmp "$dir/pc/bytes/bytes.mod" "$dir/fetched-wine/bytes.mod"; then
+  if cmp "$dir/pc/échecs/bytes.mod" "$dir/fetched-wine/échecs/bytes.mod"; then
     echo "windows: every byte value loaded as a module and fetched back identical"
   else
     failed=1

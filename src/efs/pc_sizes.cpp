@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/pc_path.h"
 #include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
@@ -31,7 +32,7 @@ std::optional<fs::path> FirstMatch(const fs::path& directory, const std::string&
         return std::nullopt;
     std::optional<fs::path> best;
     for (const auto& entry : entries) {
-        const std::string name = entry.path().filename().string();
+        const std::string name = Utf8Of(entry.path().filename());
         if (!WildcardMatch(pattern, name))
             continue;
         if (!best || entry.path().filename() < best->filename())
@@ -53,20 +54,20 @@ uint64_t PcFileSize(const std::string& path)
 {
     if (path.empty())
         return 0;
-    const fs::path asGiven(path);
+    const fs::path asGiven = PcPath(path);
     std::error_code error;
-    if (fs::exists(asGiven, error) || !HasWildcard(asGiven.filename().string()))
+    if (fs::exists(asGiven, error) || !HasWildcard(Utf8Of(asGiven.filename())))
         return RegularFileSize(asGiven);
-    const auto match = FirstMatch(asGiven.parent_path(), asGiven.filename().string());
+    const auto match = FirstMatch(asGiven.parent_path(), Utf8Of(asGiven.filename()));
     return match ? RegularFileSize(*match) : 0;
 }
 
 uint64_t PcTreeAllocatedSize(const std::string& directory)
 {
     std::error_code error;
-    if (directory.empty() || !fs::is_directory(directory, error))
+    if (directory.empty() || !fs::is_directory(PcPath(directory), error))
         return 0;
-    fs::recursive_directory_iterator walk(directory, fs::directory_options::skip_permission_denied,
+    fs::recursive_directory_iterator walk(PcPath(directory), fs::directory_options::skip_permission_denied,
                                           error);
     if (error)
         return 0;

@@ -18,6 +18,7 @@
 #include "modules/pc_search.h"
 #include "modules/transfer_progress.h"
 #include "platform/pc_file.h"
+#include "platform/pc_path.h"
 #include "platform/stop_request.h"
 
 namespace fs = std::filesystem;
@@ -86,10 +87,10 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(const std::string& dir)
 {
     std::vector<PcEntry> entries;
     std::error_code error;
-    fs::directory_iterator it(dir, error);
+    fs::directory_iterator it(PcPath(dir), error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code statusError;
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8Of(it->path().filename());
         if (fs::is_directory(it->symlink_status(statusError)))
             entries.push_back({name, PcEntryType::directory});
         else if (it->is_regular_file(statusError))
@@ -211,7 +212,7 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
         if (after.state == EfsFileCheck::State::present && after != before)
             EfsRemoveFile(port, deviceFile);  // reports nothing
     };
-    const std::string shownName = fs::path(pcFile).filename().string();
+    const std::string shownName = Utf8Of(PcPath(pcFile).filename());
     const auto progress = [&](uint64_t done, uint64_t total) {
         ReportTransferProgress(shownName, done, total);
     };

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/pc_path.h"
 #include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
@@ -25,12 +26,12 @@ std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& 
 {
     std::vector<std::string> names;
     std::error_code error;
-    fs::directory_iterator it(dir, error);
+    fs::directory_iterator it(PcPath(dir), error);
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code typeError;
         if (!it->is_regular_file(typeError) && !(withFolders && it->is_directory(typeError)))
             continue;
-        const std::string name = it->path().filename().string();
+        const std::string name = Utf8Of(it->path().filename());
         if (WildcardMatch(pattern, name))
             names.push_back(name);
     }

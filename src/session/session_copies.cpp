@@ -8,6 +8,7 @@
 #include "modules/file_fetch.h"
 #include "modules/module_load.h"
 #include "modules/pc_search.h"
+#include "platform/pc_path.h"
 #include "platform/stop_request.h"
 #include "report/reporter.h"
 #include "report/reporting_off.h"
@@ -79,7 +80,7 @@ void CDeviceSession::CopyDroppedItem(const std::string& pcPath, const CDeviceFol
                                      CDropOutcome& outcome)
 {
     std::error_code error;
-    const bool isDirectory = std::filesystem::is_directory(pcPath, error);
+    const bool isDirectory = std::filesystem::is_directory(PcPath(pcPath), error);
     std::string mifName;
     const MifCount mifs = isDirectory ? CountMifFiles(pcPath, &mifName) : mifCountNone;
     const CDropPlan plan = PlanDrop(pcPath, isDirectory, mifs, mifName,

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "platform/pc_file.h"
+#include "platform/pc_path.h"
 #include "sim/device_time.h"
 
 namespace fs = std::filesystem;
@@ -41,8 +42,8 @@ CDirectoryFileSystem::CDirectoryFileSystem(fs::path canonicalRoot) : root(std::m
 
 bool CDirectoryFileSystem::Inside(const fs::path& canonical) const
 {
-    const std::string rootText = root.string();
-    const std::string text = canonical.string();
+    const std::string rootText = Utf8Of(root);
+    const std::string text = Utf8Of(canonical);
     if (text == rootText)
         return true;
     const std::string prefix = rootText.back() == '/' ? rootText : rootText + "/";
@@ -63,7 +64,7 @@ std::optional<CDirectoryFileSystem::Location> CDirectoryFileSystem::Resolve(cons
     fs::path current = root;
     Location location{root, root};
     for (size_t i = 0; i < path.size(); ++i) {
-        const fs::path next = current / path[i];
+        const fs::path next = current / PcPath(path[i]);
         std::error_code error;
         const fs::file_status status = fs::symlink_status(next, error);
         fs::path resolved = next;
@@ -162,7 +163,7 @@ EfsStatusCode CDirectoryFileSystem::List(const DevicePath& directory, bool direc
         }
         // Only regular files and directories: a FIFO or device would hang or misbehave on read.
         if ((directories && fs::is_directory(status)) || (!directories && fs::is_regular_file(status)))
-            names.push_back(entry.filename().string());
+            names.push_back(Utf8Of(entry.filename()));
     }
     std::sort(names.begin(), names.end());
     return efsStatusOk;
@@ -195,7 +196,7 @@ EfsStatusCode CDirectoryFileSystem::ReadFile(const DevicePath& path, std::vector
     if (!location || path.empty())
         return location ? efsStatusFileMissing : efsStatusIllegalOperation;
     // The reader refuses a FIFO or device at once: it must not stall the handset.
-    auto file = CPcFileReader::Open(location->followed.string());
+    auto file = CPcFileReader::Open(Utf8Of(location->followed));
     if (!file)
         return efsStatusFileMissing;
     if (file->Size() > UINT32_MAX)  // its length would not fit the reply
@@ -221,7 +222,7 @@ EfsStatusCode CDirectoryFileSystem::WriteFile(const DevicePath& path, const std:
         return efsStatusIllegalOperation;
     // Replaced in one rename, so a failed write never leaves a torn file; the handset's files
     // need not survive a power loss of the PC.
-    if (!ReplacePcFile(target.string(), data, ReplaceDurability::atomicOnly))
+    if (!ReplacePcFile(Utf8Of(target), data, ReplaceDurability::atomicOnly))
         return efsStatusDeviceFailure;
     return efsStatusOk;
 }

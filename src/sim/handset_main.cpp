@@ -9,6 +9,7 @@
 #include "sim/directory_file_system.h"
 #include "sim/handset_host.h"
 #include "sim/handset_options.h"
+#include "platform/pc_path.h"
 
 int main(int argc, char** argv)
 {
@@ -26,7 +27,7 @@ int main(int argc, char** argv)
     std::unique_ptr<sim::CSimFileSystem> fileSystem;
     if (options->root.empty())
         fileSystem = sim::MakeDemoFileSystem();
-    else if (!(fileSystem = sim::CDirectoryFileSystem::Open(options->root))) {
+    else if (!(fileSystem = sim::CDirectoryFileSystem::Open(PcPath(options->root)))) {
         std::cerr << "vant-handset: not a directory: " << options->root << "\n";
         return 2;
     }

@@ -3,6 +3,7 @@
 #include <cctype>
 
 #include "platform/debug_sink.h"
+#include "platform/pc_path.h"
 #include "platform/virtual_ports.h"
 #include "sim/demo_tree.h"
 #include "sim/directory_file_system.h"
@@ -27,7 +28,7 @@ std::optional<VirtualPortLease> StartVirtualHandset(const std::string& portName)
     if (portName.size() == 3) {
         fileSystem = sim::MakeDemoFileSystem();
     } else if (portName[3] == ':' && portName.size() > 4) {
-        fileSystem = sim::CDirectoryFileSystem::Open(portName.substr(4));
+        fileSystem = sim::CDirectoryFileSystem::Open(PcPath(portName.substr(4)));
         if (!fileSystem) {
             DebugOutput("Virtual handset: not a directory: " + portName.substr(4) + "\n");
             return std::nullopt;

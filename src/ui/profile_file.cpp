@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/pc_file.h"
+#include "platform/pc_path.h"
 #include "platform/user_home.h"
 #include "session/text_trim.h"
 
@@ -126,7 +127,7 @@ bool CProfileFile::WriteString(const std::string& section, const std::string& ke
     std::string text;
     for (const std::string& line : lines)
         text += line + "\n";
-    return ReplacePcFile(path_.string(), std::span(reinterpret_cast<const uint8_t*>(text.data()),
+    return ReplacePcFile(Utf8Of(path_), std::span(reinterpret_cast<const uint8_t*>(text.data()),
                                                    text.size()));
 }
 
@@ -135,7 +136,7 @@ std::filesystem::path ConfigurationFilePath()
     const std::string folder = SettingsFolder();
     if (folder.empty())
         return {};
-    return std::filesystem::path(folder) / configurationFileName;
+    return PcPath(folder) / configurationFileName;
 }
 
 std::string ReadConfiguredPortName(const std::string& fallback)

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "platform/pc_path.h"
 #include "platform/port_names.h"
 #include "platform/tick.h"
 #include "platform/wildcard.h"
@@ -57,6 +60,27 @@ TEST(Wildcard, PatternsMatchWholeNamesWithoutRegardToCase)
         EXPECT_EQ(WildcardMatch(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;
     EXPECT_TRUE(HasWildcard("a[b"));
     EXPECT_FALSE(HasWildcard("plain.mod"));
+}
+
+// Non-ASCII PC names cross into std::filesystem and back unchanged, whatever the system's code
+// page; a path built from a name holds the Unicode characters, not the name's bytes one by one.
+TEST(PcPath, Utf8NamesSurviveTheCrossingBothWays)
+{
+    const std::pair<std::u8string, std::string> names[] = {
+        {u8"\u00e9checs", "\xC3\xA9" "checs"},
+        {u8"\u5c06\u68cb.mod", "\xE5\xB0\x86\xE6\xA3\x8B.mod"},
+        {u8"\U0001F600 x", "\xF0\x9F\x98\x80 x"},  // outside the 16-bit plane
+        {u8"plain.mif", "plain.mif"},
+        {u8"", ""},
+    };
+    for (const auto& [unicode, utf8] : names) {
+        EXPECT_EQ(PcPath(utf8), std::filesystem::path(unicode)) << utf8;
+        EXPECT_EQ(Utf8Of(std::filesystem::path(unicode)), utf8);
+        EXPECT_EQ(Utf8Of(PcPath("pc/" + utf8).filename()), utf8);
+        EXPECT_EQ(Utf8Of((PcPath(utf8) / PcPath("chess.mod")).parent_path()), utf8);
+    }
+    // Bytes that are not UTF-8 (a name from the handset, say) give some path, never an exception.
+    EXPECT_NO_THROW(Utf8Of(PcPath("bad\xFF\xC3")));
 }
 
 }  // namespace

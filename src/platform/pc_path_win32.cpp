@@ -1,0 +1,13 @@
+#include "platform/pc_path.h"
+
+#include "platform/wide_text.h"
+
+std::filesystem::path PcPath(std::string_view utf8)
+{
+    return std::filesystem::path(WideFromUtf8(utf8));
+}
+
+std::string Utf8Of(const std::filesystem::path& path)
+{
+    return Utf8FromWide(path.native());
+}
