@@ -3,25 +3,23 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTimer>
+#include <algorithm>
 
 #include "efs/efs_paths.h"
 #include "report/reporter.h"
 #include "ui/connection_status.h"
-#include "ui/copy_to_device_dialogs.h"
-#include "ui/device_command_dialogs.h"
 #include "ui/list_view.h"
 #include "ui/size_display_mode.h"
 #include "ui/tree_drop_target.h"
 #include "ui/wait_dialog.h"
 
-namespace {
-
-constexpr int connectionWatchMs = 500;
-
-}  // namespace
-
 CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent)
-    : QTreeWidget(parent), timer_(new QTimer(this)), dropTarget_(new CTreeDropTarget(this))
+    : QTreeWidget(parent), dropTarget_(new CTreeDropTarget(this)),
+      connection_(this, session_),
+      dialogCommands_(
+          this, session_,
+          [this](const std::string& path) { return TopNode() && NodeByPath(path) == TopNode(); },
+          [this](const std::string& path) { ShowCreated(path); })
 {
     setObjectName(QStringLiteral("deviceTree"));
     setColumnCount(1);
@@ -31,17 +29,20 @@ CDeviceTreeCtrl::CDeviceTreeCtrl(QWidget* parent)
     setDragEnabled(false);
     setSortingEnabled(false);
     session_.SetWaitShower(WindowWaitShower());
-    timer_->setInterval(connectionWatchMs);
-    connect(timer_, &QTimer::timeout, this, &CDeviceTreeCtrl::OnTimer);
+    connect(&connection_, &CWindowConnection::ConnectionAttempted, this,
+            &CDeviceTreeCtrl::ConnectionAttempted);
+    connect(&connection_, &CWindowConnection::ConnectionStatusChanged, this,
+            &CDeviceTreeCtrl::ConnectionStatusChanged);
+    connect(&connection_, &CWindowConnection::Disconnected, this, &CDeviceTreeCtrl::ShowDisconnected);
+    connect(&connection_, &CWindowConnection::Connected, this,
+            &CDeviceTreeCtrl::PopulateBehindWaitWindow);
+    connect(&connection_, &CWindowConnection::Reconnected, this, &CDeviceTreeCtrl::OnReconnected);
     connect(dropTarget_, &CTreeDropTarget::Dropped, this, &CDeviceTreeCtrl::DropItems);
     connect(this, &QTreeWidget::itemExpanded, this, &CDeviceTreeCtrl::OnItemExpandedOrCollapsed);
     connect(this, &QTreeWidget::itemCollapsed, this, &CDeviceTreeCtrl::OnItemExpandedOrCollapsed);
     connect(this, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { OnCurrentItemChanged(current); });
 }
-
-// Out of line: the dialogs are complete types here.
-CDeviceTreeCtrl::~CDeviceTreeCtrl() = default;
 
 void CDeviceTreeCtrl::SetListView(CTarlo32View* list)
 {
@@ -51,11 +52,6 @@ void CDeviceTreeCtrl::SetListView(CTarlo32View* list)
 QTreeWidgetItem* CDeviceTreeCtrl::TopNode() const
 {
     return topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
-}
-
-std::string CDeviceTreeCtrl::NodePath(const QTreeWidgetItem& node) const
-{
-    return GetNodePath(node, rootPath_);
 }
 
 QTreeWidgetItem* CDeviceTreeCtrl::NodeByPath(const std::string& dialogPath) const
@@ -71,8 +67,8 @@ bool CDeviceTreeCtrl::Populate()
     addTopLevelItem(MakeDirectoryNode(QStringLiteral("/")));
     dropTarget_->SetHighlight(TopNode());
     rootPath_ = DeviceRootPath;
-    if (!timer_->isActive())
-        timer_->start();
+    if (!ConnectionTimer()->isActive())
+        ConnectionTimer()->start();
     session_.MarkModulesStale();
     // The size items follow the statistics of this connection.
     emit CommandStatesChanged();
@@ -112,11 +108,6 @@ void CDeviceTreeCtrl::RefreshNode(QTreeWidgetItem* node, const std::string& path
     }
     if (toList)
         list_->ShowRows(listing.rows);
-}
-
-CDeviceFolder CDeviceTreeCtrl::FolderOf(const QTreeWidgetItem& node) const
-{
-    return {NodePath(node), &node == TopNode(), {}};
 }
 
 std::vector<CListRow> CDeviceTreeCtrl::SelectedListRows() const
@@ -184,4 +175,29 @@ void CDeviceTreeCtrl::RefreshSelected()
 void CDeviceTreeCtrl::contextMenuEvent(QContextMenuEvent* event)
 {
     ShowTreeContextMenu(event->globalPos());
+}
+
+void CDeviceTreeCtrl::PopulateBehindWaitWindow()
+{
+    CWaitScope wait(msgRetrievingInformation);
+    Populate();
+    ExpandAndSelectTop();
+}
+
+void CDeviceTreeCtrl::ShowDisconnected()
+{
+    lostSelection_ = currentItem() ? NodePath(*currentItem()) : std::string();
+    clear();
+    if (list_ != nullptr)
+        list_->DeleteAllItems();
+    emit ConnectionStatusChanged(0, 0);
+    emit CommandStatesChanged();
+}
+
+void CDeviceTreeCtrl::OnReconnected()
+{
+    PopulateBehindWaitWindow();
+    if (QTreeWidgetItem* node = OpenNodePath(
+            TopNode(), lostSelection_.substr(std::min(rootPath_.size(), lostSelection_.size()))))
+        setCurrentItem(node);
 }

@@ -7,26 +7,24 @@
 //
 // Items carry only their label; a node's device path is rebuilt from the labels up to the top
 // node "/" (tree_items.h). Directories are read lazily: every expansion or collapse re-reads a
-// node's subdirectories. Members by file: the tree here and in device_tree_ctrl.cpp, the
-// connection in tree_connection.cpp, the commands in tree_commands.cpp.
+// node's subdirectories. Members: here, device_tree_ctrl.cpp and tree_commands.cpp; the
+// connection and the dialog commands are CWindowConnection and CDialogCommands.
 #pragma once
 
 #include <QPointer>
 #include <QTreeWidget>
-#include <memory>
 #include <string>
 
 #include "report/app_messages.h"
 #include "session/device_session.h"
 #include "ui/command_table.h"
+#include "ui/connection_status.h"
+#include "ui/dialog_commands.h"
 #include "ui/tree_items.h"
+#include "ui/window_connection.h"
 
 class CTarlo32View;
 class CTreeDropTarget;
-class CNewFileDialog;
-class CNewModuleDialog;
-class CCopyFromPhoneDialog;
-class QTimer;
 
 // What a refresh lists a directory into.
 enum class RefreshMode : int { treeOnly = 0, listOnly = 1, treeAndList = 2 };
@@ -35,12 +33,12 @@ class CDeviceTreeCtrl : public QTreeWidget {
     Q_OBJECT
 public:
     explicit CDeviceTreeCtrl(QWidget* parent = nullptr);
-    ~CDeviceTreeCtrl() override;
 
     // The list the tree fills with the selected directory's entries and reads selections from.
     void SetListView(CTarlo32View* list);
     QTreeWidgetItem* TopNode() const;  // the top node "/", or nullptr while the tree is empty
-    std::string NodePath(const QTreeWidgetItem& node) const;  // under the tree's root path
+    // Under the tree's root path.
+    std::string NodePath(const QTreeWidgetItem& node) const { return GetNodePath(node, rootPath_); }
     QTreeWidgetItem* NodeByPath(const std::string& dialogPath) const;
 
     // Rebuilds the tree as the top node alone, starts the connection watch and marks the module
@@ -57,26 +55,27 @@ public:
     const CModuleCache& ModuleCache() const { return session_.ModuleCache(); }
     // Replaces the link by a new one on portName: 0, 21, 22, 24 or 25. Remembers the port only
     // after a connection that fully succeeded.
-    AppMessage ConnectToPort(const std::string& portName);
-    void ConnectAtStart();   // start-up: the port dialog, the connection, the tree filled
-    void OnDeviceConnect();  // Device > Connect
-    void OnTimer();          // the 500 ms connection watch
-    QTimer* ConnectionTimer() const { return timer_; }
+    AppMessage ConnectToPort(const std::string& port) { return connection_.ConnectToPort(port); }
+    // Start-up: the port dialog, the connection, the tree filled.
+    void ConnectAtStart() { connection_.RunConnect(false); }
+    void OnDeviceConnect() { connection_.RunConnect(session_.PhoneReady()); }  // Device > Connect
+    void OnTimer() { connection_.OnTimer(); }  // the 500 ms connection watch
+    QTimer* ConnectionTimer() const { return connection_.Timer(); }
 
     // The commands, each the slot of its menu, toolbar and context-menu action. Delete: the
     // pane that has the focus (or whose context menu is open) decides what goes.
     void OnDelete();
     void OnSizeModeChanged(int sizeMode);
     void OnModuleList();
-    void OnNewFile();
-    void OnNewDirectory();
+    void OnNewFile() { RunFromSelection(&CDialogCommands::NewFile, true); }
+    void OnNewDirectory() { RunFromSelection(&CDialogCommands::NewDirectory, true); }
     void OnNewModule();
     void OnDeleteDirectory(bool fromDeleteKey);
     void OnDeleteRows();
     void OnDeleteModule();
-    void OnCopyFromDevice();
-    void OnReset();
-    void OnOffline();
+    void OnCopyFromDevice() { RunFromSelection(&CDialogCommands::CopyFromDevice, false); }
+    void OnReset() { CCommandInProgress busy; session_.Reset(); }
+    void OnOffline() { CCommandInProgress busy; session_.Offline(); }
     // Copies dropped PC paths to the directory of target, one after the other.
     void DropItems(const QStringList& pcPaths, QTreeWidgetItem* target);
     // A drop on the list: into the selected node, or into the one selected directory row.
@@ -106,26 +105,31 @@ protected:
 private:
     void OnItemExpandedOrCollapsed(QTreeWidgetItem* node);
     void OnCurrentItemChanged(QTreeWidgetItem* current);
-    void RunConnect(bool askFirst);  // the connect command, with the question first if askFirst
     void PopulateBehindWaitWindow();
-    void ShowConnectionState();
-    void ShowDisconnected();  // empty tree and list, "Disconnected", device commands off
-    CDeviceFolder FolderOf(const QTreeWidgetItem& node) const;  // as the session takes it
+    void OnReconnected();  // fills the tree and opens the folder selected when it emptied
+    // Empty tree and list, "Disconnected", device commands off; keeps the selected folder.
+    void ShowDisconnected();
+    CDeviceFolder FolderOf(const QTreeWidgetItem& node) const  // as the session takes it
+    {
+        return {NodePath(node), &node == TopNode(), {}};
+    }
     std::vector<CListRow> SelectedListRows() const;
     bool TopOrNoneSelected() const { return currentItem() == nullptr || currentItem() == TopNode(); }
-    bool PresetFromSelection(QString& path);
+    using DialogCommand = void (CDialogCommands::*)(const CDeviceFolder*,
+                                                   const std::vector<CListRow>&);
+    // Runs a dialog command from the selected folder and the list's selected rows. opensFolder:
+    // the command needs the list and expands the selected node.
+    void RunFromSelection(DialogCommand command, bool opensFolder);
     void ShowCreated(const std::string& path);
     void RefreshTop();
 
     CDeviceSession session_;
     QPointer<CTarlo32View> list_;
-    QTimer* timer_;
     CTreeDropTarget* dropTarget_;
     std::string rootPath_;
     bool listShowsRoot_ = false;
     bool listContextMenuOpen_ = false;
-    // The dialogs that keep what was typed into them for the life of the tree.
-    std::unique_ptr<CNewFileDialog> newFileDialog_;
-    std::unique_ptr<CNewModuleDialog> newModuleDialog_;
-    std::unique_ptr<CCopyFromPhoneDialog> copyFromPhoneDialog_;
+    std::string lostSelection_;
+    CWindowConnection connection_;
+    CDialogCommands dialogCommands_;
 };

@@ -7,13 +7,9 @@
 #include "session/drop_placement.h"
 #include "ui/command_table.h"
 #include "ui/connection_status.h"
-#include "ui/copy_to_device_dialogs.h"
-#include "ui/device_command_dialogs.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/list_view.h"
 #include "ui/menu_rules.h"
-#include "ui/size_display_mode.h"
-#include "ui/wait_dialog.h"
 
 void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* target)
 {
@@ -41,21 +37,17 @@ void CDeviceTreeCtrl::DropOnList(const QStringList& pcPaths)
                                : SubdirectoryNode(QString::fromStdString(target->rowName)));
 }
 
-bool CDeviceTreeCtrl::PresetFromSelection(QString& path)
+void CDeviceTreeCtrl::RunFromSelection(DialogCommand command, bool opensFolder)
 {
+    CCommandInProgress busy;
     QTreeWidgetItem* selected = currentItem();
-    if (selected == nullptr)
-        return true;
-    if (list_ == nullptr) {
-        ReportAppMessage(msgNoListPane);
-        return false;
-    }
-    path = QString::fromStdString(DialogFormOf(NodePath(*selected)));
+    if (opensFolder && selected != nullptr && list_ == nullptr)
+        return ReportAppMessage(msgNoListPane);
+    const CDeviceFolder folder = selected ? FolderOf(*selected) : CDeviceFolder();
     const std::vector<CListRow> rows = SelectedListRows();
-    if (rows.size() == 1 && rows.front().kind != ItemKind::file)
-        path += QString::fromStdString(rows.front().name) + QStringLiteral("/");
-    selected->setExpanded(true);
-    return true;
+    if (opensFolder && selected != nullptr)
+        selected->setExpanded(true);
+    (dialogCommands_.*command)(selected ? &folder : nullptr, rows);
 }
 
 // Lists the directory path names or lies in again, and selects its node.
@@ -67,42 +59,6 @@ void CDeviceTreeCtrl::ShowCreated(const std::string& path)
     }
 }
 
-void CDeviceTreeCtrl::OnNewFile()
-{
-    CCommandInProgress busy;
-    if (!newFileDialog_)
-        newFileDialog_ = std::make_unique<CNewFileDialog>(this);
-    QString preset = newFileDialog_->DevicePath();
-    if (!PresetFromSelection(preset))
-        return;
-    newFileDialog_->SetDevicePath(preset);
-    RunNewFileDialog(*newFileDialog_, [this](const std::string& pcFile, const std::string& path) {
-        QTreeWidgetItem* node = NodeByPath(path);
-        const DialogStep step = session_.NewFile(pcFile, path, node && node == TopNode());
-        if (step == DialogStep::done)
-            ShowCreated(path);
-        return step;
-    });
-}
-
-void CDeviceTreeCtrl::OnNewDirectory()
-{
-    CCommandInProgress busy;
-    CNewDirectoryDialog dialog(this);
-    QString preset;
-    if (!PresetFromSelection(preset))
-        return;
-    dialog.SetDirectoryPath(preset);
-    RunNewDirectoryDialog(dialog, [this](const std::string& typed, std::string& path) {
-        const DialogStep step = session_.NewDirectory(typed, path);
-        if (step == DialogStep::done) {
-            CWaitScope wait(msgCreatingDirectory);
-            ShowCreated(path);
-        }
-        return step;
-    });
-}
-
 void CDeviceTreeCtrl::RefreshTop()
 {
     if (QTreeWidgetItem* top = TopNode())
@@ -112,9 +68,7 @@ void CDeviceTreeCtrl::RefreshTop()
 void CDeviceTreeCtrl::OnNewModule()
 {
     CCommandInProgress busy;
-    if (!newModuleDialog_)
-        newModuleDialog_ = std::make_unique<CNewModuleDialog>(this);
-    if (RunNewModuleDialog(*newModuleDialog_, session_))
+    if (dialogCommands_.NewModule())
         RefreshTop();
 }
 
@@ -137,19 +91,10 @@ void CDeviceTreeCtrl::OnSizeModeChanged(int sizeMode)
 void CDeviceTreeCtrl::OnModuleList()
 {
     CCommandInProgress busy;
-    if (Link() == nullptr || list_ == nullptr) {
-        ReportAppMessage(Link() == nullptr ? msgInvalidPortHandle : msgNoListPane);
-        return;
-    }
-    CWaitScope wait(msgBuildingModuleList);
-    if (ModuleCache().stale &&
-        session_.RebuildModuleCache(list_->RowTexts(),
-                                    currentItem() != nullptr && currentItem() == TopNode(),
-                                    SizeDisplayMode))
-        list_->SetMode(ViewMode::details);
-    if (QTreeWidgetItem* top = TopNode())
-        setCurrentItem(top);
-    list_->ShowModules(ModuleCache().modules, EfsStatsAvailable);
+    dialogCommands_.ModuleList(list_, currentItem() != nullptr && currentItem() == TopNode(), [this] {
+        if (QTreeWidgetItem* top = TopNode())
+            setCurrentItem(top);
+    });
 }
 
 void CDeviceTreeCtrl::OnDeleteDirectory(bool fromDeleteKey)
@@ -186,38 +131,8 @@ void CDeviceTreeCtrl::OnDeleteRows()
 void CDeviceTreeCtrl::OnDeleteModule()
 {
     CCommandInProgress busy;
-    if (list_ == nullptr) {
-        ReportAppMessage(msgNoListPane);
-        return;
-    }
-    const std::vector<int> rows = list_->SelectedRows();
-    const QString name = rows.size() == 1 ? list_->Text(rows.front(), columnName) : QString();
-    if (RunDeleteModuleDialog(this, name, session_))
+    if (dialogCommands_.DeleteModule(list_))
         RefreshTop();
-}
-
-void CDeviceTreeCtrl::OnCopyFromDevice()
-{
-    CCommandInProgress busy;
-    if (!copyFromPhoneDialog_)
-        copyFromPhoneDialog_ = std::make_unique<CCopyFromPhoneDialog>(this);
-    const CDeviceFolder folder = currentItem() ? FolderOf(*currentItem()) : CDeviceFolder();
-    std::optional<std::string> preset;
-    if (session_.CopyFromDevicePreset(currentItem() ? &folder : nullptr, SelectedListRows(),
-                                      preset))
-        RunCopyFromDeviceDialog(*copyFromPhoneDialog_, preset, session_);
-}
-
-void CDeviceTreeCtrl::OnReset()
-{
-    CCommandInProgress busy;
-    session_.Reset();
-}
-
-void CDeviceTreeCtrl::OnOffline()
-{
-    CCommandInProgress busy;
-    session_.Offline();
 }
 
 void CDeviceTreeCtrl::OnListRowActivated()
