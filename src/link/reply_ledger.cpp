@@ -42,7 +42,9 @@ uint32_t CReplyLedger::OverdueLocked() const
 
 uint32_t CReplyLedger::OverdueFor(const Attempt& attempt) const
 {
-    return std::min(OverdueLocked(), std::max<uint32_t>(attempt.record->replyTimeout / 2, 1));
+    // Timed from the attempt's write: a handset that keeps to a pace slower than the time-out is
+    // waited for, but never for a whole time-out beyond the attempt's own.
+    return std::min(OverdueLocked(), std::max<uint32_t>(2 * attempt.record->replyTimeout - 1, 1));
 }
 
 uint32_t CReplyLedger::OverdueAfterMs()

@@ -10,7 +10,8 @@
 //  - Replies still owed when a new request is about to go out are waited for only as long as
 //    this handset's recent replies justify (twice the slowest of the last few, each timed from
 //    the latest write it can answer, or from its own attempt's write once it proved late), never
-//    half a time-out or more. Then they are abandoned: no longer waited for, but still owed.
+//    a whole time-out beyond the attempt's own. Then they are abandoned: no longer waited for,
+//    but still owed.
 //  - A reply that fits both an abandoned attempt and the current request is taken tentatively.
 //    When another reply fitting the current request follows within the recent replies' bound
 //    (whatever the request's time-out), the first was the abandoned attempt's (it is counted
