@@ -17,7 +17,7 @@ void OnStopSignal(int code)
     int none = 0;
     if (QuestionWaiting() || !firstSignal.compare_exchange_strong(none, code))
         EndProcessBySignal(code);
-    RequestStop();
+    RequestStopEverywhere();
 }
 
 }  // namespace

@@ -223,7 +223,7 @@ bool CDiagPort::HandOver(const DiagCommandPtr& record)
     record->detail = 0;
     lastActivity.store(TickCount());
     // A stop's watchdog lets the process run on while requests keep completing.
-    NoteLinkProgress();
+    NoteLinkProgress(sessionContext);
     // Insert before signalling so the sender finds the reply; if the sender abandoned the
     // command meanwhile, take it back out: nobody will collect it.
     replies.Insert(record->tag, record);
