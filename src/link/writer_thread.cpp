@@ -133,6 +133,9 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
               static_cast<int>(frame.size()));
         return linkStatusShortWrite;
     }
+    // Every attempt on the wire is progress for a stop's watchdog, answered or not: on a noisy
+    // line a request may need all its attempts, each waiting its whole time-out.
+    NoteLinkProgress(sessionContext);
     return linkStatusOk;
 }
 
@@ -222,8 +225,6 @@ bool CDiagPort::HandOver(const DiagCommandPtr& record)
 {
     record->detail = 0;
     lastActivity.store(TickCount());
-    // A stop's watchdog lets the process run on while requests keep completing.
-    NoteLinkProgress(sessionContext);
     // Insert before signalling so the sender finds the reply; if the sender abandoned the
     // command meanwhile, take it back out: nobody will collect it.
     replies.Insert(record->tag, record);
