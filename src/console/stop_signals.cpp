@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/session_context.h"
 #include "platform/stop_request.h"
 
 namespace {

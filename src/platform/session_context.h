@@ -1,15 +1,18 @@
 // What belongs to one session (one handset and the operation running on it): its stop request,
-// the link's progress count, where its messages go and whether they show, its statistics flag and
-// its transfer-progress handler. Several sessions can run in one process, each on its own thread;
-// a thread works in the context bound to it, and a thread with none in the process context, which
-// the single-port front ends use. The link's own threads work for the context that was current
-// when the link was made. Only a stop of every session (Ctrl-C) is process-wide.
+// the link's progress count, where its messages go and whether they show, its statistics flag,
+// its transfer-progress handler and the PC files it shares. Several sessions can run in one
+// process, each on its own thread; a thread works in the context bound to it, and a thread with
+// none in the process context, which the single-port front ends use. The link's own threads work
+// for the context that was current when the link was made. Only a stop of every session
+// (Ctrl-C) is process-wide.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
+
+class CSharedPcFiles;
 
 using TransferProgressHandler =
     std::function<void(const std::string& fileName, uint64_t done, uint64_t total)>;
@@ -41,6 +44,8 @@ struct CSessionContext {
     // instead of the console text; empty: with the console text.
     std::function<void(int code, const std::string& text)> reportedMessage;
     TransferProgressHandler transferProgress;
+    // PC files read once for this session and others running the same job; none: each its own.
+    CSharedPcFiles* sharedPcFiles = nullptr;
 };
 
 // The calling thread's context: the one bound to it, else the process context.
@@ -51,6 +56,13 @@ CSessionContext& ProcessSessionContext();
 
 // True when the calling thread works for a session of its own (one of several handsets).
 bool SessionContextBound();
+
+// Asks every session's operation to stop, those made later in this process included.
+// Async-signal-safe.
+void RequestStopEverywhere();
+
+// How many times every session was asked to stop; a context remembers it when cleared.
+unsigned StopEverywhereCount();
 
 // Binds a context to the calling thread for the object's lifetime, then restores the previous.
 class CSessionContextScope {

@@ -6,7 +6,6 @@
 
 namespace {
 // Lock-free, so a signal handler may set and read them.
-std::atomic<unsigned> stopEverywhere{0};
 std::atomic<bool> questionWaiting{false};
 std::atomic<unsigned> linkProgressTotal{0};
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -14,10 +13,6 @@ static_assert(std::atomic<unsigned>::is_always_lock_free);
 }  // namespace
 
 void RequestStop() { CurrentSessionContext().stopRequested.store(true, std::memory_order_relaxed); }
-
-void RequestStopEverywhere() { stopEverywhere.fetch_add(1, std::memory_order_relaxed); }
-
-unsigned StopEverywhereCount() { return stopEverywhere.load(std::memory_order_relaxed); }
 
 bool StopRequested()
 {

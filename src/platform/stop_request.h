@@ -12,12 +12,7 @@ struct CSessionContext;
 // Asks the operation in progress in the current session to stop at its next check.
 void RequestStop();
 
-// Asks every session's operation to stop, those made later in this process included.
-// Async-signal-safe.
-void RequestStopEverywhere();
-
-// How many times every session was asked to stop; a context remembers it when cleared.
-unsigned StopEverywhereCount();
+// A stop of every session at once is in platform/session_context.h.
 
 // True once a stop was requested and not yet cleared, whether or not an operation runs.
 bool StopRequested();
