@@ -57,6 +57,8 @@ struct SimBehaviour {
     bool hostileManyEntries = false; // listings carry 150 extra entries
     bool hostileReadOverrun = false; // reads deliver more data than the total they announce
     bool readSequenceZero = false;   // read replies leave byte 3 at 0 instead of echoing the sequence
+    // Directory iterations of /a/t also list the parent's directories named t-something (/a/tx).
+    bool siblingsInDirListings = false;
 
     // Wire-level behaviours, applied by the pty host.
     bool silent = false;  // hears everything, answers nothing
