@@ -410,6 +410,14 @@ TEST(SpecialPcFiles, FailBeforeTheHandsetIsAsked)
     EXPECT_FALSE(rig.DeviceEntryExists("/pending"));
     EXPECT_FALSE(rig.DeviceEntryExists("/golf.mif"));
     ::close(listener);
+
+    // A replacement that never began writing leaves an old /pending alone: it is not written back.
+    rig.PutDeviceFile("/pending", Pattern(300, 7));
+    const size_t before = rig.LogSize();
+    EXPECT_EQ(LoadPendingFile(rig.link.get(), fifo.string()), 66);
+    for (const auto& request : rig.EfsRequestsSince(before))
+        EXPECT_NE(request.at(1), 5) << "wrote to the device";
+    EXPECT_EQ(rig.DeviceFile("/pending"), Pattern(300, 7));
 }
 
 }  // namespace
