@@ -83,7 +83,10 @@ std::vector<uint8_t> CEfsResponder::Handle(const std::vector<uint8_t>& request, 
 {
     const bool blockTransfer =
         request.size() >= 3 && (request[1] == efsWriteFile || (request[1] == efsReadFile && request[2] != 0));
-    if (blockTransfer && request == previousRequest)
+    // A handset that closes a file at its last block refuses that block when it comes again.
+    const bool repeatRefused = behaviour.closesFinishedWrites && request[1] == efsWriteFile &&
+                               request.size() >= 4 && request[3] == 0;
+    if (blockTransfer && request == previousRequest && !repeatRefused)
         return previousReply;
     std::vector<uint8_t> reply = Dispatch(request, behaviour);
     previousRequest = request;

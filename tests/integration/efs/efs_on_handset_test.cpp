@@ -216,8 +216,8 @@ TEST_F(EfsOnHandset, TreeRemovalGoesOnPastAResistingFileAndStaysInsideTheTree)
 
 // A write whose acknowledgement was lost is confirmed by the file's size before it succeeds,
 // whichever block lost it; on a handset without statistics nothing else would check it. A last
-// block sent again and refused is judged by the file, but an old file of the same length and
-// time proves nothing.
+// block sent again and refused, because the first one closed the file, is judged by the file,
+// but an old file of the same length and time proves nothing.
 TEST_F(EfsOnHandset, AWriteWithALostAcknowledgementIsConfirmedByTheFile)
 {
     const Bytes data = Pattern(1000, 3);  // four blocks
@@ -229,7 +229,7 @@ TEST_F(EfsOnHandset, AWriteWithALostAcknowledgementIsConfirmedByTheFile)
     for (const unsigned lost : {2u, 4u}) {
         const std::string path = "/w" + std::to_string(lost);
         handset.Change([&](sim::SimBehaviour& b) {
-            b = {}, b.usedFigureZero = true;
+            b = {}, b.usedFigureZero = b.closesFinishedWrites = true;
             b.chosenReplies = {{{0x59, efsWriteFile}, {}, lost, sim::SimReplyFault::lose}};
         });
         const EfsFileCheck before = EfsCheckFile(port, path);
