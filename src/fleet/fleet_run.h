@@ -21,6 +21,7 @@
 #include "session/handset_connect.h"
 
 class CDiagPort;
+struct CSessionContext;
 
 enum class FleetEventKind {
     connecting,  // the port is being opened and the handset looked for
@@ -91,6 +92,9 @@ public:
     std::vector<CFleetRow> Rows() const;
     // Marks the rows still running as stopping (after a stop of every session was asked).
     void NoteStopping();
+    // Asks this run's sessions alone to stop and roll back, those started later included, and
+    // marks the rows still running as stopping; other sessions of the process go on.
+    void Stop();
 
 private:
     void RunSession(size_t row);
@@ -105,6 +109,9 @@ private:
     std::condition_variable finished;
     std::vector<CFleetRow> rows;
     std::vector<std::thread> threads;
+    // Each running row's session context, so Stop reaches it; null once the row has finished.
+    std::vector<CSessionContext*> contexts;
+    bool stopped = false;
     size_t running = 0;
     // The module's PC files, read once for every handset.
     CSharedPcFiles pcFiles;

@@ -20,3 +20,10 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/copy_commands_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
+
+# The bench window against virtual handsets: loads on four at once, an unplug and its retry, a
+# stop, and handsets served as they are linked into a watched folder.
+vant_add_test(gui_ui_bench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/bench_window_test.cpp
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
