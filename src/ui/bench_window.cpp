@@ -54,7 +54,7 @@ CBenchWindow::CBenchWindow(QWidget* parent, const LinkTiming& timing, std::funct
     ports_->setPlaceholderText(QStringLiteral("COM3,COM4 or SIM,SIM"));
     choices_ = new QListWidget(this);
     choices_->setObjectName(QStringLiteral("portChoices"));
-    choices_->setMaximumHeight(90);
+    choices_->setMaximumHeight(72);
     action_ = new QComboBox(this);
     action_->setObjectName(QStringLiteral("action"));
     for (const CBenchActionName& entry : BenchActions())
@@ -110,9 +110,13 @@ CBenchWindow::CBenchWindow(QWidget* parent, const LinkTiming& timing, std::funct
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 10);
+    table_->setWordWrap(false);
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setColumnWidth(benchColumnPort, 150);
-    table_->setColumnWidth(benchColumnPhase, 130);
+    const std::pair<int, int> widths[] = {{benchColumnPort, 120}, {benchColumnModel, 90}, {benchColumnPhase, 120},
+                                          {benchColumnProgress, 110}, {benchColumnRate, 80}};
+    for (const auto& [column, width] : widths)
+        table_->setColumnWidth(column, width);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));
 
@@ -151,7 +155,7 @@ CBenchWindow::CBenchWindow(QWidget* parent, const LinkTiming& timing, std::funct
     RefreshPortChoices();
     OnActionChanged();
     Redraw();
-    resize(760, 480);
+    resize(920, 560);
 }
 
 CBenchWindow::~CBenchWindow() = default;

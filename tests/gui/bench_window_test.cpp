@@ -11,6 +11,7 @@
 #include <QTableWidget>
 
 #include "fleet/bench.h"
+#include "platform/stop_request.h"
 #include "sim/sim_port.h"
 #include "ui/bench_window.h"
 #include "window_rig.h"
@@ -255,6 +256,8 @@ TEST_F(BenchWindowTest, EscapeHalfWayLeavesEveryHandsetAsItWas)
                   QString::fromUtf8(AppMessageText(msgLoadStopped)));
     }
     EXPECT_TRUE(reports.texts.empty());
+    // The stop was the bench's alone: the main window's session was not asked to stop.
+    EXPECT_FALSE(StopRequested());
 }
 
 TEST_F(BenchWindowTest, AHandsetLinkedIntoTheWatchedFolderGetsARowAndItsLoad)

@@ -85,7 +85,10 @@ void ShootBench(CMainFrame& frame, const QString& scratch)
     }
     QThread::msleep(150);  // the last redraw
     QApplication::processEvents();
-    bench->PortsField()->setText("SIM,SIM,SIM,SIM");  // the folders are this run's scratch
+    // The handsets' folders and the module are this run's scratch; the picture shows the forms
+    // a person types.
+    bench->PortsField()->setText("SIM,SIM,SIM,SIM");
+    bench->FolderField()->setText("/home/lab/modules/chess");
     Shoot(bench, "bench.png");
     bench->close();
 }
