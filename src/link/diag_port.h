@@ -157,6 +157,8 @@ private:
     const LinkTiming timing;
     // The session the link works for: its threads count their progress there.
     CSessionContext& sessionContext;
+    // A frame arrived since the writer last wrote an attempt.
+    std::atomic<bool> heardSinceAttempt{true};
 
     std::atomic<bool> running{false};
     CCommandQueue queue;
