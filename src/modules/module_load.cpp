@@ -11,6 +11,7 @@
 
 #include "report/reporter.h"
 #include "report/reporting_off.h"
+#include "efs/device_names.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
