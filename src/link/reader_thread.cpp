@@ -140,15 +140,10 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
     case linkStreamDownload:
         if (code == 0x02 && current.AcceptAny(packet, length))
             replyReceivedEvent.Set();
-        NotifyRecord(MakeNotificationRecord(cmdTypeStreamPacket, packet, length));
         if (code == 0x02 && phoneMode.load() != modeStreamDownload) {
             phoneMode.store(modeStreamDownload);
             phoneStatus.store(phoneStatusReady);
             phoneStateEvent.Set();
-            auto status = MakeNotificationRecord(cmdTypeStatus, nullptr, 0);
-            status->detail = phoneStatusReady;
-            status->modeValue = modeStreamDownload;
-            NotifyRecord(std::move(status));
         }
         lastActivity.store(TickCount());
         break;
