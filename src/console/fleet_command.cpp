@@ -77,14 +77,14 @@ CJobChoice ChooseJob(const std::vector<std::string>& option, const std::string& 
     switch (letter) {
     case 'v':
         job = {"listing", [](CDiagPort* link, const CFleetPort&) { return ListModulesCommand(link); },
-               succeededOn(msgSuccess), {}};
+               succeededOn(msgSuccess), {}, false};
         break;
     case 's':
         job = {"reading statistics",
                [](CDiagPort* link, const CFleetPort&) {
                    return EfsStatsAvailable ? StatisticsCommand(link) : Reported(msgInvalidArgument);
                },
-               succeededOn(msgSuccess), {}};
+               succeededOn(msgSuccess), {}, false};
         break;
     case 'l':
         if (argc != 3)
@@ -93,21 +93,21 @@ CJobChoice ChooseJob(const std::vector<std::string>& option, const std::string& 
                [dir = option[1], name = option[2]](CDiagPort* link, const CFleetPort&) {
                    return LoadModuleCommand(link, dir, name);
                },
-               succeededOn(msgModuleLoaded), {}};
+               succeededOn(msgModuleLoaded), {}, false};
         break;
     case 'p':
         if (argc != 2)
             return invalid(), choice;
         job = {"loading",
                [file = option[1]](CDiagPort* link, const CFleetPort&) { return LoadPendingCommand(link, file); },
-               succeededOn(msgPendingLoaded), {}};
+               succeededOn(msgPendingLoaded), {}, false};
         break;
     case 'd':
         if (argc != 2)
             return invalid(), choice;
         job = {"deleting",
                [name = option[1]](CDiagPort* link, const CFleetPort&) { return DeleteModuleCommand(link, name); },
-               succeededOn(msgModuleDeleted), {}};
+               succeededOn(msgModuleDeleted), {}, false};
         break;
     case 'g':
         if (argc != 3)
@@ -120,15 +120,15 @@ CJobChoice ChooseJob(const std::vector<std::string>& option, const std::string& 
                    fs::create_directories(folder, error);
                    return FetchFileCommand(link, file, Utf8Of(folder));
                },
-               succeededOn(msgSuccess), {}};
+               succeededOn(msgSuccess), {}, false};
         break;
     case 'o':
         job = {"going offline", [](CDiagPort* link, const CFleetPort&) { return OfflineCommand(link); },
-               succeededOn(msgNowOffline), {}};
+               succeededOn(msgNowOffline), {}, false};
         break;
     case 'r':
         job = {"resetting", [](CDiagPort* link, const CFleetPort&) { return ResetCommand(link); },
-               succeededOn(msgNowOnline), {}};
+               succeededOn(msgNowOnline), {}, false};
         break;
     case 'i':
         choice.refusal = "Error - The interactive mode takes one port";
@@ -139,6 +139,7 @@ CJobChoice ChooseJob(const std::vector<std::string>& option, const std::string& 
     }
     if (option[0].size() != 2 && choice.refusal.empty())
         invalid();
+    job.rollsBack = letter == 'l' || letter == 'p' || letter == 'd' || letter == 'g';
     return choice;
 }
 

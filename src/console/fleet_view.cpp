@@ -1,5 +1,6 @@
 #include "console/fleet_view.h"
 
+#include <algorithm>
 #include <cinttypes>
 
 #include "console/usage_text.h"
@@ -63,6 +64,15 @@ std::string Padded(std::string text, size_t width)
     return text;
 }
 
+// The port column's width: every port whole, at least 16 characters.
+size_t PortWidth(const std::vector<CFleetRow>& rows)
+{
+    size_t width = 16;
+    for (const CFleetRow& row : rows)
+        width = std::max(width, row.port.shown.size());
+    return width;
+}
+
 void WriteOut(const std::string& text)
 {
     std::fwrite(text.data(), 1, text.size(), stdout);
@@ -108,13 +118,14 @@ std::string FleetJsonLine(const CFleetEvent& event, const std::vector<CFleetRow>
 
 std::string FleetTableText(const std::vector<CFleetRow>& rows)
 {
-    std::string text = Padded("PORT", 16) + " " + Padded("MODEL", 10) + " " + Padded("PHASE", 24) +
+    const size_t portWidth = PortWidth(rows);
+    std::string text = Padded("PORT", portWidth) + " " + Padded("MODEL", 10) + " " + Padded("PHASE", 24) +
                        "     %       B/s\n";
     for (const CFleetRow& row : rows) {
         const uint64_t percent = row.total > 0 ? row.done * 100 / row.total : 0;
         char figures[48];
         std::snprintf(figures, sizeof figures, "%5" PRIu64 " %9.0f", percent, row.bytesPerSecond);
-        text += Padded(row.port.shown, 16) + " " + Padded(row.model, 10) + " " + Padded(row.phase, 24) +
+        text += Padded(row.port.shown, portWidth) + " " + Padded(row.model, 10) + " " + Padded(row.phase, 24) +
                 " " + figures + "\n";
     }
     return text;
@@ -141,13 +152,19 @@ std::string FleetRetryCommand(const std::vector<CFleetRow>& rows,
 std::string FleetSummaryText(const std::vector<CFleetRow>& rows,
                              const std::vector<std::string>& retryArguments, bool json)
 {
-    std::string text = "\nSummary:\n" + Padded("PORT", 16) + " " + Padded("RESULT", 48) + " SECONDS\n";
+    // The result last, whole: it says why a handset failed, however long the message.
+    const size_t portWidth = PortWidth(rows);
+    std::string text = "\nSummary:\n" + Padded("PORT", portWidth) + " SECONDS  RESULT\n";
     int succeeded = 0;
     for (const CFleetRow& row : rows) {
         succeeded += row.succeeded ? 1 : 0;
         const std::string result = row.succeeded ? (row.resultText.empty() ? "Done" : row.resultText)
                                                  : (row.resultText.empty() ? "Failed" : row.resultText);
-        text += Padded(row.port.shown, 16) + " " + Padded(result, 48) + " " + SecondsText(row.seconds, 1, 7) + "\n";
+        std::string shownResult = result;
+        for (char& c : shownResult)
+            if (c == '\n')
+                c = ' ';  // a path message's second line joins its first
+        text += Padded(row.port.shown, portWidth) + " " + SecondsText(row.seconds, 1, 7) + "  " + shownResult + "\n";
     }
     text += "Success " + std::to_string(succeeded) + ", Failure " +
             std::to_string(static_cast<int>(rows.size()) - succeeded) + "\n";

@@ -102,7 +102,7 @@ void CFleetRun::NoteStopping()
     std::lock_guard guard(lock);
     for (CFleetRow& row : rows)
         if (!row.finished)
-            row.phase = "stopping";
+            row.phase = job.rollsBack ? "rolling back" : "stopping";
 }
 
 void CFleetRun::Stop()

@@ -70,6 +70,8 @@ struct CFleetJob {
     std::function<bool(AppMessage result)> succeeded;
     // Shows a connection stage the way the front end prints it (may be empty).
     std::function<void(const CFleetPort& port, ConnectStage stage)> connectStage;
+    // A stop undoes what the job began (a load, delete or fetch), rather than just ending it.
+    bool rollsBack = false;
 };
 
 // Called with the run's lock held, in the order things happened; rows as they are after it.
@@ -90,7 +92,8 @@ public:
     bool WaitAllFor(std::chrono::milliseconds timeout);
 
     std::vector<CFleetRow> Rows() const;
-    // Marks the rows still running as stopping (after a stop of every session was asked).
+    // Marks the rows still running as rolling back, or stopping (after a stop of every session
+    // was asked).
     void NoteStopping();
     // Asks this run's sessions alone to stop and roll back, those started later included, and
     // marks the rows still running as stopping; other sessions of the process go on.

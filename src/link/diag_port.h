@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 
@@ -22,7 +23,6 @@
 #include "link/link_status.h"
 #include "link/link_timing.h"
 #include "link/link_types.h"
-#include "link/locks.h"
 #include "link/port_stats.h"
 #include "link/receive_buffer.h"
 #include "link/reply_ledger.h"
@@ -92,10 +92,6 @@ public:
     LinkStatus SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
                              int16_t* replyLength, uint8_t* replyBuffer, SendReport* report = nullptr);
 
-    // The notification hook for records no sender waits for; no listener is attached, so it
-    // only releases the record.
-    LinkStatus NotifyRecord(DiagCommandPtr record);
-
     // Detection (polling thread).
     LinkStatus CollectPhoneInfo();
     LinkStatus ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply, int16_t& capacity);
@@ -143,7 +139,6 @@ private:
 
     // Polling side.
     void PollIfIdle();
-    void NotifyPhoneState(int32_t status, int32_t mode);
     void TracePhoneState(int32_t status, int32_t mode);
     void FinishCollecting();
 
@@ -157,6 +152,8 @@ private:
     const LinkTiming timing;
     // The session the link works for: its threads count their progress there.
     CSessionContext& sessionContext;
+    // A frame arrived since the writer last wrote an attempt.
+    std::atomic<bool> heardSinceAttempt{true};
 
     std::atomic<bool> running{false};
     CCommandQueue queue;
@@ -164,7 +161,7 @@ private:
     std::atomic<int32_t> phoneStatus{phoneStatusNone};
     std::atomic<int32_t> phoneMode{modeNone};
     std::atomic<uint32_t> currentBaud{0};
-    CRWSpinLock portLock;
+    std::shared_mutex portLock;  // the port name and its setting
     std::string portName;
 
     std::thread writerThread;
@@ -177,9 +174,9 @@ private:
     bool eventsCreated = false;
     bool openedOnce = false;
 
-    CCritSecLock statusLock;
+    std::mutex statusLock;
     bool collectingInfo = false;
-    CCritSecLock cmdLock;
+    std::mutex cmdLock;
     bool cmdInProgress = false;
     std::atomic<uint32_t> currentRate{baudDiagLow};
     std::atomic<uint32_t> statusProbesUnanswered{0};

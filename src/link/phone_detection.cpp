@@ -177,9 +177,6 @@ LinkStatus CDiagPort::ReadBasicInfo()
         std::lock_guard guard(modelLock);
         phoneModel = model;
     }
-    if (result == linkStatusOk)
-        NotifyRecord(MakeNotificationRecord(cmdTypeDiag, reply.data(),
-                                            static_cast<size_t>(length > 0 ? length : 0)));
     return result;
 }
 
@@ -289,25 +286,13 @@ LinkStatus CDiagPort::CollectPhoneInfo()
             phoneStatus.store(status);
             phoneMode.store(mode);
             phoneStateEvent.Set();
-            NotifyPhoneState(status, mode);
             TracePhoneState(status, mode);
-            const size_t statusLength =
-                static_cast<size_t>(std::clamp<int16_t>(length, 0, static_cast<int16_t>(reply.size())));
-            auto record = MakeNotificationRecord(cmdTypeStatus, reply.data(), statusLength);
-            record->detail = static_cast<uint32_t>(status);
-            record->reserved = -1;
-            record->modeValue = mode;
-            NotifyRecord(std::move(record));
         }
     }
     FinishCollecting();
     return linkStatusOk;
 }
 
-void CDiagPort::NotifyPhoneState(int32_t, int32_t)
-{
-    // Hook for a listener of status and mode changes; none is attached in this system.
-}
 
 void CDiagPort::TracePhoneState(int32_t status, int32_t mode)
 {

@@ -88,6 +88,7 @@ private:
     };
 
     bool Fits(const Attempt& attempt, const uint8_t* packet, size_t length) const;
+    uint32_t SlowestLocked() const;
     uint32_t OverdueLocked() const;
     uint32_t OverdueFor(const Attempt& attempt) const;
     bool AllOverdueLocked(uint32_t now) const;

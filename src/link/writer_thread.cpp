@@ -137,9 +137,12 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
               static_cast<int>(frame.size()));
         return linkStatusShortWrite;
     }
-    // Every attempt on the wire is progress for a stop's watchdog, answered or not: on a noisy
-    // line a request may need all its attempts, each waiting its whole time-out.
-    NoteLinkProgress(sessionContext);
+    // An attempt on the wire is progress for a stop's watchdog, answered or not, while the line
+    // still carries frames: on a noisy line a request may need all its attempts, each waiting
+    // its whole time-out. Attempts into a line that has fallen silent are not: a hung line
+    // still ends the process.
+    if (heardSinceAttempt.exchange(false))
+        NoteLinkProgress(sessionContext);
     return linkStatusOk;
 }
 

@@ -55,9 +55,9 @@ private:
 void SetQuestionWaiting(bool waiting);
 bool QuestionWaiting();
 
-// The link counts here every frame it receives and every attempt it writes, so a watchdog can
-// tell a hung line (no count for a long time) from a clean-up that still advances, even on a
-// noisy line where attempts keep failing. Counts in the given session and in the process total.
+// The link counts here every frame it receives and every attempt it writes while frames still
+// come, so a watchdog can tell a hung line (no count for a long time) from a clean-up that still
+// advances, even on a noisy line where attempts keep failing. Counts in the given session and in the process total.
 void NoteLinkProgress(CSessionContext& context);
 // Counts in the current session.
 void NoteLinkProgress();

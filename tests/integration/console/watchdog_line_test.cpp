@@ -1,6 +1,6 @@
-// The stop watchdog on a real link: a request whose replies are lost twice still moves the line
-// (attempts are written, frames come back), so a rollback on such a line is never ended while
-// its requests wait out their time-outs.
+// The stop watchdog on a real link: a request whose replies are lost twice, on a line that still
+// carries frames (the handset's events), moves the line, so a rollback on such a line is never
+// ended while its requests wait out their time-outs.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -22,6 +22,7 @@ TEST(StopWatchdogOnALine, RetriesOfALostReplyKeepItWaiting)
     handset.Connect();
     const EfsRequest request = BuildEfsSpaceRequest();
     handset.Change([&](sim::SimBehaviour& b) {
+        b.eventPeriod = 100ms;
         for (unsigned occurrence : {1u, 2u})
             b.chosenReplies.push_back({{request[0], request[1]}, {}, occurrence, sim::SimReplyFault::lose});
     });

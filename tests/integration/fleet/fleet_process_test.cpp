@@ -108,7 +108,7 @@ TEST(FleetProcess, AnUnpluggedHandsetFailsOnItsOwnRowAndTheRetryNamesItAlone)
     for (const std::string& line : Lines(result.output)) {
         if (line.rfind("[" + pulledPort + "] Error", 0) == 0)
             ownMessage = true;
-        if (line.rfind(pulledPort + " ", 0) == 0 && line.find(AppMessageText(msgModuleLoaded)) == std::string::npos)
+        if (line.rfind(pulledPort + " ", 0) == 0 && line.find("Error - ") != std::string::npos)
             rowFailed = true;
         if (line.rfind("  VANTFerrant ", 0) == 0)
             retry = line;
