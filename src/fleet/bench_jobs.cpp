@@ -109,7 +109,7 @@ CFleetJob BenchJob(const CBenchRequest& request)
                 [folder = request.folder, name = request.moduleName](CDiagPort* link, const CFleetPort&) {
                     return Reported(LoadModule(link, folder, name));
                 },
-                SucceededOn(msgModuleLoaded), {}};
+                SucceededOn(msgModuleLoaded), {}, true};
     case BenchAction::deleteModule:
         return {"deleting",
                 [name = request.name](CDiagPort* link, const CFleetPort&) {
@@ -117,13 +117,13 @@ CFleetJob BenchJob(const CBenchRequest& request)
                     // The details behind 58 are reported already.
                     return result != msgCannotRemoveModule ? Reported(result) : result;
                 },
-                SucceededOn(msgModuleDeleted), {}};
+                SucceededOn(msgModuleDeleted), {}, true};
     case BenchAction::loadPending:
         return {"loading",
                 [file = request.file](CDiagPort* link, const CFleetPort&) {
                     return Reported(LoadPendingFile(link, file));
                 },
-                SucceededOn(msgPendingLoaded), {}};
+                SucceededOn(msgPendingLoaded), {}, true};
     case BenchAction::listModules:
         return {"listing", [](CDiagPort* link, const CFleetPort&) { return ListModulesJob(link); },
                 SucceededOn(msgSuccess), {}};

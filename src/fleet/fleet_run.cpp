@@ -102,7 +102,12 @@ void CFleetRun::NoteStopping()
     std::lock_guard guard(lock);
     for (CFleetRow& row : rows)
         if (!row.finished)
-            row.phase = job.rollsBack ? "rolling back" : "stopping";
+            row.phase = StoppingPhase();
+}
+
+std::string CFleetRun::StoppingPhase() const
+{
+    return job.rollsBack ? "rolling back" : "stopping";
 }
 
 void CFleetRun::Stop()
@@ -113,7 +118,7 @@ void CFleetRun::Stop()
         if (contexts[row] != nullptr)
             contexts[row]->stopRequested.store(true, std::memory_order_relaxed);
         if (!rows[row].finished)
-            rows[row].phase = "stopping";
+            rows[row].phase = StoppingPhase();
     }
 }
 
@@ -150,7 +155,7 @@ void CFleetRun::Emit(CFleetEvent event)
         break;
     }
     if (stopped && !row.finished)
-        row.phase = "stopping";
+        row.phase = StoppingPhase();
     if (listener)
         listener(event, rows);
 }

@@ -96,11 +96,13 @@ public:
     // was asked).
     void NoteStopping();
     // Asks this run's sessions alone to stop and roll back, those started later included, and
-    // marks the rows still running as stopping; other sessions of the process go on.
+    // marks the rows still running as rolling back or stopping; other sessions go on.
     void Stop();
 
 private:
     void RunSession(size_t row);
+    // What a row still running shows once a stop was asked.
+    std::string StoppingPhase() const;
     void Emit(CFleetEvent event);
     void Progress(size_t row, const std::string& file, uint64_t done, uint64_t total,
                   std::chrono::steady_clock::time_point started, uint64_t& bytesBefore);
