@@ -212,6 +212,12 @@ TEST_F(BenchWindowTest, AnUnpluggedHandsetFailsOnItsOwnRowAndRetryRepeatsOnlyIt)
     EXPECT_TRUE(why.contains(QStringLiteral("Error"))) << why.toStdString();
     EXPECT_TRUE(reports.texts.empty());
     EXPECT_EQ(frame->GetLeftView()->Tree()->Link()->GetPhoneStatus(), phoneStatusReady);
+    // The summary file says the same, a line per handset.
+    const fs::path summary = byId.Path() / "summary.csv";
+    ASSERT_TRUE(bench->SaveSummary(QString::fromStdString(summary.string())));
+    const std::string csv = rig::ReadText(summary);
+    EXPECT_NE(csv.find("\r\n" + stable.string() + ",VIRTUAL1,failed,"), std::string::npos) << csv;
+    EXPECT_NE(csv.find("\r\n" + handsets[0]->Port() + ",VIRTUAL1,ok,"), std::string::npos) << csv;
 
     // Plugged in again, with what the cut load left cleared away: Retry failed repeats the load
     // on that handset alone.

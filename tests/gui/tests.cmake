@@ -27,3 +27,9 @@ vant_add_test(gui_ui_bench
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
           ${CMAKE_CURRENT_LIST_DIR}/bench_window_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
+
+# The bench under a real X server with real keys (xdotool); skips without VANT_X_DISPLAY.
+vant_add_test(gui_ui_bench_real_input
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/real_x_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/bench_real_input_test.cpp
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "xvfb")
