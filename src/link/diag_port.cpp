@@ -9,7 +9,9 @@
 #include "platform/tick.h"
 
 CDiagPort::CDiagPort(const LinkTiming& linkTiming)
-    : timing(linkTiming), lastActivity(TickCount() - linkTiming.pollIdleMs - 1)
+    : timing(linkTiming),
+      sessionContext(CurrentSessionContext()),
+      lastActivity(TickCount() - linkTiming.pollIdleMs - 1)
 {
 }
 

@@ -30,6 +30,7 @@
 #include "link/trace_base.h"
 #include "link/wake_event.h"
 #include "platform/serial_port.h"
+#include "platform/session_context.h"
 #include "platform/sync_event.h"
 
 constexpr size_t portNameMaxLength = 256;
@@ -55,6 +56,8 @@ public:
     int GetPhoneStatus() const { return phoneStatus.load(); }
     int GetPhoneMode() const { return phoneMode.load(); }
     uint32_t GetCurrentRate() const { return currentRate.load(); }
+    // The model the handset named in its basic information reply; empty before one came.
+    std::string PhoneModel() const;
     bool IsRunning() const { return running.load(); }
     const LinkTiming& Timing() const { return timing; }
     const CPortStats& Stats() const { return stats; }
@@ -143,7 +146,14 @@ private:
     bool WaitForThreads(uint32_t timeoutMs);
     void JoinThreads();
 
+    mutable std::mutex modelLock;
+    std::string phoneModel;
+
     const LinkTiming timing;
+    // The session the link works for: its threads count their progress there.
+    CSessionContext& sessionContext;
+    // A frame arrived since the writer last wrote an attempt.
+    std::atomic<bool> heardSinceAttempt{true};
 
     std::atomic<bool> running{false};
     CCommandQueue queue;

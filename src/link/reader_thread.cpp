@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/stop_request.h"
 #include "platform/tick.h"
 
 namespace {
@@ -58,10 +59,15 @@ void CDiagPort::ReaderThread()
         stats.bytesReceived.fetch_add(static_cast<int32_t>(read.bytes));
         buffer.CutFrames(
             [this](const uint8_t* packet, size_t length) {
+                // Any frame, whole or damaged, shows a stop's watchdog that the line works.
+                NoteLinkProgress(sessionContext);
+                heardSinceAttempt.store(true);
                 TracePacket(packet, length);
                 RoutePacket(packet, length);
             },
             [this] {
+                NoteLinkProgress(sessionContext);
+                heardSinceAttempt.store(true);
                 // A damaged frame on a framed diagnostic line is a reply that was lost.
                 if (const int32_t kind = currentLinkKind.load(); kind == linkDiagLow || kind == linkDiagHigh)
                     replyLedger.Damaged();

@@ -137,6 +137,12 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
               static_cast<int>(frame.size()));
         return linkStatusShortWrite;
     }
+    // An attempt on the wire is progress for a stop's watchdog, answered or not, while the line
+    // still carries frames: on a noisy line a request may need all its attempts, each waiting
+    // its whole time-out. Attempts into a line that has fallen silent are not: a hung line
+    // still ends the process.
+    if (heardSinceAttempt.exchange(false))
+        NoteLinkProgress(sessionContext);
     return linkStatusOk;
 }
 
@@ -226,8 +232,6 @@ bool CDiagPort::HandOver(const DiagCommandPtr& record)
 {
     record->detail = 0;
     lastActivity.store(TickCount());
-    // A stop's watchdog lets the process run on while requests keep completing.
-    NoteLinkProgress();
     // Insert before signalling so the sender finds the reply; if the sender abandoned the
     // command meanwhile, take it back out: nobody will collect it.
     replies.Insert(record->tag, record);
