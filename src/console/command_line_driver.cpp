@@ -81,5 +81,6 @@ AppMessage RunCommandLine(int argc, char** argv)
         });
     if (connection.result != msgSuccess)
         return Reported(connection.result);
+    EfsStatsAvailable = connection.statsAvailable;
     return RunOption(connection.link.get(), letter, argc, argv);
 }

@@ -23,11 +23,32 @@ CDeviceSession::~CDeviceSession() = default;
 AppMessage CDeviceSession::Connect(const std::string& portName, const LinkTiming& timing,
                                    const ConnectProgress& progress)
 {
-    // The old link goes first: from here on there is no connection until this one works.
+    // A job still using the old link (the watch's figures, from under whose wait this Connect may
+    // have been started) ends first; then the old link goes, and there is no connection until
+    // this one works.
+    if (linkJobDone_ && waitForJob_)
+        waitForJob_([done = linkJobDone_] { return done->load(); });
+    linkJobDone_.reset();
     link_.reset();
-    CConnection connection = ConnectHandset(portName, timing, progress);
+    if (abandonConnect_)
+        *abandonConnect_ = true;
+    const unsigned number = ++connectNumber_;
+    auto abandon = std::make_shared<std::atomic<bool>>(false);
+    abandonConnect_ = abandon;
+    CConnection connection;
+    RunJob(
+        [&] {
+            connection = ConnectHandset(portName, timing, progress, [abandon] { return abandon->load(); });
+        },
+        waitForJob_);
+    if (number != connectNumber_)
+        return msgNoDevice;  // a later Connect owns the session now
+    abandonConnect_.reset();
+    ++linkNumber_;
     lastOpenDenied_ = connection.openDenied;
     link_ = std::move(connection.link);
+    if (link_ != nullptr)
+        EfsStatsAvailable = connection.statsAvailable;
     return connection.result;
 }
 
@@ -53,7 +74,17 @@ void CDeviceSession::StatusFigures(int& freeKb, int& totalKb)
     }
     freeKb = 0;
     totalKb = 0;
-    QueryEfsMemory(link_.get(), &freeKb, &totalKb);
+    // A handset lost a moment ago costs the query a time-out: with a job waiter it waits on a
+    // thread of its own, and the link stays until it has finished.
+    CDiagPort* link = link_.get();
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    linkJobDone_ = done;
+    RunJob(
+        [&freeKb, &totalKb, link, done] {
+            QueryEfsMemory(link, &freeKb, &totalKb);
+            done->store(true);
+        },
+        waitForJob_);
 }
 
 std::shared_ptr<void> CDeviceSession::ShowWait(AppMessage text, SessionWait kind) const

@@ -13,6 +13,7 @@
 
 #include "link/link_timing.h"
 #include "report/app_messages.h"
+#include "session/background_job.h"
 #include "session/handset_connect.h"
 #include "session/item_kind.h"
 #include "session/module_cache.h"
@@ -64,15 +65,23 @@ public:
     CDeviceSession& operator=(const CDeviceSession&) = delete;
 
     // --- Connection ---------------------------------------------------------------------------
-    // Replaces the link by a new one on portName (ConnectHandset): 0, 21, 22, 24 or 25.
+    // Replaces the link by a new one on portName (ConnectHandset): 0, 21, 22, 24 or 25. With a
+    // job waiter the attempt runs on a thread of its own while the waiter serves the front end.
+    // A Connect made meanwhile (from inside the waiter) takes over: the earlier attempt is
+    // abandoned, its link thrown away, and it returns 22 leaving the session to the later one.
     AppMessage Connect(const std::string& portName, const LinkTiming& timing = LinkTiming(),
                        const ConnectProgress& progress = {});
+    void SetJobWaiter(JobWaiter waiter) { waitForJob_ = std::move(waiter); }
     CDiagPort* Link() const { return link_.get(); }
     bool PhoneReady() const;
     bool LastOpenDenied() const { return lastOpenDenied_; }
     std::string PortName() const;  // the link's port, empty without one
-    // The connection pane's figures: free and total KB, or 1 and 1 without statistics.
+    // The connection pane's figures: free and total KB, or 1 and 1 without statistics. With a
+    // job waiter the query runs on a thread of its own.
     void StatusFigures(int& freeKb, int& totalKb);
+    // Counts the links Connect has put in place, so a caller can tell that the link changed while
+    // it waited.
+    unsigned LinkNumber() const { return linkNumber_; }
     void SetWaitShower(WaitShower shower) { showWait_ = std::move(shower); }
 
     // --- Listing ------------------------------------------------------------------------------
@@ -135,6 +144,12 @@ private:
 
     std::unique_ptr<CDiagPort> link_;
     bool lastOpenDenied_ = false;
+    JobWaiter waitForJob_;
+    // The latest Connect's number and whether an earlier one running is to give up.
+    unsigned connectNumber_ = 0;
+    std::shared_ptr<std::atomic<bool>> abandonConnect_;
+    unsigned linkNumber_ = 0;
+    std::shared_ptr<std::atomic<bool>> linkJobDone_;  // the last job on link_ has finished
     CModuleCache moduleCache_;
     WaitShower showWait_;
 };

@@ -273,9 +273,9 @@ bool CMainFrame::event(QEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // A close from the desktop while a command is using the link would pull the window from
-    // under it; the user closes it again once the command is done.
-    if (CCommandInProgress::Any()) {
+    // A close from the desktop while a command is using the link, or while the watch waits for
+    // a handset, would pull the window from under them; the user closes it again afterwards.
+    if (CCommandInProgress::Any() || GetLeftView()->Tree()->Watching()) {
         event->ignore();
         return;
     }
