@@ -30,6 +30,7 @@ AppMessage CDeviceSession::Connect(const std::string& portName, const LinkTiming
         waitForJob_([done = linkJobDone_] { return done->load(); });
     linkJobDone_.reset();
     link_.reset();
+    rootRows_.reset();
     if (abandonConnect_)
         *abandonConnect_ = true;
     const unsigned number = ++connectNumber_;
@@ -121,6 +122,11 @@ CDirectoryListing CDeviceSession::List(const std::string& directory, bool withRo
         failed |= !AddFileRows(directory, rootRows, sizeMode, listing);
     if (failed)
         ReportAppMessage(msgCannotReadEfs);
+    // The module list is built from the root's rows while they are the last ones listed.
+    if (withRows && rootRows && !failed)
+        rootRows_ = CRootRows{listing.rows, sizeMode};
+    else if (withRows)
+        rootRows_.reset();
     return listing;
 }
 
@@ -157,15 +163,11 @@ void CDeviceSession::SizeModeChanged(int sizeMode)
         moduleCache_.stale = true;
 }
 
-bool CDeviceSession::RebuildModuleCache(const std::vector<CListRowText>& shownRows,
-                                        bool showsRoot, int sizeMode)
+bool CDeviceSession::RebuildModuleCache(bool showsRoot, int sizeMode)
 {
-    const bool useRows =
-        showsRoot && std::none_of(shownRows.begin(), shownRows.end(), [](const CListRowText& row) {
-            return ItemKindFromText(row.typeText) == ItemKind::module;
-        });
+    const bool useRows = showsRoot && rootRows_ && rootRows_->sizeMode == sizeMode;
     std::vector<ModuleEntry> modules;
-    const bool listed = useRows ? (modules = ModulesFromRows(shownRows), true)
+    const bool listed = useRows ? (modules = ModulesFromRows(rootRows_->rows), true)
                                 : ModulesFromDevice(link_.get(), EfsStatsAvailable, sizeMode, modules);
     if (!listed) {
         // The cache stays stale, so the next list asks the device again rather than showing

@@ -29,15 +29,6 @@ struct CDeviceFolder {
     std::string rowName;
 };
 
-// One row of a directory listing. size is -1 and modified empty when the handset keeps no
-// statistics or the entry's information cannot be read.
-struct CDeviceRow {
-    std::string name;  // the last path component
-    ItemKind kind = ItemKind::file;
-    std::int64_t size = -1;
-    std::optional<uint32_t> modified;  // device seconds
-};
-
 struct CDirectoryListing {
     std::vector<std::string> subdirectories;  // last path components, as listed
     std::vector<CDeviceRow> rows;             // directories first, then files
@@ -95,22 +86,18 @@ public:
     const CModuleCache& ModuleCache() const { return moduleCache_; }
     void MarkModulesStale() { moduleCache_.stale = true; }
     void SizeModeChanged(int sizeMode);
-    // Rebuilds the stale cache from the rows the list shows while they are the root's listing
-    // (showsRoot, and no Module rows: not an earlier module list), else by asking the handset;
-    // reports a failure or an empty list. true when the rows served.
-    bool RebuildModuleCache(const std::vector<CListRowText>& shownRows, bool showsRoot,
-                            int sizeMode);
+    // Rebuilds the stale cache from the last root listing when the root is the folder shown
+    // (showsRoot) and that listing is the last one made with rows, in sizeMode; else by asking
+    // the handset. Reports a failure or an empty list. true when the kept listing served.
+    bool RebuildModuleCache(bool showsRoot, int sizeMode);
 
     // --- Copies to the device -----------------------------------------------------------------
     // The directory a drop on the list goes to: the selected node with no row selected, the one
-    // selected directory or module row's directory, else none.
+    // selected directory or module row's directory, else none. The answer is Drop's target.
     std::optional<CDeviceFolder> ListDropTarget(const CDeviceFolder& selectedNode,
                                                 const std::vector<CListRow>& rows) const;
     // Copies dropped PC files and folders into target, one after the other, by the drop rules.
     CDropOutcome Drop(const std::vector<std::string>& pcPaths, const CDeviceFolder& target);
-    // ListDropTarget and Drop in one, for callers without a tree to refresh.
-    CDropOutcome DropOnList(const std::vector<std::string>& pcPaths,
-                            const CDeviceFolder& selectedNode, const std::vector<CListRow>& rows);
     // New File with a completed dialog-form device path (CompleteNewFilePath).
     DialogStep NewFile(const std::string& pcFile, const std::string& devicePath,
                        bool containingIsTop);
@@ -122,6 +109,7 @@ public:
     // --- Other device commands ----------------------------------------------------------------
     // Deletes the selected rows of folder after the question; true when it asked and went on.
     bool DeleteRows(const CDeviceFolder& folder, std::vector<CListRow> rows);
+    // Deletes a tree folder after the question; a stopped delete is reported here.
     FolderDelete DeleteFolder(const CDeviceFolder& node, const std::string& label,
                               bool fromDeleteKey);
     // Module > Delete; true when the root needs a refresh.
@@ -142,6 +130,12 @@ private:
     bool AddFileRows(const std::string& directory, bool rootRows, int sizeMode,
                      CDirectoryListing& listing);
 
+    // The rows of the last listing made with rows while it was the root's, in its size mode.
+    struct CRootRows {
+        std::vector<CDeviceRow> rows;
+        int sizeMode = sizeModeActual;
+    };
+    std::optional<CRootRows> rootRows_;
     std::unique_ptr<CDiagPort> link_;
     bool lastOpenDenied_ = false;
     JobWaiter waitForJob_;

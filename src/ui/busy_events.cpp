@@ -6,7 +6,7 @@
 #include <QTimer>
 
 #include "platform/busy_hook.h"
-#include "ui/connection_status.h"
+#include "session/connection_status.h"
 #include "ui/wait_dialog.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "report/reporter.h"
 #include "session/drop_placement.h"
-#include "ui/dialog_checks.h"
+#include "session/dialog_checks.h"
 #include "ui/dialog_fields.h"
 #include "ui/folder_picker.h"
 

@@ -17,8 +17,8 @@
 
 #include "report/app_messages.h"
 #include "session/device_session.h"
-#include "ui/command_table.h"
-#include "ui/connection_status.h"
+#include "session/command_table.h"
+#include "session/connection_status.h"
 #include "ui/dialog_commands.h"
 #include "ui/tree_items.h"
 #include "ui/window_connection.h"

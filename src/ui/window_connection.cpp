@@ -8,7 +8,7 @@
 #include "session/device_session.h"
 #include "ui/busy_events.h"
 #include "ui/connect_with_dialog.h"
-#include "ui/connection_status.h"
+#include "session/connection_status.h"
 #include "ui/profile_file.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/pty_master.h"
 #include "ui/wait_dialog.h"
 #include "ui/port_dialog.h"
-#include "ui/connection_status.h"
+#include "session/connection_status.h"
 #include "ui/profile_file.h"
 #include "ui/window_startup.h"
 #include "window_rig.h"
