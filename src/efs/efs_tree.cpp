@@ -178,6 +178,20 @@ uint32_t DeviceFileSize(CDiagPort* port, const std::string& path)
     return EfsGetFileInfo(port, *found, nullptr, nullptr, &size) ? size : 0;
 }
 
+EfsDirPresence DeviceDirPresence(CDiagPort* port, const std::string& path)
+{
+    if (port == nullptr)
+        return EfsDirPresence::unknown;
+    const std::string wanted = ComparableDevicePath(path);
+    EfsNameList names;
+    if (wanted == "/" || !EfsListDirs(port, DeviceParentDirectory(NormalDevicePath(path)), &names))
+        return wanted == "/" ? EfsDirPresence::present : EfsDirPresence::unknown;
+    const bool listed = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return ComparableDevicePath(name) == wanted;
+    });
+    return listed ? EfsDirPresence::present : EfsDirPresence::absent;
+}
+
 uint64_t DeviceTreeSize(CDiagPort* port, const std::string& directory)
 {
     if (port == nullptr) {

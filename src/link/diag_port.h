@@ -121,7 +121,8 @@ private:
     void PauseReader();
     void PurgeTx();
     LinkStatus WriteCommand(const DiagCommandPtr& record);
-    LinkStatus WaitForDMReply(const DiagCommandPtr& record);
+    // Waits up to waitMs for record's reply.
+    LinkStatus WaitForDMReply(const DiagCommandPtr& record, uint32_t waitMs);
     // Keeps a reply taken tentatively (CReplyLedger) until the ledger has decided whose it is.
     void HoldTentativeReply();
     // Ends the wait for the current command's reply: the receive thread stores no more into it.

@@ -177,14 +177,19 @@ void CReplyLedger::ResolveLocked()
         settled.notify_all();
 }
 
-bool CReplyLedger::ShouldRewrite(const CDiagCommand& record, uint32_t now,
-                                 uint32_t longestWaitMs)
+uint32_t CReplyLedger::RewriteDueInMs(const CDiagCommand& record, uint32_t now)
 {
     std::lock_guard guard(lock);
-    return std::none_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
-        return !attempt.abandoned && attempt.record.get() == &record &&
-               TickElapsed(attempt.writtenAt, now) < std::min(OverdueFor(attempt), longestWaitMs);
-    });
+    uint32_t due = 0;
+    for (const Attempt& attempt : owed) {
+        if (attempt.abandoned || attempt.record.get() != &record)
+            continue;
+        const uint32_t elapsed = TickElapsed(attempt.writtenAt, now);
+        const uint32_t overdue = OverdueFor(attempt);
+        if (elapsed < overdue)
+            due = std::max(due, overdue - elapsed);
+    }
+    return due;
 }
 
 void CReplyLedger::Settle()

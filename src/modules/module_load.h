@@ -27,11 +27,14 @@ bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std:
 // Copies one PC file to one device path, checking the space before and the size after while
 // EFS statistics are available. Only regular files are opened. Reports its own failures, but
 // not a stop request that ended the write or the check after it; either way a file it created
-// or changed is removed.
-bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile);
+// or changed is removed. startedWriting (may be null) tells whether the write to the handset
+// began, so a caller knows whether the device file may have changed.
+bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile,
+                      bool* startedWriting = nullptr);
 
 // Copies pcFile to the device file "/pending": 67 on success, 66 on failure, 91 when stopped,
 // 11 with no link, 9 with no file name. An old /pending is read first and written back when the
-// new one fails or is stopped; one that cannot be read (or exceeds 16 MiB) is left as it is and
-// the load fails. A stoppable operation.
+// new one fails or is stopped after it began writing; one that cannot be read (or exceeds
+// 16 MiB), or that the handset cannot say is missing, is left as it is and the load fails. A
+// stoppable operation.
 AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile);

@@ -5,7 +5,6 @@
 namespace {
 // Lock-free, so a signal handler may set and read them.
 std::atomic<bool> stopRequested{false};
-std::atomic<bool> stopSeen{false};
 std::atomic<bool> questionWaiting{false};
 std::atomic<unsigned> linkProgress{0};
 static_assert(std::atomic<bool>::is_always_lock_free);
@@ -18,13 +17,7 @@ std::atomic<int> holdDepth{0};
 
 void RequestStop() { stopRequested.store(true, std::memory_order_relaxed); }
 
-bool StopRequested()
-{
-    const bool requested = stopRequested.load(std::memory_order_relaxed);
-    if (requested)
-        stopSeen.store(true, std::memory_order_relaxed);
-    return requested;
-}
+bool StopRequested() { return stopRequested.load(std::memory_order_relaxed); }
 
 bool StopDue()
 {
@@ -33,13 +26,7 @@ bool StopDue()
     return StopRequested() && holdDepth.load(std::memory_order_relaxed) == 0;
 }
 
-bool StopSeen() { return stopSeen.load(std::memory_order_relaxed); }
-
-void ClearStopRequest()
-{
-    stopRequested.store(false, std::memory_order_relaxed);
-    stopSeen.store(false, std::memory_order_relaxed);
-}
+void ClearStopRequest() { stopRequested.store(false, std::memory_order_relaxed); }
 
 CStoppableOperation::CStoppableOperation() { operationDepth.fetch_add(1, std::memory_order_relaxed); }
 

@@ -10,18 +10,12 @@
 // Asks the operation in progress to stop at its next check.
 void RequestStop();
 
-// True once a stop was requested and not yet cleared, whether or not an operation runs. A true
-// answer marks the request seen.
+// True once a stop was requested and not yet cleared, whether or not an operation runs.
 bool StopRequested();
 
 // The check made between requests: true when a stop was requested, a stoppable operation runs
-// and no clean-up holds the request back. Marks the request seen whenever an operation runs, so
-// a watchdog lets a clean-up that holds it back finish.
+// and no clean-up holds the request back.
 bool StopDue();
-
-// True once an operation has seen the request and is ending: a watchdog then lets it finish
-// its rollback. Async-signal-safe.
-bool StopSeen();
 
 // Clears the request; called when an operation starts, so an old request never stops a new one.
 void ClearStopRequest();

@@ -89,9 +89,11 @@ void CDeviceSession::CopyDroppedItem(const std::string& pcPath, const CDeviceFol
     case DropAction::refuse:
         break;
     case DropAction::copyFile:
+        // The copy has said why it failed, with the whole device path; only the module's
+        // information file at the top gets a word of its own.
         if (!CopyFileToDevice(link_.get(), pcPath, plan.devicePath)) {
             outcome.stopped = StopRequested();
-            if (!outcome.stopped)
+            if (!outcome.stopped && plan.failure != msgCannotCopyFile)
                 ReportPathMessage(plan.failure, plan.devicePath);
         }
         break;
@@ -152,7 +154,9 @@ DialogStep CDeviceSession::NewDirectory(const std::string& typedPath, std::strin
         return DialogStep::askAgain;
     }
     devicePath = ToDevicePath(Trim(typedPath, anyWhiteSpace), DeviceRootPath);
-    if (EfsMakeDir(link_.get(), devicePath))
+    // A directory that was there already is reported as such, even when a lost reply made the
+    // request go out twice.
+    if (EfsMakeDir(link_.get(), devicePath, DeviceDirPresence(link_.get(), devicePath)))
         return DialogStep::done;
     return Ask(msgRetryMakeDirectory) ? DialogStep::askAgain : DialogStep::abandoned;
 }

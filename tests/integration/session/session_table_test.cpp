@@ -36,6 +36,8 @@ const CDeviceFolder top{"", true, ""};
 const CDeviceFolder sub{"sub/", false, ""};
 const CListRow innerRow{"inner", ItemKind::directory};
 const CListRow aRow{"a.txt", ItemKind::file};
+// The first reply to a make-directory request is lost on the line.
+const sim::SimChosenReply lostMakeDir{{0x59, 0}, {}, 1, sim::SimReplyFault::lose};
 
 struct CSessionRig {
     rig::CHandsetRig handset;
@@ -164,6 +166,40 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, {"sub/fresh"},
                    {Text(msgCannotCopyFile, "/sub/fresh/b.txt"), Text(msgCannotCopyDirectory, "sub/fresh")},
                    {}, {}, {Text(msgCopyingFiles), Text(msgHousekeeping)}},
+        // A folder that was there before the drop is the user's: a failed copy into it removes
+        // nothing, even when the reply saying it exists was lost and the request sent again.
+        SessionRow{"FailedFolderCopyKeepsAFolderThatWasThere",
+                   [](CSessionRig& r) {
+                       r.Pc("inner/new.txt");
+                       r.session.Drop({r.Folder("inner")}, sub);
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {"sub/inner/new.txt"},
+                   {Text(msgCannotCopyDirectory, "sub/inner")}},
+        SessionRow{"LostMakeDirReplyForAFolderThatWasThere",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.chosenReplies = {lostMakeDir}; });
+                       r.Pc("inner/new.txt");
+                       r.session.Drop({r.Folder("inner")}, sub);
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {"sub/inner/new.txt"},
+                   {Text(msgCannotCopyDirectory, "sub/inner")}},
+        SessionRow{"LostMakeDirReplyForANewFolder",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.chosenReplies = {lostMakeDir}; });
+                       r.Pc("fresh/new.txt", "n");
+                       r.session.Drop({r.Folder("fresh")}, sub);
+                   },
+                   {{"sub/fresh/new.txt", "n"}}, {}, {}},
+        SessionRow{"FailedFileDropReportedOnce",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/new.txt"}; });
+                       r.session.Drop({r.Pc("new.txt")}, sub);
+                   },
+                   {}, {"sub/new.txt"}, {Text(msgCannotCopyFile, "/sub/new.txt")}},
+        // The module is named after its whole information file name, dots and all.
+        SessionRow{"DottedModuleFolderAtTopLoads",
+                   [](CSessionRig& r) { r.session.Drop({r.Module("chess.v2")}, top); },
+                   {{"chess.v2.mif", "info"}, {"chess.v2/chess.v2.mod", "code"}}, {"chess"}, {}},
         SessionRow{"StoppedFolderDropRemovesTheWholeFolderItMade",
                    [](CSessionRig& r) {
                        r.Pc("fresh/a.txt");
@@ -278,6 +314,13 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(path, "/sub/made");
                    },
                    {{"sub/made", ""}}, {}, {Text(msgDirectoryNotGiven)}},
+        SessionRow{"NewDirectoryThatWasThereWithItsReplyLost",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.chosenReplies = {lostMakeDir}; });
+                       std::string path;
+                       EXPECT_EQ(r.session.NewDirectory("/sub/inner", path), DialogStep::abandoned);
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {}, {}, {Text(msgRetryMakeDirectory)}, {false}},
         SessionRow{"NewModule",
                    [](CSessionRig& r) {
                        EXPECT_TRUE(r.session.NewModule(r.Module("game"), "game"));
