@@ -75,6 +75,10 @@ void CDeviceSession::StatusFigures(int& freeKb, int& totalKb)
     }
     freeKb = 0;
     totalKb = 0;
+    if (link_ == nullptr) {
+        QueryEfsMemory(nullptr, &freeKb, &totalKb);  // reports the missing link here
+        return;
+    }
     // A handset lost a moment ago costs the query a time-out: with a job waiter it waits on a
     // thread of its own, and the link stays until it has finished.
     CDiagPort* link = link_.get();

@@ -19,6 +19,7 @@
 #include <future>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 #include "link/diag_port.h"
 #include "ui/copy_to_device_dialogs.h"
@@ -106,14 +107,17 @@ protected:
     }
 };
 
-// The user's way to a copy: File > New > File... from the menu bar, the dialog's OK by the pointer, and
-// Cancel clicked with the pointer half-way through the 300 KB copy. The copy stops, and the device
-// is left as it was.
+// The user's way to a copy: File > New > File... from the menu bar, the dialog's OK by the
+// pointer, and Cancel clicked with the pointer half-way through the 300 KB copy, on a plain and on
+// a strict handset; once more with Escape pressed instead. The copy stops, and the device is left
+// as it was.
 TEST_F(RealInputTest, CancelClickedHalfWayThroughANewFileCopyStopsItAndRollsItBack)
 {
-    for (const bool strict : {false, true}) {
-        SCOPED_TRACE(strict ? "strict handset" : "plain handset");
-        Connect([strict](sim::SimBehaviour& b) {
+    const std::tuple<bool, bool> ways[] = {{false, false}, {true, false}, {false, true}};
+    for (const auto& [strict, escape] : ways) {
+        SCOPED_TRACE(std::string(strict ? "strict handset" : "plain handset") +
+                     (escape ? ", Escape" : ", pointer"));
+        Connect([strict = strict](sim::SimBehaviour& b) {
             b.throttle = true;
             b.strictWrites = strict;
         });
@@ -141,7 +145,10 @@ TEST_F(RealInputTest, CancelClickedHalfWayThroughANewFileCopyStopsItAndRollsItBa
             if (wait != nullptr && cancelledAt < 0 && !wait->ProgressBar()->isHidden() &&
                 wait->ProgressBar()->value() >= 500) {
                 cancelledAt = wait->ProgressBar()->value();
-                clickOn(wait->CancelButton());
+                if (escape)
+                    clicks.push_back(std::async(std::launch::async, [] { return Xdotool({"key", "Escape"}); }));
+                else
+                    clickOn(wait->CancelButton());
             }
         });
         user.start(10);
