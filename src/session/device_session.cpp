@@ -12,6 +12,7 @@
 #include "link/diag_port.h"
 #include "link/phone_mode.h"
 #include "modules/module_name.h"
+#include "platform/stop_request.h"
 #include "report/reporter.h"
 #include "session/node_paths.h"
 
@@ -51,6 +52,15 @@ AppMessage CDeviceSession::Connect(const std::string& portName, const LinkTiming
     if (link_ != nullptr)
         EfsStatsAvailable = connection.statsAvailable;
     return connection.result;
+}
+
+void CDeviceSession::ReportFailedConnect(AppMessage result) const
+{
+    if (StopRequested())
+        return;
+    ReportAppMessage(result);
+    if (lastOpenDenied_)
+        ReportText(permissionHintText);
 }
 
 bool CDeviceSession::PhoneReady() const

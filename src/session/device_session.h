@@ -67,6 +67,9 @@ public:
     CDiagPort* Link() const { return link_.get(); }
     bool PhoneReady() const;
     bool LastOpenDenied() const { return lastOpenDenied_; }
+    // Reports a failed connect command's result: nothing when the user stopped it, else its
+    // message, followed by the permission hint when the port refused us for want of permission.
+    void ReportFailedConnect(AppMessage result) const;
     std::string PortName() const;  // the link's port, empty without one
     // The connection pane's figures: free and total KB, or 1 and 1 without statistics. With a
     // job waiter the query runs on a thread of its own.

@@ -4,6 +4,10 @@
 #include "link/diag_port.h"
 #include "platform/stop_request.h"
 
+const char* const permissionHintText =
+    "You have no permission to use this serial port.\nSerial ports belong to the dialout "
+    "group: run \"sudo usermod -aG dialout $USER\", then log out and in again.";
+
 namespace {
 
 void Tell(const ConnectProgress& progress, ConnectStage stage)

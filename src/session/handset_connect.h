@@ -31,6 +31,9 @@ struct CConnection {
     bool statsAvailable = false;
 };
 
+// Shown after "could not open the port" when the port refused us for want of permission.
+extern const char* const permissionHintText;
+
 // Connects to portName. Reports nothing; the caller reports the result. Run inside a stoppable
 // operation, a stop request ends the wait for the handset within a busy-hook period; so does
 // abandoned() turning true, for an attempt run on a thread of its own that nobody waits for any

@@ -47,7 +47,7 @@ void CWindowConnection::RunConnect(bool askFirst)
     if (RunConnectCommand(
             owner_->window(), askFirst,
             [this](const std::string& port) { return ConnectToPort(port); },
-            [this] { return session_.LastOpenDenied(); }))
+            [this](AppMessage result) { session_.ReportFailedConnect(result); }))
         emit Connected();
 }
 

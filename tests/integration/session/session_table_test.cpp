@@ -348,6 +348,15 @@ INSTANTIATE_TEST_SUITE_P(
                        r.session.List("sub/", true, false, sizeModeActual);
                    },
                    {}, {}, {Text(msgCannotReadEfs), Text(msgInvalidPortHandle)}},
+        SessionRow{"AFailedConnectReportedUnlessStopped",
+                   [](CSessionRig& r) {
+                       r.session.ReportFailedConnect(
+                           r.session.Connect((r.handset.Scratch() / "gone").string(), rig::FastTiming()));
+                       RequestStop();
+                       r.session.ReportFailedConnect(msgNoDevice);
+                       ClearStopRequest();
+                   },
+                   {}, {}, {Text(msgCannotOpenPort)}},
         // --- The module list ---
         SessionRow{"ModulesFromTheKeptRootListingElseFromTheDevice",
                    [](CSessionRig& r) {

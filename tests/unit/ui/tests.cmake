@@ -1,5 +1,5 @@
-# The window's plain code, without a window: device times, the configuration file, the port list. A build without the window front end
-# (VANT_GUI=OFF) has none of these.
+# The window's plain code, without a window: device times' text, the configuration file and the
+# port list. A build without the window front end (VANT_GUI=OFF) has none of these.
 if(NOT TARGET vant_ui)
   return()
 endif()
