@@ -42,7 +42,8 @@ AppMessage RunOption(CDiagPort* port, char letter, int argc, char** argv)
     case 'v':
         return ListModulesCommand(port);
     default:
-        // An unknown option gives the result 1 (never reported; only the usage is printed).
+        // An unknown option gives msgModuleLoaded as its result, never reported: only the usage
+        // is printed.
         return Usage(msgModuleLoaded);
     }
 }

@@ -59,7 +59,7 @@ AppMessage ListModulesCommand(CDiagPort* port)
 AppMessage DeleteModuleCommand(CDiagPort* port, const std::string& moduleName)
 {
     const AppMessage result = RunOperation([&] { return DeleteModule(port, moduleName); });
-    // DeleteModule has already reported the details behind 58.
+    // DeleteModule has already reported the details behind msgCannotRemoveModule.
     return result != msgCannotRemoveModule ? Reported(result) : result;
 }
 

@@ -16,7 +16,8 @@ AppMessage FetchFileCommand(CDiagPort* port, const std::string& deviceFile, cons
 AppMessage OfflineCommand(CDiagPort* port);
 AppMessage ResetCommand(CDiagPort* port);
 
-// Prints "Mem free/total: ..." or reports 72; returns 0 or 72.
+// Prints "Mem free/total: ..." or reports msgNoMemoryFigures; returns msgSuccess or
+// msgNoMemoryFigures.
 AppMessage StatisticsCommand(CDiagPort* port);
 
 // Reports code unless it is one of the codes a command leaves unreported.

@@ -104,8 +104,9 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
 bool EfsGetFreeSpace(CDiagPort* port, uint32_t* bytes);
 bool EfsGetUsedSpace(CDiagPort* port, uint32_t* bytes);
 
-// Whether the handset answers EFS requests: 0, 11 (null handle), 24 (no EFS) or 25 (an EFS
-// that refuses to list its root). Reports nothing.
+// Whether the handset answers EFS requests: msgSuccess, msgInvalidPortHandle (null handle),
+// msgEfsNotSupported (no EFS) or msgEfsUnrecognised (an EFS that refuses to list its root).
+// Reports nothing.
 AppMessage EfsProbe(CDiagPort* port);
 // Resets DeviceRootPath and probes, once more when the first probe fails.
 AppMessage EfsCheck(CDiagPort* port);

@@ -1,35 +1,16 @@
 #include "efs/efs_tree.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "report/reporter.h"
+#include "efs/device_names.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/pc_sizes.h"
 #include "platform/stop_request.h"
 
 namespace {
-
-// A device path in one spelling: leading "/", no repeated or trailing "/". The handset treats
-// "a/b", "/a/b", "a/b/" and "a//b" as the same entry.
-std::string NormalDevicePath(const std::string& path)
-{
-    std::string normal = JoinDevicePath("", path);
-    while (normal.size() > 1 && normal.back() == '/')
-        normal.pop_back();
-    return normal;
-}
-
-// The same in lower case, for comparisons without regard to letter case.
-std::string ComparableDevicePath(const std::string& path)
-{
-    std::string comparable = NormalDevicePath(path);
-    std::transform(comparable.begin(), comparable.end(), comparable.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return comparable;
-}
 
 // Whether a listed subdirectory lies below the directory that was listed: every step of a walk
 // then makes the path longer, so the path limit bounds the depth.

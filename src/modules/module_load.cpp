@@ -11,6 +11,7 @@
 
 #include "report/reporter.h"
 #include "report/reporting_off.h"
+#include "efs/device_names.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
@@ -55,7 +56,8 @@ std::optional<std::vector<uint8_t>> ReadKeptFile(CDiagPort* port, const std::str
     return contents;
 }
 
-// Reads the whole regular file at path. Reports 41 or 42 and returns false on failure.
+// Reads the whole regular file at path. Reports msgCannotOpenPcFile, msgCannotReadPcFile or a
+// space message and returns false on failure.
 bool ReadPcFile(const std::string& path, std::vector<uint8_t>& data, bool checkSpace,
                 CDiagPort* port)
 {
@@ -122,7 +124,7 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(const std::string& dir)
 }
 
 // Whether every folder of the tree can be listed and holds only folders and regular files, so
-// a copy cannot fail half way on the PC side. Reports 41 when not.
+// a copy cannot fail half way on the PC side. Reports msgCannotOpenPcFile when not.
 bool PcTreeIsCopyable(const std::string& dir)
 {
     const auto entries = ListPcDirectory(dir);

@@ -1,3 +1,5 @@
+// PC files on POSIX: opened without blocking so a FIFO or device never hangs the program, used
+// only when regular, and replaced by an fsync'ed temporary file renamed over the old one.
 #include "platform/pc_file.h"
 
 #include <fcntl.h>

@@ -43,7 +43,7 @@ void SetQuestionHandler(QuestionHandler handler);
 // drawn on the same terminal (the progress line) is cleared first; empty removes it.
 void SetConsoleOutputListener(std::function<void()> listener);
 
-// Memory exhaustion anywhere: report message 5, flush, and end the process at once with exit
+// Memory exhaustion anywhere: report msgMemoryFailure, flush, and end the process at once with exit
 // status 0 without running destructors (link threads may still be alive).
 [[noreturn]] void ExitOnMemoryExhaustion();
 

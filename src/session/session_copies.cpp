@@ -209,7 +209,8 @@ void CDeviceSession::CopyFromDevice(const std::string& deviceFile, std::string d
         auto wait = ShowWait(msgCopyingFiles, SessionWait::transfer);
         result = FetchFile(link_.get(), ToDevicePath(deviceFile, DeviceRootPath), destination);
     }
-    // Code 4 is silent when the user kept the PC file, and said when Cancel stopped the copy.
+    // msgFetchStopped is silent when the user kept the PC file, and said when Cancel stopped the
+    // copy.
     if (result != msgSuccess && StopRequested())
         ReportAppMessage(msgFetchStopped);
     else if (result != msgSuccess && result != msgFetchStopped)
