@@ -58,9 +58,9 @@ public:
     // --- Connection ---------------------------------------------------------------------------
     // Replaces the link by a new one on portName (ConnectHandset): 0, 21, 22, 24 or 25. With a
     // job waiter the attempt (and progress) runs on a thread of its own while the waiter serves
-    // the front end.
-    // A Connect made meanwhile (from inside the waiter) takes over: the earlier attempt is
-    // abandoned, its link thrown away, and it returns 22 leaving the session to the later one.
+    // the front end. A Connect made meanwhile (from inside the waiter) takes over: the earlier
+    // attempt is abandoned, its link thrown away, and it returns msgNoDevice, leaving the session
+    // to the later one.
     AppMessage Connect(const std::string& portName, const LinkTiming& timing = LinkTiming(),
                        const ConnectProgress& progress = {});
     void SetJobWaiter(JobWaiter waiter) { waitForJob_ = std::move(waiter); }

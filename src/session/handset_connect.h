@@ -37,7 +37,7 @@ extern const char* const permissionHintText;
 // Connects to portName. Reports nothing; the caller reports the result. Run inside a stoppable
 // operation, a stop request ends the wait for the handset within a busy-hook period; so does
 // abandoned() turning true, for an attempt run on a thread of its own that nobody waits for any
-// more (result 22). Touches no process-wide state, so it may run on any thread.
+// more (msgNoDevice). Touches no process-wide state, so it may run on any thread.
 CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing,
                            const ConnectProgress& progress = {},
                            const std::function<bool()>& abandoned = {});
