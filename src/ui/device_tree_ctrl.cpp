@@ -8,8 +8,8 @@
 #include "efs/efs_paths.h"
 #include "report/reporter.h"
 #include "session/connection_status.h"
-#include "ui/list_view.h"
 #include "session/size_display_mode.h"
+#include "ui/list_view.h"
 #include "ui/tree_drop_target.h"
 #include "ui/wait_dialog.h"
 

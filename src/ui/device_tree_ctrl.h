@@ -16,9 +16,9 @@
 #include <string>
 
 #include "report/app_messages.h"
-#include "session/device_session.h"
 #include "session/command_table.h"
 #include "session/connection_status.h"
+#include "session/device_session.h"
 #include "ui/dialog_commands.h"
 #include "ui/tree_items.h"
 #include "ui/window_connection.h"

@@ -2,10 +2,10 @@
 
 #include "report/reporter.h"
 #include "session/node_paths.h"
+#include "session/size_display_mode.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
 #include "ui/list_view.h"
-#include "session/size_display_mode.h"
 #include "ui/wait_dialog.h"
 
 namespace {

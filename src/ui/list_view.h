@@ -9,8 +9,8 @@
 
 #include "session/device_session.h"
 #include "session/item_kind.h"
-#include "session/module_cache.h"
 #include "session/menu_rules.h"
+#include "session/module_cache.h"
 
 class QKeyEvent;
 class QListView;

@@ -17,16 +17,16 @@
 #include <QTreeView>
 
 #include "report/reporter.h"
-#include "ui/about_dialog.h"
-#include "ui/busy_events.h"
 #include "session/command_ids.h"
 #include "session/command_table.h"
 #include "session/connection_status.h"
+#include "session/size_display_mode.h"
+#include "ui/about_dialog.h"
+#include "ui/busy_events.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
 #include "ui/list_view.h"
 #include "ui/pictures.h"
-#include "session/size_display_mode.h"
 #include "ui/splash_window.h"
 #include "ui/wait_dialog.h"
 

@@ -4,12 +4,12 @@
 
 #include "efs/efs_paths.h"
 #include "report/reporter.h"
-#include "session/drop_placement.h"
 #include "session/command_table.h"
 #include "session/connection_status.h"
+#include "session/drop_placement.h"
+#include "session/menu_rules.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/list_view.h"
-#include "session/menu_rules.h"
 
 namespace {
 

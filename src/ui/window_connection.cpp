@@ -5,10 +5,10 @@
 #include <QWidget>
 
 #include "report/reporter.h"
+#include "session/connection_status.h"
 #include "session/device_session.h"
 #include "ui/busy_events.h"
 #include "ui/connect_with_dialog.h"
-#include "session/connection_status.h"
 #include "ui/profile_file.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include "report/reporter.h"
 #include "session/command_table.h"
+#include "session/size_display_mode.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"
 #include "ui/pictures.h"
-#include "session/size_display_mode.h"
 #include "ui/splash_window.h"
 #include "ui/window_reporters.h"
 
