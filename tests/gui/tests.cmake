@@ -20,3 +20,10 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/copy_commands_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
+
+# The window under a real X server with real pointer and key input (xdotool). ./run.sh test runs
+# them on an Xvfb display of their own (label "xvfb"); elsewhere they skip.
+vant_add_test(gui_ui_real_input
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/real_x_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/real_input_test.cpp
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "xvfb")
