@@ -20,3 +20,11 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/copy_commands_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
+
+# The window on the system's own platform plugin against real ports, run by ./run.sh windows
+# under Wine on an X server (VANT_E2E_PORTS, VANT_E2E_SCREENSHOT); not one of the offscreen runs.
+if(WIN32)
+  add_executable(window_e2e ${CMAKE_CURRENT_LIST_DIR}/window_e2e_test.cpp)
+  target_link_libraries(window_e2e PRIVATE vant_ui vant_test_rig Qt6::Test GTest::gtest vant_warnings)
+  set_target_properties(window_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/window-e2e)
+endif()
