@@ -18,5 +18,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 if(NOT VANT_QT_KIT)
   set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 endif()
-# Windows 10 interfaces (CancelIoEx, virtual-terminal processing) and wide-character APIs.
-add_compile_definitions(_WIN32_WINNT=0x0A00 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+# Windows 10 interfaces (CancelIoEx, virtual-terminal processing) and wide-character APIs;
+# MinGW-w64's localtime_r and gmtime_r (thread-safe, over localtime_s and gmtime_s).
+add_compile_definitions(_WIN32_WINNT=0x0A00 UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
+                        _POSIX_THREAD_SAFE_FUNCTIONS)

@@ -67,10 +67,12 @@ Suites: bookworm
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 EOF
-$sudo apt-get update -qq -o Dir::Etc::sourcelist="$entry" -o Dir::Etc::sourceparts=- \
-  -o APT::Get::List-Cleanup=0 >&2
-(cd "$work" && apt-get source -qq -o Dir::Etc::sourcelist="$entry" -o Dir::Etc::sourceparts=- \
-  "qt6-base=$qt_deb_version" >&2)
+fetch_log=$work/fetch.log
+fetch_failed() { cat "$fetch_log" >&2; log "could not fetch the qt6-base $qt_deb_version source"; exit 1; }
+$sudo apt-get update -o Dir::Etc::sourcelist="$entry" -o Dir::Etc::sourceparts=- \
+  -o APT::Get::List-Cleanup=0 >"$fetch_log" 2>&1 || fetch_failed
+(cd "$work" && apt-get source -o Dir::Etc::sourcelist="$entry" -o Dir::Etc::sourceparts=- \
+  "qt6-base=$qt_deb_version") >>"$fetch_log" 2>&1 || fetch_failed
 remove_entry
 trap - EXIT
 src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)
@@ -78,8 +80,7 @@ src=$(find "$work" -mindepth 1 -maxdepth 1 -type d -name 'qt6-base-*' | head -1)
 
 # Debian's repacked source drops the tablet headers the Windows platform plugin includes; Wine's
 # LGPL ones (in libwine-dev, unpacked here, not installed) serve, behind a small wrapper.
-(cd "$work" && apt-get download -qq "libwine-dev=$wine_deb_version" >&2 2>/dev/null ||
-  apt-get download "libwine-dev=$wine_deb_version" >&2)
+(cd "$work" && apt-get download "libwine-dev=$wine_deb_version") >>"$fetch_log" 2>&1 || fetch_failed
 dpkg-deb -x "$work"/libwine-dev_*.deb "$work/wine"
 mkdir -p "$src/src/3rdparty/wintab"
 cp "$work/wine/usr/include/wine/wine/windows/wintab.h" "$src/src/3rdparty/wintab/wine-wintab.h"
