@@ -60,7 +60,7 @@ TEST(WindowOnItsPlatform, ConnectsShowsTheDemoTreeAndCopiesEveryByteValueToTheDe
         for (const char* node : {"/chess/", "/data/"})
             EXPECT_NE(tree->NodeByPath(node), nullptr) << node;
 
-        // To the device: a drop on the list of the top folder.
+        // To the device: a drop on the list of /data/, with the PC path as the system writes it.
         tree->setCurrentItem(tree->NodeByPath("/data/"));
         frame->GetListView()->Selection()->clearSelection();
         tree->DropOnList({QString::fromStdString(pcFile.string())});

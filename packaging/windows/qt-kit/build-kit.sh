@@ -51,7 +51,7 @@ log() { echo "qt kit: $*" >&2; }
 started=$(date +%s)
 work=$cache/qt-kit-work-$key
 rm -rf "$work" "$kit" && mkdir -p "$work"
-log "building Qt $qt_version for MinGW into $kit (a first run only; about 15-22 minutes)"
+log "building Qt $qt_version for MinGW into $kit (a first run only: about 15 minutes on an idle 2-core machine, longer when shared)"
 
 sudo=""
 [ "$(id -u)" -ne 0 ] && sudo=sudo
