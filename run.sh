@@ -187,11 +187,19 @@ windows_zip_from() {
   for dll in libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll; do
     cp "$(x86_64-w64-mingw32-g++-posix -print-file-name=$dll)" "$stage/"
   done
+  # Debian ships the runtime DLLs with their symbols (libstdc++-6.dll: 23 of its 24 MB).
+  x86_64-w64-mingw32-strip --strip-unneeded "$stage"/*.exe "$stage"/lib*.dll
   sed 's/$/\r/' packaging/windows/README-windows.txt >"$stage/README-windows.txt"
   sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
   { sed 's/$/\r/' packaging/windows/qt-kit/QT-NOTICE.txt; echo $'\r'; sed 's/$/\r/' "$QT_KIT/LGPL-3.0-only.txt"; } \
     >"$stage/LICENSE-Qt.txt"
   windows_imports_check "$stage" || return 1
+  # A console program, so that a command prompt waits for it and its output can be redirected;
+  # started from Explorer it gives its own console up before the window opens.
+  if ! x86_64-w64-mingw32-objdump -p "$stage/VANTFerrant.exe" | grep -Eq '^Subsystem\s+0*3\s'; then
+    echo "windows: VANTFerrant.exe is not a console program" >&2
+    return 1
+  fi
   (cd "$stage" && zip -q -X -r "$WINDOWS_ZIP" .)
   echo "Package: $WINDOWS_ZIP ($(du -k "$WINDOWS_ZIP" | cut -f1) KB)"
 }
