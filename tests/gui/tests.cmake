@@ -27,3 +27,11 @@ vant_add_test(gui_ui_real_input
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/real_x_main.cpp
           ${CMAKE_CURRENT_LIST_DIR}/real_input_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "xvfb")
+
+# The window on the system's own platform plugin against real ports, run by ./run.sh windows
+# under Wine on an X server (VANT_E2E_PORTS, VANT_E2E_SCREENSHOT); not one of the offscreen runs.
+if(WIN32)
+  add_executable(window_e2e ${CMAKE_CURRENT_LIST_DIR}/window_e2e_test.cpp)
+  target_link_libraries(window_e2e PRIVATE vant_ui vant_test_rig Qt6::Test GTest::gtest vant_warnings)
+  set_target_properties(window_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/window-e2e)
+endif()

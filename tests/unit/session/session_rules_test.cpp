@@ -37,6 +37,11 @@ TEST(DropPlacement, EachItemKindAndTargetGetsItsActionOrRefusal)
             << pcPath;
     }
     EXPECT_EQ(PlanDrop("/pc/chess", true, mifCountOne, "Chess.MIF", "/", true).moduleName, "Chess");
+#ifdef _WIN32
+    // Windows paths name their folders with backslashes too: typed, or handed over as they are.
+    EXPECT_EQ(PlanDrop("C:\\pc\\readme.txt", false, mifCountNone, "", "/sub/", false).devicePath, "/sub/readme.txt");
+    EXPECT_EQ(PlanDrop("C:\\pc\\plain\\", true, mifCountNone, "", "/sub/", false).devicePath, "/sub/plain");
+#endif
     // New File matches ".mif" without regard to case too.
     const std::tuple<const char*, bool, int> newFiles[] = {
         {"/F.MIF", true, 0}, {"/f.txt", true, 31}, {"/sub/F.Mif", false, 30}, {"/sub/f.txt", false, 0}};
