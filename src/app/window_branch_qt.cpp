@@ -1,6 +1,7 @@
 // Without arguments the program opens its window and runs the connect command at once.
 #include "app/window_branch.h"
 
+#include "app/console_release.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"
@@ -8,6 +9,7 @@
 
 int RunWindowBranch(int argc, char** argv)
 {
+    ReleaseOwnConsole();
     CWindowStartup startup;
     startup.connectAtStart = [](CMainFrame& frame) {
         frame.GetLeftView()->Tree()->ConnectAtStart();

@@ -66,5 +66,6 @@ AppMessage RunCommandLine(int argc, char** argv)
         portName, LinkTiming(), [&portName](ConnectStage stage) { ShowConnectStage(portName, stage); });
     if (connection.result != msgSuccess)
         return Reported(connection.result);
+    EfsStatsAvailable = connection.statsAvailable;
     return RunOption(connection.link.get(), letter, argc, argv);
 }

@@ -4,6 +4,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/pc_file.h"
 #include "platform/pc_path.h"
 #include "platform/wildcard.h"
 
@@ -75,7 +76,13 @@ uint64_t PcTreeAllocatedSize(const std::string& directory)
     for (; walk != fs::recursive_directory_iterator(); walk.increment(error)) {
         if (error)
             break;
-        // The walk does not enter links to directories; a link to a file counts as that file.
+        // The walk does not enter links to directories (nor junctions, which the library does
+        // not see as links on Windows); a link to a file counts as that file.
+        if (IsPcLink(Utf8Of(walk->path()))) {
+            std::error_code typeError;
+            if (walk->is_directory(typeError))
+                walk.disable_recursion_pending();
+        }
         if (walk->is_regular_file(error))
             total += EfsAllocatedSize(RegularFileSize(walk->path()));
     }

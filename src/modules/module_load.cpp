@@ -109,7 +109,9 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(const std::string& dir)
     for (; !error && it != fs::directory_iterator(); it.increment(error)) {
         std::error_code statusError;
         const std::string name = Utf8Of(it->path().filename());
-        if (fs::is_directory(it->symlink_status(statusError)))
+        // A linked folder is not entered, so it is left out (a link to a file is that file).
+        const bool linked = IsPcLink(Utf8Of(it->path()));
+        if (!linked && it->is_directory(statusError))
             entries.push_back({name, PcEntryType::directory});
         else if (it->is_regular_file(statusError))
             entries.push_back({name, PcEntryType::file});

@@ -43,6 +43,11 @@ enum class PcEntryKind { none, regularFile, directory, other };
 // What is at path, without following a symbolic link at its end (a link is "other").
 PcEntryKind PcEntryAt(const std::string& path);
 
+// Whether path is itself a link: a symbolic link, or on Windows any reparse point (a junction
+// too). Walks over PC folders do not enter a folder reached through one, so a link back up the
+// tree cannot make a load or a size sum loop or count a folder twice.
+bool IsPcLink(const std::string& path);
+
 // durable: the new contents and the rename are on the disk before Commit returns. atomicOnly:
 // readers see the old file or the new one, never a torn one, but a power loss may lose either
 // (for files that stand in for another device's, where a sync per write only costs time).

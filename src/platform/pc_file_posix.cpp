@@ -95,6 +95,12 @@ PcEntryKind PcEntryAt(const std::string& path)
     return S_ISDIR(info.st_mode) ? PcEntryKind::directory : PcEntryKind::other;
 }
 
+bool IsPcLink(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
+}
+
 CFileReplacement::~CFileReplacement()
 {
     if (fd >= 0)

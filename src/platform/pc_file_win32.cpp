@@ -61,6 +61,14 @@ PcEntryKind PcEntryAt(const std::string& path)
     return attributes & FILE_ATTRIBUTE_DIRECTORY ? PcEntryKind::directory : PcEntryKind::regularFile;
 }
 
+bool IsPcLink(const std::string& path)
+{
+    // Junctions and symbolic links alike carry the reparse point attribute; std::filesystem
+    // here sees neither as a link.
+    const DWORD attributes = ::GetFileAttributesW(WideFromUtf8(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 CFileReplacement::~CFileReplacement()
 {
     if (fd >= 0)

@@ -10,4 +10,6 @@
 #include <string_view>
 
 std::filesystem::path PcPath(std::string_view utf8);
+// Whether c separates folders in a PC path: '/' everywhere, and '\' as well on Windows.
+bool IsPcPathSeparator(char c);
 std::string Utf8Of(const std::filesystem::path& path);

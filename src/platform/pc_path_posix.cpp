@@ -11,3 +11,8 @@ std::string Utf8Of(const std::filesystem::path& path)
 {
     return path.native();
 }
+
+bool IsPcPathSeparator(char c)
+{
+    return c == '/';
+}

@@ -9,6 +9,11 @@ std::filesystem::path PcPath(std::string_view utf8)
     return std::filesystem::path(WideFromUtf8(utf8));
 }
 
+bool IsPcPathSeparator(char c)
+{
+    return c == '/' || c == '\\';
+}
+
 std::string Utf8Of(const std::filesystem::path& path)
 {
     return Utf8FromWide(path.native());

@@ -1,6 +1,9 @@
 #include "session/drop_placement.h"
 
+#include <algorithm>
+
 #include "modules/module_name.h"
+#include "platform/pc_path.h"
 
 std::string DropTargetDirectory(const std::string& nodePath)
 {
@@ -12,10 +15,10 @@ std::string DropTargetDirectory(const std::string& nodePath)
 std::string PcBaseName(const std::string& pcPath)
 {
     std::string path = pcPath;
-    while (path.size() > 1 && path.back() == '/')
+    while (path.size() > 1 && IsPcPathSeparator(path.back()))
         path.pop_back();
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    const auto slash = std::find_if(path.rbegin(), path.rend(), IsPcPathSeparator);
+    return std::string(slash.base(), path.end());
 }
 
 CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCount,

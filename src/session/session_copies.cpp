@@ -45,14 +45,6 @@ std::optional<CDeviceFolder> CDeviceSession::ListDropTarget(const CDeviceFolder&
     return std::nullopt;
 }
 
-CDropOutcome CDeviceSession::DropOnList(const std::vector<std::string>& pcPaths,
-                                        const CDeviceFolder& selectedNode,
-                                        const std::vector<CListRow>& rows)
-{
-    const std::optional<CDeviceFolder> target = ListDropTarget(selectedNode, rows);
-    return target ? Drop(pcPaths, *target) : CDropOutcome{};
-}
-
 CDropOutcome CDeviceSession::Drop(const std::vector<std::string>& pcPaths,
                                   const CDeviceFolder& target)
 {

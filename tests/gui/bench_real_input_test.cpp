@@ -9,43 +9,19 @@
 #include <QPushButton>
 #include <QTableWidget>
 
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include <atomic>
 #include <thread>
 
 #include "fleet/bench.h"
 #include "ui/bench_window.h"
 #include "window_rig.h"
-
-extern char** environ;
+#include "x_input.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 constexpr size_t moduleSize = 24000;
-
-bool OnRealX() { return QGuiApplication::platformName() == QLatin1String("xcb"); }
-
-// Runs xdotool with args and returns once it has exited: its events are in the X server then.
-bool Xdotool(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    std::string program = "xdotool";
-    argv.push_back(program.data());
-    for (std::string& arg : args)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 // Runs xdotool on a thread of its own while the window's thread goes on taking events.
 bool XdotoolWithEvents(std::vector<std::string> args)

@@ -28,8 +28,18 @@ vant_add_test(gui_ui_bench
           ${CMAKE_CURRENT_LIST_DIR}/bench_window_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
 
-# The bench under a real X server with real keys (xdotool); skips without VANT_X_DISPLAY.
-vant_add_test(gui_ui_bench_real_input
+# The window under a real X server with real pointer and key input (xdotool). ./run.sh test runs
+# them on an Xvfb display of their own (label "xvfb"); elsewhere they skip.
+vant_add_test(gui_ui_real_input
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/real_x_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/real_input_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/bench_real_input_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "xvfb")
+
+# The window on the system's own platform plugin against real ports, run by ./run.sh windows
+# under Wine on an X server (VANT_E2E_PORTS, VANT_E2E_SCREENSHOT); not one of the offscreen runs.
+if(WIN32)
+  add_executable(window_e2e ${CMAKE_CURRENT_LIST_DIR}/window_e2e_test.cpp)
+  target_link_libraries(window_e2e PRIVATE vant_ui vant_test_rig Qt6::Test GTest::gtest vant_warnings)
+  set_target_properties(window_e2e PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/window-e2e)
+endif()

@@ -9,6 +9,7 @@
 #include "report/reporter.h"
 #include "sim/directory_file_system.h"
 #include "sim/memory_file_system.h"
+#include "support/rig_handset.h"
 
 namespace rig {
 
@@ -99,7 +100,7 @@ void CHandsetRig::Start(const BehaviourChange& change)
     ASSERT_TRUE(files);
     files->SetCapacity(capacity);
     std::string error;
-    host = sim::CHandsetHost::Start(std::make_unique<sim::CHandsetModel>(std::move(files)), &error);
+    host = StartRigHandset(std::make_unique<sim::CHandsetModel>(std::move(files)), &error);
     ASSERT_TRUE(host) << error;
     if (change)
         host->UpdateBehaviour(change);

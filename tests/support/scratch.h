@@ -49,29 +49,39 @@ private:
     fs::path path;
 };
 
-#ifndef _WIN32  // the window's tests, which use it, run on POSIX only
-// Points XDG_CONFIG_HOME at a fresh scratch folder while it lives.
+// Points the settings folder's root (XDG_CONFIG_HOME, or APPDATA on Windows) at a fresh scratch
+// folder while it lives.
 class CScratchConfigHome {
 public:
     CScratchConfigHome()
     {
-        if (const char* before = std::getenv("XDG_CONFIG_HOME"))
+        if (const char* before = std::getenv(variable))
             old = before;
-        ::setenv("XDG_CONFIG_HOME", folder.Path().c_str(), 1);
+        Set(folder.Path().string().c_str());
     }
-    ~CScratchConfigHome()
-    {
-        if (old)
-            ::setenv("XDG_CONFIG_HOME", old->c_str(), 1);
-        else
-            ::unsetenv("XDG_CONFIG_HOME");
-    }
+    ~CScratchConfigHome() { Set(old ? old->c_str() : nullptr); }
+#ifdef _WIN32
+    fs::path IniFile() const { return folder.Path() / "VANTFerrant" / "VANTFerrant.INI"; }
+#else
     fs::path IniFile() const { return folder.Path() / "VANTFerrant.INI"; }
+#endif
 
 private:
+#ifdef _WIN32
+    static constexpr const char* variable = "APPDATA";
+    static void Set(const char* value) { ::_putenv_s(variable, value ? value : ""); }
+#else
+    static constexpr const char* variable = "XDG_CONFIG_HOME";
+    static void Set(const char* value)
+    {
+        if (value)
+            ::setenv(variable, value, 1);
+        else
+            ::unsetenv(variable);
+    }
+#endif
     CScratch folder;
     std::optional<std::string> old;
 };
-#endif
 
 }  // namespace rig
