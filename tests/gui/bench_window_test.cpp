@@ -4,6 +4,7 @@
 // they are linked into a watched folder; the main window's own connection stays as it was.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -154,6 +155,13 @@ TEST_F(BenchWindowTest, DeviceMenuOpensTheBenchWithTheFocusInPorts)
     EXPECT_TRUE(bench->isWindow());
     EXPECT_TRUE(WaitWithEvents([bench] { return QApplication::focusWidget() == bench->PortsField(); }));
     EXPECT_EQ(bench->ActionBox()->currentText(), QStringLiteral("Load module"));
+    // Enter with the load's fields empty: refused in the window's status line, nothing started.
+    QTest::keyClicks(bench->PortsField(), QStringLiteral("SIM"));
+    QTest::keyClick(bench->PortsField(), Qt::Key_Return);
+    EXPECT_EQ(bench->findChild<QLabel*>(QStringLiteral("status"))->text(),
+              QString::fromUtf8(AppMessageText(msgModuleNamesNotGiven)));
+    EXPECT_EQ(bench->Table()->rowCount(), 0);
+    EXPECT_FALSE(bench->Bench().Running());
     bench->close();
     EXPECT_EQ(OpenBench(), bench) << "one bench, shown again";
 }
