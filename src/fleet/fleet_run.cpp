@@ -73,6 +73,7 @@ size_t CFleetRun::Start(const CFleetPort& port)
     const size_t row = rows.size();
     rows.push_back(CFleetRow{});
     rows.back().port = port;
+    contexts.push_back(nullptr);
     ++running;
     threads.emplace_back([this, row] { RunSession(row); });
     return row;
@@ -101,7 +102,24 @@ void CFleetRun::NoteStopping()
     std::lock_guard guard(lock);
     for (CFleetRow& row : rows)
         if (!row.finished)
-            row.phase = job.rollsBack ? "rolling back" : "stopping";
+            row.phase = StoppingPhase();
+}
+
+std::string CFleetRun::StoppingPhase() const
+{
+    return job.rollsBack ? "rolling back" : "stopping";
+}
+
+void CFleetRun::Stop()
+{
+    std::lock_guard guard(lock);
+    stopped = true;
+    for (size_t row = 0; row < rows.size(); ++row) {
+        if (contexts[row] != nullptr)
+            contexts[row]->stopRequested.store(true, std::memory_order_relaxed);
+        if (!rows[row].finished)
+            rows[row].phase = StoppingPhase();
+    }
 }
 
 void CFleetRun::Emit(CFleetEvent event)
@@ -136,6 +154,8 @@ void CFleetRun::Emit(CFleetEvent event)
     default:
         break;
     }
+    if (stopped && !row.finished)
+        row.phase = StoppingPhase();
     if (listener)
         listener(event, rows);
 }
@@ -196,6 +216,12 @@ void CFleetRun::RunSession(size_t row)
     };
     AppMessage result = msgSuccess;
     {
+        std::lock_guard guard(lock);
+        contexts[row] = &context;
+        if (stopped)
+            context.stopRequested.store(true, std::memory_order_relaxed);
+    }
+    {
         CSessionContextScope scope(context);
         // The whole visit is one stoppable operation: a stop ends the wait for the handset too.
         CStoppableOperation operation;
@@ -218,6 +244,10 @@ void CFleetRun::RunSession(size_t row)
         }
         lines.Flush(emitLine);
         // The link closes here, before the row says the handset is done with.
+    }
+    {
+        std::lock_guard guard(lock);
+        contexts[row] = nullptr;
     }
     CFleetEvent ended = Event(FleetEventKind::result, row);
     ended.code = result;

@@ -21,6 +21,7 @@
 #include "session/handset_connect.h"
 
 class CDiagPort;
+struct CSessionContext;
 
 enum class FleetEventKind {
     connecting,  // the port is being opened and the handset looked for
@@ -94,9 +95,14 @@ public:
     // Marks the rows still running as rolling back, or stopping (after a stop of every session
     // was asked).
     void NoteStopping();
+    // Asks this run's sessions alone to stop and roll back, those started later included, and
+    // marks the rows still running as rolling back or stopping; other sessions go on.
+    void Stop();
 
 private:
     void RunSession(size_t row);
+    // What a row still running shows once a stop was asked.
+    std::string StoppingPhase() const;
     void Emit(CFleetEvent event);
     void Progress(size_t row, const std::string& file, uint64_t done, uint64_t total,
                   std::chrono::steady_clock::time_point started, uint64_t& bytesBefore);
@@ -108,6 +114,9 @@ private:
     std::condition_variable finished;
     std::vector<CFleetRow> rows;
     std::vector<std::thread> threads;
+    // Each running row's session context, so Stop reaches it; null once the row has finished.
+    std::vector<CSessionContext*> contexts;
+    bool stopped = false;
     size_t running = 0;
     // The module's PC files, read once for every handset.
     CSharedPcFiles pcFiles;

@@ -15,6 +15,7 @@ enum CommandId : int {
     cmdModuleDelete = 32781,
     cmdModuleNew = 32782,
     cmdCopyFromDevice = 32801,
+    cmdDeviceBench = 32802,
     cmdActualSize = sizeModeActual,
     cmdAllocatedSize = sizeModeAllocated,
 

@@ -38,6 +38,7 @@ const CPrompt prompts[] = {
     {cmdModuleDelete, "Delete a file from device\nDelete Files"},
     {cmdModuleNew, "Download a file to device\nDownload Files"},
     {cmdCopyFromDevice, "Save a copy of selected file locally\nSave file locally"},
+    {cmdDeviceBench, "Run one operation on many handsets at once\nBench"},
     {cmdActualSize, "Show actual size of items\nActual size"},
     {cmdAllocatedSize, "Show allocated size of items\nAllocated size"},
     {cmdViewSmallIcons, "Display items by using small icons\nSmall icons"},
@@ -64,7 +65,8 @@ const std::vector<CMenuItem>& MainMenu()
                Item(cmdViewDetails, "&Details"), Separator(), Item(cmdActualSize, "&Actual Size"),
                Item(cmdAllocatedSize, "A&llocated Size")}),
         Popup("&Device", {Item(cmdDeviceConnect, "&Connect..."), Item(cmdDeviceReset, "&Reset"),
-                          Item(cmdDeviceOffline, "&Offline")}),
+                          Item(cmdDeviceOffline, "&Offline"), Separator(),
+                          Item(cmdDeviceBench, "&Bench...")}),
         Popup("&Help", {Item(cmdAppAbout, "&About ORLEY...")}),
     };
     return menu;
@@ -127,6 +129,7 @@ const std::vector<CAccelerator>& Accelerators()
         {"Ctrl+C", cmdEditCopy},      {"Ctrl+Ins", cmdEditCopy},
         {"Ctrl+V", cmdEditPaste},     {"Shift+Ins", cmdEditPaste},
         {"Ctrl+X", cmdEditCut},       {"Ctrl+Z", cmdEditUndo},
+        {"Ctrl+B", cmdDeviceBench},
     };
     return keys;
 }

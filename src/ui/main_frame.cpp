@@ -16,12 +16,14 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "link/diag_port.h"
 #include "report/reporter.h"
 #include "session/command_ids.h"
 #include "session/command_table.h"
 #include "session/connection_status.h"
 #include "session/size_display_mode.h"
 #include "ui/about_dialog.h"
+#include "ui/bench_window.h"
 #include "ui/busy_events.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
@@ -118,6 +120,7 @@ CMainFrame::CMainFrame(const CMainFrameOptions& options)
 
 CMainFrame::~CMainFrame()
 {
+    delete bench_;  // stops its handsets and waits for their rollbacks first
     RemoveBusyEventHook();
 }
 
@@ -328,6 +331,20 @@ void CMainFrame::UpdateConnectionStatus(int freeKb, int totalKb)
     panes_[statusPaneConnection]->repaint();
 }
 
+void CMainFrame::ShowBench()
+{
+    // One bench beside the window; the window's own connection stays as it is.
+    if (bench_ == nullptr)
+        bench_ = new CBenchWindow(this, LinkTiming(), [this] {
+            std::string name;
+            CDiagPort* link = leftView_->Tree()->Link();
+            return link != nullptr && link->GetPortName(&name) == linkStatusOk ? name : std::string();
+        });
+    bench_->show();
+    bench_->raise();
+    bench_->activateWindow();
+}
+
 CFrameState CMainFrame::CurrentState() const
 {
     CFrameState state;
@@ -396,6 +413,7 @@ void CMainFrame::ConnectFrameCommands()
             [this] { toolBar_->setHidden(!toolBar_->isHidden()); });
     connect(actions_[cmdViewStatusBar], &QAction::triggered, this,
             [this] { statusBar()->setHidden(!statusBar()->isHidden()); });
+    connect(actions_[cmdDeviceBench], &QAction::triggered, this, &CMainFrame::ShowBench);
     // With two panes, the next and the previous pane are the same one.
     connect(actions_[cmdNextPane], &QAction::triggered, this, &CMainFrame::FocusOtherPane);
     connect(actions_[cmdPrevPane], &QAction::triggered, this, &CMainFrame::FocusOtherPane);

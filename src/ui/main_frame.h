@@ -10,6 +10,7 @@
 #include "session/command_table.h"
 #include "session/menu_rules.h"
 
+class CBenchWindow;
 class CDeviceTreeCtrl;
 class CLeftView;
 class CTarlo32View;
@@ -79,6 +80,7 @@ private:
     void SwitchSizeMode(int sizeMode);
     void ShowAbout();
     void FocusOtherPane();
+    void ShowBench();
 
     QSplitter* splitter_ = nullptr;
     QToolBar* toolBar_ = nullptr;
@@ -86,4 +88,5 @@ private:
     CTarlo32View* listView_ = nullptr;
     QLabel* panes_[statusPaneCount] = {};
     std::map<int, QAction*> actions_;
+    CBenchWindow* bench_ = nullptr;
 };

@@ -11,9 +11,6 @@
 #include <QSignalSpy>
 #include <QLabel>
 
-#include <sys/wait.h>
-#include <spawn.h>
-
 #include <atomic>
 #include <chrono>
 #include <future>
@@ -26,8 +23,7 @@
 #include "ui/profile_file.h"
 #include "ui/wait_dialog.h"
 #include "window_rig.h"
-
-extern char** environ;
+#include "x_input.h"
 
 namespace {
 
@@ -36,30 +32,6 @@ using Clock = std::chrono::steady_clock;
 // X protocol event types (the core input events, and the generic event XInput 2 arrives in).
 constexpr uint8_t xKeyPress = 2, xKeyRelease = 3, xButtonPress = 4, xButtonRelease = 5,
                   xGenericEvent = 35;
-
-bool OnRealX()
-{
-    return QGuiApplication::platformName() == QLatin1String("xcb");
-}
-
-// Runs xdotool with args and returns once it has exited: its events are in the X server then.
-bool Xdotool(const std::vector<std::string>& args)
-{
-    std::vector<char*> argv;
-    std::string program = "xdotool";
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& arg : copies)
-        argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t child = 0;
-    if (posix_spawnp(&child, "xdotool", nullptr, nullptr, argv.data(), environ) != 0)
-        return false;
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
 
 std::vector<std::string> ClickAt(QPoint global)
 {

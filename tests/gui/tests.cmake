@@ -21,11 +21,19 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
 
+# The bench window against virtual handsets: loads on four at once, an unplug and its retry, a
+# stop, and handsets served as they are linked into a watched folder.
+vant_add_test(gui_ui_bench
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/gui_test_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/bench_window_test.cpp
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
+
 # The window under a real X server with real pointer and key input (xdotool). ./run.sh test runs
 # them on an Xvfb display of their own (label "xvfb"); elsewhere they skip.
 vant_add_test(gui_ui_real_input
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/real_x_main.cpp
           ${CMAKE_CURRENT_LIST_DIR}/real_input_test.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/bench_real_input_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "xvfb")
 
 # The window on the system's own platform plugin against real ports, run by ./run.sh windows

@@ -1,20 +1,28 @@
 // Takes the user guide's pictures into $VANT_SCREENSHOT_DIR (else build/screenshots): the splash,
 // the window unconnected and connected to the built-in virtual handset "SIM", the port dialog,
 // the list in its four modes (Details as "browsing", its Modified column whole), the module list,
-// a transfer's wait window, and the window emptied after a failed reconnection. The configuration
+// a transfer's wait window, the window emptied after a failed reconnection, and the bench with
+// four virtual handsets, one of which already holds the module it was to load. The configuration
 // goes to a temporary folder, so the user's own is left alone.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTableWidget>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 
+#include "fleet/bench.h"
 #include "modules/transfer_progress.h"
 #include "report/reporter.h"
 #include "session/command_ids.h"
 #include "sim/sim_port.h"
+#include "ui/bench_window.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"
@@ -35,6 +43,54 @@ void Shoot(QWidget* widget, const char* name)
         std::fprintf(stderr, "could not write %s\n", name);
         ++failures;
     }
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) {
+        std::fprintf(stderr, "could not write %s\n", qPrintable(path));
+        ++failures;
+    }
+}
+
+// The bench loading a module onto four virtual handsets, each serving a folder of its own; the
+// last already holds the module, so its row fails and says why.
+void ShootBench(CMainFrame& frame, const QString& scratch)
+{
+    const QString module = scratch + "/chess";
+    WriteFile(module + "/chess.mif", "VANT module information");
+    WriteFile(module + "/chess.sig", QByteArray(128, 's'));
+    WriteFile(module + "/chess.bar", QByteArray(96, 'b'));
+    WriteFile(module + "/chess.mod", QByteArray(6000, 'm'));
+    QStringList ports;
+    for (int i = 1; i <= 4; ++i) {
+        const QString device = scratch + "/handset" + QString::number(i);
+        QDir().mkpath(device);
+        ports << "SIM:" + device;
+    }
+    WriteFile(scratch + "/handset4/chess.mif", "an older module");
+    frame.Action(cmdDeviceBench)->trigger();
+    auto* bench = frame.findChild<CBenchWindow*>();
+    if (bench == nullptr)
+        return void(++failures);
+    bench->PortsField()->setText(ports.join(','));
+    bench->FolderField()->setText(module);
+    bench->ModuleNameField()->setText("chess");
+    bench->OnStart();
+    while (bench->Bench().Running() || bench->Table()->rowCount() != 4) {
+        QApplication::processEvents();
+        QThread::msleep(20);
+    }
+    QThread::msleep(150);  // the last redraw
+    QApplication::processEvents();
+    // The handsets' folders and the module are this run's scratch; the picture shows the forms
+    // a person types.
+    bench->PortsField()->setText("SIM,SIM,SIM,SIM");
+    bench->FolderField()->setText("/home/lab/modules/chess");
+    Shoot(bench, "bench.png");
+    bench->close();
 }
 
 }  // namespace
@@ -90,6 +146,8 @@ int main(int argc, char** argv)
     // A connection that finds no handset empties the window and greys the device commands.
     tree->ConnectToPort(qPrintable(config.filePath(QStringLiteral("no-such-port"))));
     Shoot(frame.get(), "main_window_disconnected.png");
+    QTemporaryDir scratch;
+    ShootBench(*frame, scratch.path());
     std::printf("%s\n", qPrintable(folder));
     return failures == 0 ? 0 : 1;
 }
