@@ -15,10 +15,11 @@ cd "$(dirname "$0")"
 
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev
-          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin python3 gcovr)
-# The windows stage adds the cross compiler, Wine and an X server for the window (installed only
-# when that stage runs).
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 zip unzip xvfb xdotool)
+          fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin python3 gcovr
+          xvfb xdotool)
+# The windows stage adds the cross compiler, Wine and the tools for the zip (installed only when
+# that stage runs).
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 zip unzip)
 JOBS=$(nproc 2>/dev/null || echo 2)
 
 ensure_packages() {
@@ -80,7 +81,8 @@ cmd_test() {
   ctest --test-dir build/asan --output-on-failure -L slow -j 4 >"$slow_log" 2>&1 &
   slow=$!
   local failed=0
-  ctest --test-dir build/asan --output-on-failure -j "$JOBS" -LE slow || failed=1
+  ctest --test-dir build/asan --output-on-failure -j "$JOBS" -LE 'slow|xvfb' || failed=1
+  xvfb_tests build/asan || failed=1
 
   # The link's threads run a second time under ThreadSanitizer. This build has no window front
   # end, so its VANTFerrant is also the console alone, built without Qt, for servers and scripts.
@@ -110,6 +112,33 @@ cmd_test() {
 
   wait "$slow" || { failed=1; }
   cat "$slow_log"
+  return "$failed"
+}
+
+# xvfb_tests BUILD_DIR: the window tests that need a real X server and real input, on an Xvfb
+# display of their own. Xvfb picks a free display number itself (-displayfd) and is stopped
+# whatever happens, also when the script is interrupted.
+xvfb_tests() {
+  local dir=$1 number_file pid display failed=0
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" 2>/dev/null &
+  pid=$!
+  trap "kill $pid 2>/dev/null; rm -f '$number_file'" EXIT
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    sleep 0.1
+  done
+  display=$(tr -d '\n' <"$number_file")
+  if [ -z "$display" ]; then
+    echo "xvfb: the X server did not start" >&2
+    failed=1
+  else
+    VANT_X_DISPLAY=:$display ctest --test-dir "$dir" --output-on-failure -L xvfb || failed=1
+  fi
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  rm -f "$number_file"
+  trap - EXIT
   return "$failed"
 }
 

@@ -2,7 +2,7 @@
 """Fails when a file under src/X includes a header of a layer at or above X.
 
 Layers, lowest first; folders on one line are side by side and may not include each other:
-platform, report, link, sim and efs, modules, session, console and ui, app.
+platform, report, link, sim and efs, modules, session, fleet, console and ui, app.
 
 usage: layer_check.py SRC_FOLDER
 """
@@ -10,7 +10,7 @@ import re
 import sys
 from pathlib import Path
 
-LAYERS = [["platform"], ["report"], ["link"], ["sim", "efs"], ["modules"], ["session"], ["console", "ui"], ["app"]]
+LAYERS = [["platform"], ["report"], ["link"], ["sim", "efs"], ["modules"], ["session"], ["fleet"], ["console", "ui"], ["app"]]
 RANK = {name: rank for rank, names in enumerate(LAYERS) for name in names}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"(\w+)/[^"]+"', re.MULTILINE)
 

@@ -1,7 +1,7 @@
 #include "console/command_line_driver.h"
 
-#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "console/console_commands.h"
 #include "console/interactive_mode.h"
@@ -42,7 +42,8 @@ AppMessage RunOption(CDiagPort* port, char letter, int argc, char** argv)
     case 'v':
         return ListModulesCommand(port);
     default:
-        // An unknown option gives the result 1 (never reported; only the usage is printed).
+        // An unknown option gives msgModuleLoaded as its result, never reported: only the usage
+        // is printed.
         return Usage(msgModuleLoaded);
     }
 }
@@ -60,26 +61,11 @@ AppMessage RunCommandLine(int argc, char** argv)
     const char letter = argv[2][1];
 
     // The console shows the connection's progress as it goes: a line, one dot per wait period.
-    const CConnection connection =
-        ConnectHandset(argv[1], LinkTiming(), [&argv](ConnectStage stage) {
-            switch (stage) {
-            case ConnectStage::portOpened:
-                std::printf("Establishing communication with the phone on port %s", argv[1]);
-                break;
-            case ConnectStage::pollPeriodPassed:
-                std::fputs(".", stdout);
-                break;
-            case ConnectStage::detectionEnded:
-                std::fputs("\n", stdout);
-                break;
-            case ConnectStage::handsetFound:
-                std::fputs("Communication established\n\nProcessing command. Please wait ...",
-                           stdout);
-                break;
-            }
-            std::fflush(stdout);
-        });
+    const std::string portName = argv[1];
+    const CConnection connection = ConnectHandset(
+        portName, LinkTiming(), [&portName](ConnectStage stage) { ShowConnectStage(portName, stage); });
     if (connection.result != msgSuccess)
         return Reported(connection.result);
+    EfsStatsAvailable = connection.statsAvailable;
     return RunOption(connection.link.get(), letter, argc, argv);
 }

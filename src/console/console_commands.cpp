@@ -1,6 +1,6 @@
 #include "console/console_commands.h"
 
-#include <cstdio>
+#include <string>
 
 #include "console/module_table.h"
 #include "console/progress_line.h"
@@ -11,14 +11,19 @@
 #include "modules/file_fetch.h"
 #include "modules/module_list.h"
 #include "modules/module_load.h"
+#include "platform/session_context.h"
 
 namespace {
 
 // A device operation of the console runs with signals asking it to stop and its transfers
 // shown on the progress line; both end, erasing the line, before the result is reported.
+// One handset among several runs plainly: the run that holds them owns the stop signals and
+// shows their progress itself.
 template <typename Operation>
 AppMessage RunOperation(Operation operation)
 {
+    if (SessionContextBound())
+        return operation();
     const CStopSignalScope signals;
     const CProgressLine progress;
     return operation();
@@ -28,11 +33,9 @@ AppMessage RunOperation(Operation operation)
 ModeWaitWatcher WaitingLine(const char* text)
 {
     return [text](ModeWaitEvent event) {
-        std::fputs(event == ModeWaitEvent::started ? text
-                   : event == ModeWaitEvent::period ? "."
-                                                    : "\n",
-                   stdout);
-        std::fflush(stdout);
+        WriteConsoleText(event == ModeWaitEvent::started ? text
+                         : event == ModeWaitEvent::period ? "."
+                                                          : "\n");
     };
 }
 
@@ -59,7 +62,7 @@ AppMessage ListModulesCommand(CDiagPort* port)
 AppMessage DeleteModuleCommand(CDiagPort* port, const std::string& moduleName)
 {
     const AppMessage result = RunOperation([&] { return DeleteModule(port, moduleName); });
-    // DeleteModule has already reported the details behind 58.
+    // DeleteModule has already reported the details behind msgCannotRemoveModule.
     return result != msgCannotRemoveModule ? Reported(result) : result;
 }
 
@@ -95,7 +98,25 @@ AppMessage StatisticsCommand(CDiagPort* port)
     int totalKb = 0;
     if (!QueryEfsMemory(port, &freeKb, &totalKb))
         return Reported(msgNoMemoryFigures);
-    std::printf("\nMem free/total: %dK / %dK\n", freeKb, totalKb);
-    std::fflush(stdout);
+    WriteConsoleText("\nMem free/total: " + std::to_string(freeKb) + "K / " + std::to_string(totalKb) +
+                     "K\n");
     return msgSuccess;
+}
+
+void ShowConnectStage(const std::string& portName, ConnectStage stage)
+{
+    switch (stage) {
+    case ConnectStage::portOpened:
+        WriteConsoleText("Establishing communication with the phone on port " + portName);
+        break;
+    case ConnectStage::pollPeriodPassed:
+        WriteConsoleText(".");
+        break;
+    case ConnectStage::detectionEnded:
+        WriteConsoleText("\n");
+        break;
+    case ConnectStage::handsetFound:
+        WriteConsoleText("Communication established\n\nProcessing command. Please wait ...");
+        break;
+    }
 }

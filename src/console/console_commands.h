@@ -5,6 +5,7 @@
 #include <string>
 
 #include "report/app_messages.h"
+#include "session/handset_connect.h"
 
 class CDiagPort;
 
@@ -16,8 +17,12 @@ AppMessage FetchFileCommand(CDiagPort* port, const std::string& deviceFile, cons
 AppMessage OfflineCommand(CDiagPort* port);
 AppMessage ResetCommand(CDiagPort* port);
 
-// Prints "Mem free/total: ..." or reports 72; returns 0 or 72.
+// Prints "Mem free/total: ..." or reports msgNoMemoryFigures; returns msgSuccess or
+// msgNoMemoryFigures.
 AppMessage StatisticsCommand(CDiagPort* port);
+
+// Prints a connection stage as the console shows it: a line, one dot per wait period.
+void ShowConnectStage(const std::string& portName, ConnectStage stage);
 
 // Reports code unless it is one of the codes a command leaves unreported.
 AppMessage Reported(AppMessage code);

@@ -2,26 +2,28 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <vector>
 
 #include "efs/efs_paths.h"
+#include "report/reporter.h"
 
 void PrintModuleTable(const std::vector<StoredModule>& modules, bool withSizes)
 {
-    std::fputs("\n\n===================================================\n"
-               "\tLoaded VANT application modules:\n"
-               "===================================================\n\n",
-               stdout);
-    std::fputs(withSizes ? "\t\tModule Name\tModule Size\n\t-----------------------------------\n"
-                         : "\t\tModule Name\n\t-------------------------\n",
-               stdout);
+    WriteConsoleText("\n\n===================================================\n"
+                     "\tLoaded VANT application modules:\n"
+                     "===================================================\n\n");
+    WriteConsoleText(withSizes ? "\t\tModule Name\tModule Size\n\t-----------------------------------\n"
+                               : "\t\tModule Name\n\t-------------------------\n");
     for (const StoredModule& module : modules) {
         const std::string shown = StripDeviceRoot(module.path);
+        // Room for the name, its padding to 24, a tab, the size and the line end.
+        std::vector<char> line(shown.size() + 48);
         if (withSizes)
-            std::printf("%24s\t%8" PRIu64 "\n", shown.c_str(), module.mifSize + module.directorySize);
+            std::snprintf(line.data(), line.size(), "%24s\t%8" PRIu64 "\n", shown.c_str(),
+                          module.mifSize + module.directorySize);
         else
-            std::printf("%24s\n", shown.c_str());
+            std::snprintf(line.data(), line.size(), "%24s\n", shown.c_str());
+        WriteConsoleText(line.data());
     }
-    std::fputs(withSizes ? "\t-----------------------------------\n" : "\t-------------------------\n",
-               stdout);
-    std::fflush(stdout);
+    WriteConsoleText(withSizes ? "\t-----------------------------------\n" : "\t-------------------------\n");
 }

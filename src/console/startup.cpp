@@ -5,6 +5,7 @@
 
 #include "console/argument_vector.h"
 #include "console/command_line_driver.h"
+#include "console/fleet_command.h"
 #include "report/reporter.h"
 #include "console/usage_text.h"
 
@@ -15,6 +16,8 @@ int RunConsoleMode(int argc, char** argv)
     // The shell has already split the command line; the arguments go into the fixed slots as
     // given. A command line the slots cannot hold is refused like any other malformed one.
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    if (IsFleetCommand(arguments))
+        return RunFleetCommand(arguments);
     CArgumentVector vector;
     if (!vector.Fill(applicationName, arguments)) {
         PrintBanner();

@@ -2,6 +2,7 @@
 
 #include <atomic>
 
+#include "platform/session_context.h"
 #include "platform/stop_request.h"
 
 namespace {
@@ -17,7 +18,7 @@ void OnStopSignal(int code)
     int none = 0;
     if (QuestionWaiting() || !firstSignal.compare_exchange_strong(none, code))
         EndProcessBySignal(code);
-    RequestStop();
+    RequestStopEverywhere();
 }
 
 }  // namespace

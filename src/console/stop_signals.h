@@ -1,7 +1,8 @@
 // The stop signals while a console operation runs (Ctrl-C, and SIGTERM, SIGHUP or closing the
 // console): the first asks the operation to stop, so it rolls back and reports the stop; a
 // second one, or one while a question waits, ends the process at once, as does a hung line
-// (the watchdog). Outside an operation the signals keep their usual effect.
+// (the watchdog). Every session in the process is asked at once. Outside an operation the
+// signals keep their usual effect.
 #pragma once
 
 #include <chrono>

@@ -1,6 +1,6 @@
-// The watchdog behind a console stop: once armed it ends the process only when the link has
-// completed no request for a quiet time (a hung line). A rollback or a listing that still
-// advances is never cut short, however long it takes.
+// The watchdog behind a console stop: once armed it ends the process only when no link has
+// received a frame or written an attempt for a quiet time (a hung line). A rollback or a listing
+// that still advances, even through retries on a noisy line, is never cut short.
 #pragma once
 
 #include <chrono>
@@ -13,8 +13,8 @@ class CStopWatchdog {
 public:
     static constexpr std::chrono::milliseconds defaultQuiet{10000};
 
-    // armed is read on the watchdog's thread every checkPeriod; onHung runs there once the link
-    // has been quiet for quiet since it was armed or last advanced.
+    // armed is read on the watchdog's thread every checkPeriod; onHung runs there once the links
+    // have been quiet for quiet since it was armed or last advanced.
     CStopWatchdog(std::function<bool()> armed, std::function<void()> onHung,
                   std::chrono::milliseconds quiet = defaultQuiet,
                   std::chrono::milliseconds checkPeriod = std::chrono::milliseconds(100));

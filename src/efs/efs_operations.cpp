@@ -62,7 +62,11 @@ std::optional<uint8_t> DoneByAnEarlierWrite(EfsSubcommand subcommand)
     }
 }
 
-bool NameOperation(CDiagPort* port, EfsSubcommand subcommand, const std::string& path)
+// doneByAnEarlierWrite: whether a retry's refusal for work already done may be taken as the
+// first write's success. For a directory that was there before, it may not: the refusal then
+// means the directory is someone else's.
+bool NameOperation(CDiagPort* port, EfsSubcommand subcommand, const std::string& path,
+                   bool doneByAnEarlierWrite = true)
 {
     if (!CheckPort(port) || path.empty())
         return false;
@@ -73,7 +77,8 @@ bool NameOperation(CDiagPort* port, EfsSubcommand subcommand, const std::string&
         return false;
     // A retry means what the first write meant: its refusal for work already done is success.
     return IsGoodEfsReply(reply) ||
-           (sent.writes > 1 && EfsReplyStatus(reply) == DoneByAnEarlierWrite(subcommand));
+           (doneByAnEarlierWrite && sent.writes > 1 &&
+            EfsReplyStatus(reply) == DoneByAnEarlierWrite(subcommand));
 }
 
 enum class IterationOutcome { complete, incomplete, tooManyEntries, stopped };
@@ -184,9 +189,9 @@ bool QuerySpace(CDiagPort* port, uint32_t* bytes, bool wantFree)
 
 }  // namespace
 
-bool EfsMakeDir(CDiagPort* port, const std::string& path)
+bool EfsMakeDir(CDiagPort* port, const std::string& path, EfsDirPresence before)
 {
-    return NameOperation(port, efsMkDir, path);
+    return NameOperation(port, efsMkDir, path, before == EfsDirPresence::absent);
 }
 
 bool EfsRemoveDir(CDiagPort* port, const std::string& path)
@@ -288,9 +293,29 @@ std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::stri
     return contents;
 }
 
+namespace {
+
+// Whether the file at path now has the length written; with proof, also that it is not the file
+// that was there before (before: unknown when null).
+bool FileShowsWrite(CDiagPort& port, const std::string& path, size_t length,
+                    const EfsFileCheck* before, bool proof)
+{
+    const EfsFileCheck after = EfsCheckFile(&port, path);
+    if (after.state != EfsFileCheck::State::present || after.size != length)
+        return false;
+    if (!proof)
+        return true;
+    if (before == nullptr || before->state == EfsFileCheck::State::unknown)
+        return false;
+    return before->state == EfsFileCheck::State::missing || before->size != length ||
+           after.modificationTime > before->modificationTime;
+}
+
+}  // namespace
+
 bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
                   const EfsFileAttributes& attributes, const uint8_t* data, size_t length,
-                  const EfsProgress& progress)
+                  const EfsProgress& progress, const EfsFileCheck* before)
 {
     if (!CheckPort(port))
         return false;
@@ -306,14 +331,11 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
     const CStoppableOperation transfer;
     CEfsFileWrite write(path, mode, attributes, bytes);
     Reply reply;
-    // A late or lost acknowledgement may have let a later one stand in for it, and a last block
-    // written twice may be refused although the first write finished the file: either way the
-    // file's size decides.
+    // A late or lost acknowledgement may have let a later one stand in for it: the file's size
+    // then decides. A last block written twice may be refused although the first write finished
+    // the file, or because it failed: there the size decides only where the old file could not
+    // have it.
     bool unsure = false;
-    const auto sizeIsRight = [&] {
-        const EfsFileCheck check = EfsCheckFile(port, path);
-        return check.state == EfsFileCheck::State::present && check.size == length;
-    };
     for (;;) {
         // A stopped write is closed before anything else goes out: a handset keeps a write open
         // until it hears a last block and may refuse every other write meanwhile. When the next
@@ -334,11 +356,11 @@ bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
         const bool last = write.BytesDone() + efsBlockSize >= write.TotalLength();
         const EfsStep step = write.Accept(reply);
         if (step == EfsStep::stepFailed)
-            return last && sent.writes > 1 && sizeIsRight();
+            return last && sent.writes > 1 && FileShowsWrite(*port, path, length, before, true);
         if (progress)
             progress(write.BytesDone(), write.TotalLength());
         if (step == EfsStep::stepDone)
-            return !unsure || sizeIsRight();
+            return !unsure || FileShowsWrite(*port, path, length, before, false);
     }
 }
 

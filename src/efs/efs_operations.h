@@ -33,8 +33,16 @@ constexpr uint32_t efsReadNextTimeoutMs = 8000;
 constexpr uint32_t efsWriteBlockTimeoutMs = 4000;
 constexpr uint32_t efsSpaceTimeoutMs = 2000;
 
-// Make a directory, remove an empty directory, remove a file. An empty path fails at once.
-bool EfsMakeDir(CDiagPort* port, const std::string& path);
+// What the caller knows of a directory before it makes it, from a listing of its parent.
+enum class EfsDirPresence { unknown, absent, present };
+
+// Make a directory, remove an empty directory, remove a file. An empty path fails at once. A
+// request retried after a lost reply and then refused because the work is done ("Directory
+// Already Exists", "File Doesn't Exist") counts as done by the first write; for a directory,
+// only when before says it was absent, since otherwise the directory may be the user's and a
+// caller cleaning up after a failure must not take it for its own.
+bool EfsMakeDir(CDiagPort* port, const std::string& path,
+                EfsDirPresence before = EfsDirPresence::unknown);
 bool EfsRemoveDir(CDiagPort* port, const std::string& path);
 bool EfsRemoveFile(CDiagPort* port, const std::string& path);
 
@@ -82,17 +90,23 @@ std::optional<std::vector<uint8_t>> EfsReadFile(CDiagPort* port, const std::stri
 // it too: before the first block nothing is sent; later, the next block goes out as the last
 // one, so the handset closes the write (when that block is the file's last anyway, the write
 // finishes and succeeds). Listings in this header stop between requests the same way.
+// When an acknowledgement was lost, the file's size confirms the write. A last block that was
+// sent again and then refused (the first one may have finished the file) is judged by the file
+// too, but a size proves the write only when it cannot be the old file's: before (may be null:
+// unknown) is what EfsCheckFile said of the path before the write. The file must have been
+// missing, of another size, or now show a later modification time.
 bool EfsWriteFile(CDiagPort* port, const std::string& path, uint8_t mode,
                   const EfsFileAttributes& attributes, const uint8_t* data, size_t length,
-                  const EfsProgress& progress = {});
+                  const EfsProgress& progress = {}, const EfsFileCheck* before = nullptr);
 
 // Free and used bytes of the handset's file system; both fail without a message while the
 // phone is not Ready.
 bool EfsGetFreeSpace(CDiagPort* port, uint32_t* bytes);
 bool EfsGetUsedSpace(CDiagPort* port, uint32_t* bytes);
 
-// Whether the handset answers EFS requests: 0, 11 (null handle), 24 (no EFS) or 25 (an EFS
-// that refuses to list its root). Reports nothing.
+// Whether the handset answers EFS requests: msgSuccess, msgInvalidPortHandle (null handle),
+// msgEfsNotSupported (no EFS) or msgEfsUnrecognised (an EFS that refuses to list its root).
+// Reports nothing.
 AppMessage EfsProbe(CDiagPort* port);
 // Resets DeviceRootPath and probes, once more when the first probe fails.
 AppMessage EfsCheck(CDiagPort* port);

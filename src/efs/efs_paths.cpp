@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/path_segments.h"
+
 std::string DeviceRootPath;
 
 size_t CountRootSegments()
@@ -52,17 +54,6 @@ std::string DeviceParentDirectory(std::string_view path)
 
 bool IsUsableEntryName(std::string_view name)
 {
-    bool hasSegment = false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find('/', start);
-        if (end == std::string_view::npos)
-            end = name.size();
-        const std::string_view segment = name.substr(start, end - start);
-        if (segment == "." || segment == "..")
-            return false;
-        hasSegment = hasSegment || !segment.empty();
-        start = end + 1;
-    }
-    return hasSegment;
+    const auto segments = SplitPathSegments(name);
+    return segments && !segments->empty();
 }

@@ -1,35 +1,16 @@
 #include "efs/efs_tree.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "report/reporter.h"
+#include "efs/device_names.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/pc_sizes.h"
 #include "platform/stop_request.h"
 
 namespace {
-
-// A device path in one spelling: leading "/", no repeated or trailing "/". The handset treats
-// "a/b", "/a/b", "a/b/" and "a//b" as the same entry.
-std::string NormalDevicePath(const std::string& path)
-{
-    std::string normal = JoinDevicePath("", path);
-    while (normal.size() > 1 && normal.back() == '/')
-        normal.pop_back();
-    return normal;
-}
-
-// The same in lower case, for comparisons without regard to letter case.
-std::string ComparableDevicePath(const std::string& path)
-{
-    std::string comparable = NormalDevicePath(path);
-    std::transform(comparable.begin(), comparable.end(), comparable.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return comparable;
-}
 
 // Whether a listed subdirectory lies below the directory that was listed: every step of a walk
 // then makes the path longer, so the path limit bounds the depth.
@@ -176,6 +157,20 @@ uint32_t DeviceFileSize(CDiagPort* port, const std::string& path)
         return 0;
     uint32_t size = 0;
     return EfsGetFileInfo(port, *found, nullptr, nullptr, &size) ? size : 0;
+}
+
+EfsDirPresence DeviceDirPresence(CDiagPort* port, const std::string& path)
+{
+    if (port == nullptr)
+        return EfsDirPresence::unknown;
+    const std::string wanted = ComparableDevicePath(path);
+    EfsNameList names;
+    if (wanted == "/" || !EfsListDirs(port, DeviceParentDirectory(NormalDevicePath(path)), &names))
+        return wanted == "/" ? EfsDirPresence::present : EfsDirPresence::unknown;
+    const bool listed = std::any_of(names.begin(), names.end(), [&](const std::string& name) {
+        return ComparableDevicePath(name) == wanted;
+    });
+    return listed ? EfsDirPresence::present : EfsDirPresence::absent;
 }
 
 uint64_t DeviceTreeSize(CDiagPort* port, const std::string& directory)

@@ -9,7 +9,14 @@
 #include <cstdint>
 #include <string>
 
+#include "efs/efs_operations.h"
+
 class CDiagPort;
+
+// Whether a device directory is there, by a listing of its parent's directories: a name that
+// differs only in letter case counts as there, since the handset may not tell them apart.
+// Unknown when the listing fails. Reports nothing.
+EfsDirPresence DeviceDirPresence(CDiagPort* port, const std::string& path);
 
 // Size of one device file, found by listing its directory: the name in the path's own letter
 // case wins, another letter case is the fallback. 0 when it is not listed.

@@ -2,11 +2,12 @@
 // Every insertion sets the signal event, which wakes the writer.
 #pragma once
 
+#include <mutex>
+
 #include <cstddef>
 #include <deque>
 
 #include "link/diag_command.h"
-#include "link/locks.h"
 #include "link/wake_event.h"
 
 class CCommandQueue {
@@ -22,7 +23,7 @@ public:
     void Clear();  // drops every queued record
 
 private:
-    CCritSecLock lock;
+    std::mutex lock;
     std::deque<DiagCommandPtr> records;
     CWakeEvent* signal = nullptr;
 };

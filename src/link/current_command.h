@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "link/diag_command.h"
-#include "link/locks.h"
 
 class CCurrentCommand {
 public:
@@ -56,7 +55,7 @@ public:
 private:
     static void StoreLocked(CDiagCommand& record, const uint8_t* bytes, size_t length);
 
-    CCritSecLock lock;
+    std::mutex lock;
     DiagCommandPtr record;
 };
 

@@ -43,15 +43,6 @@ LinkStatus CDiagCommand::BuildFrame(const uint8_t* payload, uint32_t length)
     return linkStatusOk;
 }
 
-DiagCommandPtr MakeNotificationRecord(int32_t type, const uint8_t* bytes, size_t length)
-{
-    auto record = std::make_shared<CDiagCommand>(encFramed);
-    record->type = type;
-    if (bytes != nullptr && length > 0)
-        record->notice.assign(bytes, bytes + length);
-    return record;
-}
-
 uint32_t NextCommandTag()
 {
     static std::mutex tagLock;

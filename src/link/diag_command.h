@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "link/attempt_policy.h"
 #include "link/link_status.h"
 #include "link/link_types.h"
 #include "link/reply_matcher.h"
@@ -51,16 +52,13 @@ public:
     std::vector<uint8_t> frame;   // the outgoing bytes
     std::vector<uint8_t> request; // the framed record's payload, command code first
     ReplySink sink;
-    std::vector<uint8_t> notice;  // the bytes a record for the notification hook carries
     ReplyMatcherPtr matcher;      // ties replies to the request beyond its command code; may be null
     PayloadEncoding encoding;
     int32_t linkKind = linkNone;
     uint32_t replyTimeout = 0;
-    int32_t reserved = -1;
-    int32_t modeValue = 0;
     int32_t type = cmdTypeDiag;
     uint32_t detail = 0;
-    uint32_t attempts = 3;
+    uint32_t attempts = defaultAttempts;
     uint32_t tag = 0;
     // How many attempts the writer made and how many of them wrote the request.
     std::atomic<uint32_t> attemptsMade{0};
@@ -82,9 +80,6 @@ struct SendReport {
     uint32_t attempts = 0;
     uint32_t writes = 0;
 };
-
-// A record carrying a copy of bytes as its notice, for the notification hook.
-DiagCommandPtr MakeNotificationRecord(int32_t type, const uint8_t* bytes, size_t length);
 
 // The process-wide command tag: 1 for the first command of the process, then one more for each
 // command built by any link.

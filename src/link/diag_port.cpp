@@ -9,7 +9,9 @@
 #include "platform/tick.h"
 
 CDiagPort::CDiagPort(const LinkTiming& linkTiming)
-    : timing(linkTiming), lastActivity(TickCount() - linkTiming.pollIdleMs - 1)
+    : timing(linkTiming),
+      sessionContext(CurrentSessionContext()),
+      lastActivity(TickCount() - linkTiming.pollIdleMs - 1)
 {
 }
 
@@ -36,7 +38,7 @@ LinkStatus CDiagPort::CreateEvents()
 
 LinkStatus CDiagPort::OpenPort(const std::string& name)
 {
-    CExclusiveLock guard(portLock);
+    std::unique_lock guard(portLock);
     if (!eventsCreated || openedOnce)
         return linkStatusFail;
     if (name.empty()) {
@@ -50,6 +52,7 @@ LinkStatus CDiagPort::OpenPort(const std::string& name)
     portName = name;
     if (!portHandle.Open(portName, baudDiagLow)) {
         Trace("Failed to open the Port %s\n", portHandle.DevicePath().c_str());
+        guard.unlock();  // closing takes the lock itself
         ClosePort();
         return linkStatusFail;
     }
@@ -63,6 +66,7 @@ LinkStatus CDiagPort::OpenPort(const std::string& name)
         StartThread(readerThread, &CDiagPort::ReaderThread);
     } catch (const std::system_error&) {
         // Stop whatever did start; ClosePort joins it.
+        guard.unlock();
         ClosePort();
         return linkStatusFail;
     }
@@ -114,7 +118,7 @@ LinkStatus CDiagPort::ClosePort()
         replyLedger.WaitSettled(replyLedger.OverdueAfterMs());
     }
     {
-        CExclusiveLock guard(portLock);
+        std::lock_guard guard(portLock);
         if (!running.load()) {
             if (WaitForThreads(0))
                 portHandle.Close();
@@ -153,7 +157,7 @@ LinkStatus CDiagPort::GetPortName(std::string* out)
 {
     if (out == nullptr)
         return linkStatusNullPointer;
-    CSharedLock guard(portLock);
+    std::shared_lock guard(portLock);
     *out = portName;
     return linkStatusOk;
 }
@@ -187,14 +191,14 @@ LinkStatus CDiagPort::ApplyPortSettings(const CDiagCommand& record)
 {
     const uint32_t baud = BaudFor(record);
     {
-        CSharedLock guard(portLock);
+        std::shared_lock guard(portLock);
         if (record.linkKind == currentLinkKind.load() && baud == currentBaud.load())
             return linkStatusOk;
     }
     if (!running.load())
         return linkStatusFail;
 
-    CExclusiveLock guard(portLock);
+    std::lock_guard guard(portLock);
     currentLinkKind.store(record.linkKind);
     PauseReader();
     replyLedger.Clear();  // replies owed under the old setting are no longer told apart

@@ -12,6 +12,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <shared_mutex>
 #include <string>
 #include <thread>
 
@@ -22,7 +23,6 @@
 #include "link/link_status.h"
 #include "link/link_timing.h"
 #include "link/link_types.h"
-#include "link/locks.h"
 #include "link/port_stats.h"
 #include "link/receive_buffer.h"
 #include "link/reply_ledger.h"
@@ -30,6 +30,7 @@
 #include "link/trace_base.h"
 #include "link/wake_event.h"
 #include "platform/serial_port.h"
+#include "platform/session_context.h"
 #include "platform/sync_event.h"
 
 constexpr size_t portNameMaxLength = 256;
@@ -55,6 +56,8 @@ public:
     int GetPhoneStatus() const { return phoneStatus.load(); }
     int GetPhoneMode() const { return phoneMode.load(); }
     uint32_t GetCurrentRate() const { return currentRate.load(); }
+    // The model the handset named in its basic information reply; empty before one came.
+    std::string PhoneModel() const;
     bool IsRunning() const { return running.load(); }
     const LinkTiming& Timing() const { return timing; }
     const CPortStats& Stats() const { return stats; }
@@ -89,10 +92,6 @@ public:
     LinkStatus SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
                              int16_t* replyLength, uint8_t* replyBuffer, SendReport* report = nullptr);
 
-    // The notification hook for records no sender waits for; no listener is attached, so it
-    // only releases the record.
-    LinkStatus NotifyRecord(DiagCommandPtr record);
-
     // Detection (polling thread).
     LinkStatus CollectPhoneInfo();
     LinkStatus ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply, int16_t& capacity);
@@ -121,7 +120,8 @@ private:
     void PauseReader();
     void PurgeTx();
     LinkStatus WriteCommand(const DiagCommandPtr& record);
-    LinkStatus WaitForDMReply(const DiagCommandPtr& record);
+    // Waits up to waitMs for record's reply.
+    LinkStatus WaitForDMReply(const DiagCommandPtr& record, uint32_t waitMs);
     // Keeps a reply taken tentatively (CReplyLedger) until the ledger has decided whose it is.
     void HoldTentativeReply();
     // Ends the wait for the current command's reply: the receive thread stores no more into it.
@@ -139,7 +139,6 @@ private:
 
     // Polling side.
     void PollIfIdle();
-    void NotifyPhoneState(int32_t status, int32_t mode);
     void TracePhoneState(int32_t status, int32_t mode);
     void FinishCollecting();
 
@@ -147,7 +146,14 @@ private:
     bool WaitForThreads(uint32_t timeoutMs);
     void JoinThreads();
 
+    mutable std::mutex modelLock;
+    std::string phoneModel;
+
     const LinkTiming timing;
+    // The session the link works for: its threads count their progress there.
+    CSessionContext& sessionContext;
+    // A frame arrived since the writer last wrote an attempt.
+    std::atomic<bool> heardSinceAttempt{true};
 
     std::atomic<bool> running{false};
     CCommandQueue queue;
@@ -155,7 +161,7 @@ private:
     std::atomic<int32_t> phoneStatus{phoneStatusNone};
     std::atomic<int32_t> phoneMode{modeNone};
     std::atomic<uint32_t> currentBaud{0};
-    CRWSpinLock portLock;
+    std::shared_mutex portLock;  // the port name and its setting
     std::string portName;
 
     std::thread writerThread;
@@ -168,9 +174,9 @@ private:
     bool eventsCreated = false;
     bool openedOnce = false;
 
-    CCritSecLock statusLock;
+    std::mutex statusLock;
     bool collectingInfo = false;
-    CCritSecLock cmdLock;
+    std::mutex cmdLock;
     bool cmdInProgress = false;
     std::atomic<uint32_t> currentRate{baudDiagLow};
     std::atomic<uint32_t> statusProbesUnanswered{0};

@@ -7,8 +7,8 @@
 enum CommandType : int32_t {
     cmdTypeDiag = 1,           // ordinary request; only while the phone is Ready
     cmdTypeProbe = 8,          // detection probe; any status, queued first, 3 attempts
-    cmdTypeStatus = 9,         // status record for the notification hook; never sent
-    cmdTypeStreamPacket = 10,  // unsolicited stream-download packet record; never sent
+    cmdTypeStatus = 9,         // a status record's kind; SendSync refuses it
+    cmdTypeStreamPacket = 10,  // an unsolicited stream-download packet's kind; SendSync refuses it
 };
 
 enum PayloadEncoding : int32_t {

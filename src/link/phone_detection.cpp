@@ -12,6 +12,10 @@ namespace {
 
 constexpr size_t statusReplyLength = 48;
 constexpr size_t statusModeOffset = 32;
+// The basic information reply: its code, compile date and time, release date and time (11, 8,
+// 11 and 8 characters), then the model name in 8.
+constexpr size_t modelOffset = 39;
+constexpr size_t modelLength = 8;
 
 // The stream-download hello: 01, the 32-character host text, then 02 02 01.
 constexpr std::array<uint8_t, 36> StreamHello()
@@ -146,6 +150,12 @@ LinkStatus CDiagPort::SwitchTo115200()
     return linkStatusOk;
 }
 
+std::string CDiagPort::PhoneModel() const
+{
+    std::lock_guard guard(modelLock);
+    return phoneModel;
+}
+
 LinkStatus CDiagPort::ReadBasicInfo()
 {
     SwitchTo115200();
@@ -155,9 +165,18 @@ LinkStatus CDiagPort::ReadBasicInfo()
     int16_t length = static_cast<int16_t>(reply.size());
     const LinkStatus result = SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
                                        timing.basicInfoCallMs, &length, reply.data());
-    if (result == linkStatusOk)
-        NotifyRecord(MakeNotificationRecord(cmdTypeDiag, reply.data(),
-                                            static_cast<size_t>(length > 0 ? length : 0)));
+    if (result == linkStatusOk && length > 0 && static_cast<size_t>(length) > modelOffset) {
+        // The model field is text the handset chose: printable bytes up to its first zero.
+        const size_t end = std::min(static_cast<size_t>(length), modelOffset + modelLength);
+        std::string model;
+        for (size_t i = modelOffset; i < end && reply[i] != 0; ++i)
+            if (reply[i] >= 0x20 && reply[i] < 0x7F)
+                model += static_cast<char>(reply[i]);
+        while (!model.empty() && model.back() == ' ')
+            model.pop_back();
+        std::lock_guard guard(modelLock);
+        phoneModel = model;
+    }
     return result;
 }
 
@@ -267,25 +286,13 @@ LinkStatus CDiagPort::CollectPhoneInfo()
             phoneStatus.store(status);
             phoneMode.store(mode);
             phoneStateEvent.Set();
-            NotifyPhoneState(status, mode);
             TracePhoneState(status, mode);
-            const size_t statusLength =
-                static_cast<size_t>(std::clamp<int16_t>(length, 0, static_cast<int16_t>(reply.size())));
-            auto record = MakeNotificationRecord(cmdTypeStatus, reply.data(), statusLength);
-            record->detail = static_cast<uint32_t>(status);
-            record->reserved = -1;
-            record->modeValue = mode;
-            NotifyRecord(std::move(record));
         }
     }
     FinishCollecting();
     return linkStatusOk;
 }
 
-void CDiagPort::NotifyPhoneState(int32_t, int32_t)
-{
-    // Hook for a listener of status and mode changes; none is attached in this system.
-}
 
 void CDiagPort::TracePhoneState(int32_t status, int32_t mode)
 {

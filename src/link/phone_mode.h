@@ -14,10 +14,11 @@ class CDiagPort;
 enum class ModeWaitEvent { started, period, ended };
 using ModeWaitWatcher = std::function<void(ModeWaitEvent)>;
 
-// 70 when the handset reports the offline mode, 68 when the request fails or the mode does
-// not come within 30 periods; 11 for a null port.
+// msgNowOffline when the handset reports the offline mode, msgOfflineFailed when the request
+// fails or the mode does not come within 30 periods; msgInvalidPortHandle for a null port.
 AppMessage SetPhoneOffline(CDiagPort* port, const ModeWaitWatcher& watcher = {});
 
-// 71 once the handset has left diagnostic mode and come back to it within 60 periods; 69 at
-// once when it refused the request, and when it did not come back; 11 for a null port.
+// msgNowOnline once the handset has left diagnostic mode and come back to it within 60 periods;
+// msgOnlineFailed at once when it refused the request, and when it did not come back;
+// msgInvalidPortHandle for a null port.
 AppMessage ResetPhone(CDiagPort* port, const ModeWaitWatcher& watcher = {});

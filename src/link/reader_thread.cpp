@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/stop_request.h"
 #include "platform/tick.h"
 
 namespace {
@@ -58,10 +59,15 @@ void CDiagPort::ReaderThread()
         stats.bytesReceived.fetch_add(static_cast<int32_t>(read.bytes));
         buffer.CutFrames(
             [this](const uint8_t* packet, size_t length) {
+                // Any frame, whole or damaged, shows a stop's watchdog that the line works.
+                NoteLinkProgress(sessionContext);
+                heardSinceAttempt.store(true);
                 TracePacket(packet, length);
                 RoutePacket(packet, length);
             },
             [this] {
+                NoteLinkProgress(sessionContext);
+                heardSinceAttempt.store(true);
                 // A damaged frame on a framed diagnostic line is a reply that was lost.
                 if (const int32_t kind = currentLinkKind.load(); kind == linkDiagLow || kind == linkDiagHigh)
                     replyLedger.Damaged();
@@ -134,15 +140,10 @@ void CDiagPort::RoutePacket(const uint8_t* packet, size_t length)
     case linkStreamDownload:
         if (code == 0x02 && current.AcceptAny(packet, length))
             replyReceivedEvent.Set();
-        NotifyRecord(MakeNotificationRecord(cmdTypeStreamPacket, packet, length));
         if (code == 0x02 && phoneMode.load() != modeStreamDownload) {
             phoneMode.store(modeStreamDownload);
             phoneStatus.store(phoneStatusReady);
             phoneStateEvent.Set();
-            auto status = MakeNotificationRecord(cmdTypeStatus, nullptr, 0);
-            status->detail = phoneStatusReady;
-            status->modeValue = modeStreamDownload;
-            NotifyRecord(std::move(status));
         }
         lastActivity.store(TickCount());
         break;

@@ -3,17 +3,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include "link/attempt_policy.h"
 #include "link/current_command.h"
 #include "link/diag_command.h"
 #include "platform/tick.h"
-
-namespace {
-
-// A reply is overdue once it is this much later than twice the slowest recent one.
-constexpr uint32_t overdueSlackMs = 50;
-constexpr uint32_t slowestTrustedMs = 5000;
-
-}  // namespace
 
 bool ReplyFitsRequest(std::span<const uint8_t> request, CReplyMatcher* matcher, const uint8_t* packet,
                       size_t length)
@@ -34,17 +27,20 @@ bool CReplyLedger::Fits(const Attempt& attempt, const uint8_t* packet, size_t le
            ReplyFitsRequest(attempt.record->request, attempt.record->matcher.get(), packet, length);
 }
 
+uint32_t CReplyLedger::SlowestLocked() const
+{
+    return *std::max_element(std::begin(latencies), std::end(latencies));
+}
+
 uint32_t CReplyLedger::OverdueLocked() const
 {
-    const uint32_t slowest = *std::max_element(std::begin(latencies), std::end(latencies));
-    return 2 * std::min(slowest, slowestTrustedMs) + overdueSlackMs;
+    return ::OverdueAfterMs(SlowestLocked());
 }
 
 uint32_t CReplyLedger::OverdueFor(const Attempt& attempt) const
 {
-    // Timed from the attempt's write: a handset that keeps to a pace slower than the time-out is
-    // waited for, but never for a whole time-out beyond the attempt's own.
-    return std::min(OverdueLocked(), std::max<uint32_t>(2 * attempt.record->replyTimeout - 1, 1));
+    // Timed from the attempt's write.
+    return OverdueForAttemptMs(SlowestLocked(), attempt.record->replyTimeout);
 }
 
 uint32_t CReplyLedger::OverdueAfterMs()
@@ -177,14 +173,19 @@ void CReplyLedger::ResolveLocked()
         settled.notify_all();
 }
 
-bool CReplyLedger::ShouldRewrite(const CDiagCommand& record, uint32_t now,
-                                 uint32_t longestWaitMs)
+uint32_t CReplyLedger::RewriteDueInMs(const CDiagCommand& record, uint32_t now)
 {
     std::lock_guard guard(lock);
-    return std::none_of(owed.begin(), owed.end(), [&](const Attempt& attempt) {
-        return !attempt.abandoned && attempt.record.get() == &record &&
-               TickElapsed(attempt.writtenAt, now) < std::min(OverdueFor(attempt), longestWaitMs);
-    });
+    uint32_t due = 0;
+    for (const Attempt& attempt : owed) {
+        if (attempt.abandoned || attempt.record.get() != &record)
+            continue;
+        const uint32_t elapsed = TickElapsed(attempt.writtenAt, now);
+        const uint32_t overdue = OverdueFor(attempt);
+        if (elapsed < overdue)
+            due = std::max(due, overdue - elapsed);
+    }
+    return due;
 }
 
 void CReplyLedger::Settle()

@@ -61,11 +61,10 @@ public:
     // Ends the tentative state: the abandoned attempts ahead of the current one lost their replies.
     void Resolve();
 
-    // False while an earlier attempt of request is still owed and may yet be answered: writing
-    // it again would only queue more work ahead of the next request on a slow handset. An
-    // attempt older than longestWaitMs is written again whatever the replies so far suggest,
-    // so the request keeps a retry within its attempts.
-    bool ShouldRewrite(const CDiagCommand& record, uint32_t now, uint32_t longestWaitMs);
+    // 0 when record may be written again now; otherwise how long until the earlier attempts of
+    // it that are still owed, and may yet be answered, are overdue. Writing it again before
+    // then would only queue more work ahead of the next request on a slow handset.
+    uint32_t RewriteDueInMs(const CDiagCommand& record, uint32_t now);
 
     // Before a new request goes out: waits for the replies earlier attempts still owe, as long
     // as recent replies justify, then abandons the rest.
@@ -89,6 +88,7 @@ private:
     };
 
     bool Fits(const Attempt& attempt, const uint8_t* packet, size_t length) const;
+    uint32_t SlowestLocked() const;
     uint32_t OverdueLocked() const;
     uint32_t OverdueFor(const Attempt& attempt) const;
     bool AllOverdueLocked(uint32_t now) const;

@@ -1,11 +1,12 @@
 // Completed commands by tag, waiting for their senders to take them.
 #pragma once
 
+#include <mutex>
+
 #include <cstdint>
 #include <map>
 
 #include "link/diag_command.h"
-#include "link/locks.h"
 
 // Despite the name it matches no reply to a request: it only holds finished commands by tag.
 class CReplyMap {
@@ -15,6 +16,6 @@ public:
     size_t Count();
 
 private:
-    CCritSecLock lock;
+    std::mutex lock;
     std::map<uint32_t, DiagCommandPtr> records;
 };

@@ -41,8 +41,6 @@ LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, Com
         record->replyTimeout = detail != 0 ? detail : timeoutMs;
     record->type = type;
     record->detail = detail;
-    record->reserved = -1;
-    record->modeValue = 0;
 
     const uint64_t waitMs = uint64_t{timeoutMs} + timing.senderSlackMs;
     return SubmitCommand(record, type == cmdTypeProbe,
@@ -59,8 +57,8 @@ LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, 
     // that ends the wait.
     if (!running.load())
         return linkStatusTimeout;
-    if (record->replyTimeout >= timing.singleAttemptMs)
-        record->attempts = 1;
+    // A record may ask for fewer writes (a probe of one attempt), never for more.
+    record->attempts = std::min(record->attempts, AttemptsFor(record->replyTimeout, timing));
     const uint32_t tag = record->tag;
     const size_t capacity = replyLength != nullptr && *replyLength > 0 ? static_cast<size_t>(*replyLength) : 0;
     if (replyLength != nullptr && replyBuffer != nullptr)
@@ -103,11 +101,5 @@ LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, 
         std::memset(replyBuffer + length, 0, capacity - length);
         *replyLength = static_cast<int16_t>(length);
     }
-    return linkStatusOk;
-}
-
-LinkStatus CDiagPort::NotifyRecord(DiagCommandPtr record)
-{
-    record.reset();
     return linkStatusOk;
 }

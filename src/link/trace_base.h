@@ -3,13 +3,14 @@
 // receive the same texts in any build.
 #pragma once
 
+#include <mutex>
+
 #include <atomic>
 #include <cstdio>
 #include <functional>
 #include <string>
 
 #include "link/link_status.h"
-#include "link/locks.h"
 
 constexpr bool tracingEnabled = false;
 
@@ -35,7 +36,7 @@ protected:
     void CloseTrace();
 
 private:
-    CCritSecLock traceLock;
+    std::mutex traceLock;
     std::FILE* traceFile = nullptr;
     TraceListener traceListener;
     std::atomic<bool> tracing{false};  // a file or a listener wants texts

@@ -54,23 +54,27 @@ bool CDiagPort::PerformCommand(const DiagCommandPtr& record)
 
     if (record->encoding == encFramed)
         replyLedger.Settle();
-    // A retry is written no later than the last attempt, so each request keeps a second try.
-    const uint32_t longestWaitMs = record->replyTimeout * (attempts > 1 ? attempts - 1 : 1);
+    // Each request is written `attempts` times before it fails. A retry goes out only once the
+    // earlier write's reply is no longer to be expected; waiting on for that reply uses up none
+    // of the writes, so two lost replies in a row never fail a request that has three.
+    uint32_t writes = 0;
     bool success = false;
-    for (uint32_t attempt = 0; attempt < attempts && !success; ++attempt) {
+    for (uint32_t attempt = 0; writes < attempts && !success; ++attempt) {
         LinkStatus status = linkStatusFail;
         record->attemptsMade.store(attempt + 1);
         if (record->encoding == encFramed) {
-            // A retry goes out again only when the earlier write's reply is no longer to be
-            // expected; otherwise the attempt just waits on for it.
-            status = attempt == 0 || replyLedger.ShouldRewrite(*record, TickCount(), longestWaitMs)
-                         ? WriteCommand(record)
-                         : linkStatusOk;
+            const uint32_t owedForMs = attempt == 0 ? 0 : replyLedger.RewriteDueInMs(*record, TickCount());
+            status = linkStatusOk;
+            if (owedForMs == 0) {
+                ++writes;
+                status = WriteCommand(record);
+            }
             if (status == linkStatusOk)
-                status = WaitForDMReply(record);
+                status = WaitForDMReply(record, owedForMs == 0 ? record->replyTimeout : owedForMs);
             if (status == linkStatusOk && !record->answered.load())
                 HoldTentativeReply();
         } else {
+            ++writes;
             status = ExchangeRaw(record);
         }
         if (!running.load()) {
@@ -133,17 +137,23 @@ LinkStatus CDiagPort::WriteCommand(const DiagCommandPtr& record)
               static_cast<int>(frame.size()));
         return linkStatusShortWrite;
     }
+    // An attempt on the wire is progress for a stop's watchdog, answered or not, while the line
+    // still carries frames: on a noisy line a request may need all its attempts, each waiting
+    // its whole time-out. Attempts into a line that has fallen silent are not: a hung line
+    // still ends the process.
+    if (heardSinceAttempt.exchange(false))
+        NoteLinkProgress(sessionContext);
     return linkStatusOk;
 }
 
-LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
+LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record, uint32_t waitMs)
 {
     const uint32_t started = TickCount();
     for (;;) {
         if (record->answered.load() || current.HasReply())
             return linkStatusOk;
         const uint32_t elapsed = TickElapsed(started, TickCount());
-        if (elapsed >= record->replyTimeout)
+        if (elapsed >= waitMs)
             break;
         // A wake-up without a stored reply is left over from an earlier attempt: wait on. The
         // receive thread wakes only the sender for a final reply, so this thread learns of it
@@ -151,7 +161,7 @@ LinkStatus CDiagPort::WaitForDMReply(const DiagCommandPtr& record)
         // idle polls never wait on it.
         const uint32_t learnMs = std::max<uint32_t>(timing.pollIdleMs / 2, 1);
         writerWakes.WaitAny({&replyReceivedEvent, &cmdQueuedEvent},
-                            std::min(record->replyTimeout - elapsed, learnMs));
+                            std::min(waitMs - elapsed, learnMs));
         if (!running.load())
             return linkStatusFail;
     }
@@ -222,8 +232,6 @@ bool CDiagPort::HandOver(const DiagCommandPtr& record)
 {
     record->detail = 0;
     lastActivity.store(TickCount());
-    // A stop's watchdog lets the process run on while requests keep completing.
-    NoteLinkProgress();
     // Insert before signalling so the sender finds the reply; if the sender abandoned the
     // command meanwhile, take it back out: nobody will collect it.
     replies.Insert(record->tag, record);

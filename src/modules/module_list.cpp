@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "report/reporter.h"
+#include "efs/device_names.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
 #include "efs/pc_sizes.h"
 #include "modules/module_name.h"
-#include "modules/pc_search.h"
 #include "platform/stop_request.h"
 
 namespace {

@@ -22,13 +22,15 @@ struct StoredModule {
 
 // The modules of the root listing in listing order, sized as asked. The directory is the listed
 // one that matches the module's path, in its own letter case first, else in any other. 0 when
-// at least one was found, 35 when none, 38 when the root cannot be listed, 11 with no link.
+// at least one was found, msgNoModules when none, msgCannotListModules when the root cannot be
+// listed, msgInvalidPortHandle with no link.
 AppMessage ListModules(CDiagPort* port, ModuleSizes sizes, std::vector<StoredModule>& modules);
 
 // Removes the module's directory, then its information file, both found in the root's listing
-// without regard to letter case. 2 only when nothing of the module is left; 9, 11, 33, 37 (root
-// not listed), 53 (nothing of that name), 92 (stopped), or 58 after the details of the failure
-// have been reported (callers do not report 58 again). A delete that fails or is stopped keeps
+// without regard to letter case. msgModuleDeleted only when nothing of the module is left;
+// msgNullArgument, msgInvalidPortHandle, msgInvalidModuleName, msgCannotReadEfs (root not
+// listed), msgUnknownModule (nothing of that name), msgDeleteStopped, or msgCannotRemoveModule
+// after the details of the failure have been reported (callers do not report it again). A delete that fails or is stopped keeps
 // the .mif, so the module stays listed and a second delete finishes it. A stoppable operation.
 AppMessage DeleteModule(CDiagPort* port, const std::string& moduleName);
 

@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "report/reporter.h"
 #include "report/reporting_off.h"
+#include "efs/device_names.h"
 #include "efs/efs_operations.h"
 #include "efs/efs_paths.h"
 #include "efs/efs_tree.h"
@@ -39,7 +41,23 @@ uint32_t FreeSpaceOrZero(CDiagPort* port)
     return free;
 }
 
-// Reads the whole regular file at path. Reports 41 or 42 and returns false on failure.
+// The whole device file, unless the read fails or it grows past what is kept in memory.
+std::optional<std::vector<uint8_t>> ReadKeptFile(CDiagPort* port, const std::string& path)
+{
+    std::vector<uint8_t> contents;
+    const auto keep = [&](std::span<const uint8_t> block) {
+        if (block.size() > maxKeptPendingBytes - contents.size())
+            return false;
+        contents.insert(contents.end(), block.begin(), block.end());
+        return true;
+    };
+    if (!EfsReadFileInto(port, path, keep))
+        return std::nullopt;
+    return contents;
+}
+
+// Reads the whole regular file at path. Reports msgCannotOpenPcFile, msgCannotReadPcFile or a
+// space message and returns false on failure.
 bool ReadPcFile(const std::string& path, std::vector<uint8_t>& data, bool checkSpace,
                 CDiagPort* port)
 {
@@ -108,7 +126,7 @@ std::optional<std::vector<PcEntry>> ListPcDirectory(const std::string& dir)
 }
 
 // Whether every folder of the tree can be listed and holds only folders and regular files, so
-// a copy cannot fail half way on the PC side. Reports 41 when not.
+// a copy cannot fail half way on the PC side. Reports msgCannotOpenPcFile when not.
 bool PcTreeIsCopyable(const std::string& dir)
 {
     const auto entries = ListPcDirectory(dir);
@@ -187,8 +205,11 @@ std::string ShownDevicePath(const std::string& deviceFile)
 
 }  // namespace
 
-bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile)
+bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile,
+                      bool* startedWriting)
 {
+    if (startedWriting != nullptr)
+        *startedWriting = false;
     if (port == nullptr) {
         ReportAppMessage(msgInvalidPortHandle);
         return false;
@@ -218,8 +239,10 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
     const auto progress = [&](uint64_t done, uint64_t total) {
         ReportTransferProgress(shownName, done, total);
     };
+    if (startedWriting != nullptr)
+        *startedWriting = true;
     if (!EfsWriteFile(port, deviceFile, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
-                      data.size(), progress)) {
+                      data.size(), progress, &before)) {
         // A stopped copy is not a fault of the file: the caller reports the stop instead.
         const bool stopped = StopDue();
         removeIfChanged();
@@ -239,9 +262,11 @@ bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::str
 
 namespace {
 
-// CopyDirectoryToDevice once the whole PC tree is known to be copyable.
+// CopyDirectoryToDevice once the whole PC tree is known to be copyable. before: what is known of
+// deviceDir before it is made; only a directory known to be absent is taken as made by this copy
+// when a retried request finds it there.
 bool CopyTree(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
-              const std::string& skipFile, bool* createdDir)
+              const std::string& skipFile, EfsDirPresence before, bool* createdDir)
 {
     if (EfsStatsAvailable) {
         const uint32_t free = FreeSpaceOrZero(port);
@@ -257,7 +282,7 @@ bool CopyTree(CDiagPort* port, const std::string& pcDir, const std::string& devi
             return false;
         }
     }
-    if (!EfsMakeDir(port, deviceDir))
+    if (!EfsMakeDir(port, deviceDir, before))
         return false;
     if (createdDir != nullptr)
         *createdDir = true;
@@ -274,7 +299,8 @@ bool CopyTree(CDiagPort* port, const std::string& pcDir, const std::string& devi
         const std::string pcPath = JoinPcPath(pcDir, entry.name);
         const std::string devicePath = JoinDevicePath(deviceDir, entry.name);
         if (entry.type == PcEntryType::directory) {
-            if (!CopyTree(port, pcPath, devicePath, {}, nullptr))
+            // Nothing can be inside a directory this copy has just made.
+            if (!CopyTree(port, pcPath, devicePath, {}, EfsDirPresence::absent, nullptr))
                 return false;
         } else if (skipFile.empty() || !EqualIgnoringCase(pcPath, skipFile)) {
             // An entry that turned into a pipe since the check is refused by the open.
@@ -297,7 +323,10 @@ bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std:
         return false;
     }
     const CStoppableOperation copy;
-    return PcTreeIsCopyable(pcDir) && CopyTree(port, pcDir, deviceDir, skipFile, createdDir);
+    if (!PcTreeIsCopyable(pcDir))
+        return false;
+    const EfsDirPresence before = DeviceDirPresence(port, deviceDir);
+    return !StopDue() && CopyTree(port, pcDir, deviceDir, skipFile, before, createdDir);
 }
 
 AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string& moduleName)
@@ -367,13 +396,13 @@ AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
     const CStoppableOperation load;
     const std::string pendingPath = DeviceRootPath + "/pending";
     // The old pending file is read first, so a replacement that fails or is stopped can put it
-    // back. One that cannot be read whole is not replaced; a handset that cannot tell whether
-    // there is one gets the new one as before.
+    // back. One that cannot be read whole is not replaced, nor is one the handset cannot say
+    // anything of: it may be there.
     const EfsFileCheck before = EfsCheckFile(port, pendingPath);
     std::optional<std::vector<uint8_t>> old;
-    if (before.state == EfsFileCheck::State::present) {
-        if (before.size <= maxKeptPendingBytes)
-            old = EfsReadFile(port, pendingPath);
+    if (before.state != EfsFileCheck::State::missing) {
+        if (before.state == EfsFileCheck::State::present && before.size <= maxKeptPendingBytes)
+            old = ReadKeptFile(port, pendingPath);
         if (!old) {
             if (StopDue())
                 return msgCopyToDeviceStopped;
@@ -383,13 +412,18 @@ AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile)
     }
     if (StopDue())
         return msgCopyToDeviceStopped;
-    if (CopyFileToDevice(port, pcFile, pendingPath))
+    bool startedWriting = false;
+    if (CopyFileToDevice(port, pcFile, pendingPath, &startedWriting))
         return msgPendingLoaded;
 
+    // A replacement that never began writing, or left the file just as it was, needs no
+    // write-back: writing the old file again could only put it at risk.
     const bool stopped = StopDue();
-    if (old) {
+    if (old && startedWriting) {
         const CStopHold restore;
-        if (!EfsWriteFile(port, pendingPath, efsDefaultWriteMode, before.attributes, old->data(), old->size()))
+        const EfsFileCheck now = EfsCheckFile(port, pendingPath);
+        if (now != before && !EfsWriteFile(port, pendingPath, efsDefaultWriteMode, before.attributes,
+                                           old->data(), old->size(), {}, &now))
             ReportPathMessage(msgCannotCopyFile, ShownDevicePath(pendingPath));
     }
     return stopped ? msgCopyToDeviceStopped : msgPendingFailed;

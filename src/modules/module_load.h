@@ -9,29 +9,33 @@
 class CDiagPort;
 
 // Puts dir's single N.mif at the device root and the rest of dir into the device directory
-// /N. Returns 1 on success or the code of the rule that failed; reports only the details that
-// the copy procedures report. A failed or stopped copy is rolled back, removing only what this
-// load made; a stopped one then returns 3. A pipe or unlistable folder in dir gives 65 before
-// anything is written.
+// /N. Returns msgModuleLoaded on success or the code of the rule that failed; reports only the
+// details that the copy procedures report. A failed or stopped copy is rolled back, removing
+// only what this load made; a stopped one then returns msgLoadStopped. A pipe or unlistable
+// folder in dir gives msgCannotCopyModule before anything is written.
 AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string& moduleName);
 
 // Copies the PC tree pcDir into deviceDir (created first), leaving out the PC file skipFile
 // when it is given. Checks the space first while EFS statistics are available. Reports its own
-// failures; a pipe, device or unlistable folder anywhere in the tree is refused (41) before
-// anything is written. A stop request ends the copy between requests. createdDir (may be null)
-// tells whether this call created deviceDir, so a caller cleaning up after a failure never
-// removes a directory that was there before.
+// failures; a pipe, device or unlistable folder anywhere in the tree is refused
+// (msgCannotOpenPcFile) before anything is written. A stop request ends the copy between
+// requests. createdDir (may be null) tells whether this call created deviceDir, so a caller
+// cleaning up after a failure never removes a directory that was there before.
 bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
                            const std::string& skipFile = {}, bool* createdDir = nullptr);
 
 // Copies one PC file to one device path, checking the space before and the size after while
 // EFS statistics are available. Only regular files are opened. Reports its own failures, but
 // not a stop request that ended the write or the check after it; either way a file it created
-// or changed is removed.
-bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile);
+// or changed is removed. startedWriting (may be null) tells whether the write to the handset
+// began, so a caller knows whether the device file may have changed.
+bool CopyFileToDevice(CDiagPort* port, const std::string& pcFile, const std::string& deviceFile,
+                      bool* startedWriting = nullptr);
 
-// Copies pcFile to the device file "/pending": 67 on success, 66 on failure, 91 when stopped,
-// 11 with no link, 9 with no file name. An old /pending is read first and written back when the
-// new one fails or is stopped; one that cannot be read (or exceeds 16 MiB) is left as it is and
-// the load fails. A stoppable operation.
+// Copies pcFile to the device file "/pending": msgPendingLoaded on success, msgPendingFailed on
+// failure, msgCopyToDeviceStopped when stopped, msgInvalidPortHandle with no link,
+// msgNullArgument with no file name. An old /pending is read first and written back when the
+// new one fails or is stopped after it began writing; one that cannot be read (or exceeds
+// 16 MiB), or that the handset cannot say is missing, is left as it is and the load fails. A
+// stoppable operation.
 AppMessage LoadPendingFile(CDiagPort* port, const std::string& pcFile);

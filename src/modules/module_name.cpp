@@ -1,6 +1,6 @@
 #include "modules/module_name.h"
 
-#include "modules/pc_search.h"
+#include "efs/device_names.h"
 
 bool ParseModuleName(std::string& name)
 {
@@ -26,4 +26,16 @@ bool NamesMifFile(const std::string& name)
 std::string ModulePathOfMif(const std::string& mifName)
 {
     return CutAtExtension(mifName, ".mif");
+}
+
+std::string CutAtExtension(const std::string& name, const std::string& extension)
+{
+    const size_t at = LowerAscii(name).find(LowerAscii(extension));
+    return at == std::string::npos ? name : name.substr(0, at);
+}
+
+bool HasExtension(const std::string& name, const std::string& extension)
+{
+    return name.size() >= extension.size() &&
+           EqualIgnoringCase(name.substr(name.size() - extension.size()), extension);
 }

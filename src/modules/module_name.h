@@ -13,3 +13,10 @@ bool NamesMifFile(const std::string& name);
 
 // The module path of an information file's name: the name cut at its first ".mif".
 std::string ModulePathOfMif(const std::string& mifName);
+
+// The part of name before the first occurrence of extension (".mod"), ignoring letter case;
+// the whole name when it does not contain the extension.
+std::string CutAtExtension(const std::string& name, const std::string& extension);
+
+// Whether name ends with extension, ignoring letter case.
+bool HasExtension(const std::string& name, const std::string& extension);

@@ -1,7 +1,6 @@
 #include "modules/pc_search.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -9,17 +8,6 @@
 #include "platform/wildcard.h"
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string Lower(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
-
-}  // namespace
 
 std::vector<std::string> FindPcFiles(const std::string& dir, const std::string& pattern,
                                      bool withFolders)
@@ -56,21 +44,4 @@ MifCount CountMifFiles(const std::string& dir, std::string* singleName)
     if (singleName != nullptr)
         *singleName = names.front();
     return mifCountOne;
-}
-
-std::string CutAtExtension(const std::string& name, const std::string& extension)
-{
-    const size_t at = Lower(name).find(Lower(extension));
-    return at == std::string::npos ? name : name.substr(0, at);
-}
-
-bool EqualIgnoringCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && Lower(a) == Lower(b);
-}
-
-bool HasExtension(const std::string& name, const std::string& extension)
-{
-    return name.size() >= extension.size() &&
-           Lower(name.substr(name.size() - extension.size())) == Lower(extension);
 }

@@ -19,12 +19,3 @@ enum MifCount { mifCountNone, mifCountOne, mifCountMany };
 // singleName when that is given.
 MifCount CountMifFiles(const std::string& dir, std::string* singleName = nullptr);
 
-// The part of name before the first occurrence of extension (".mod"), ignoring letter case;
-// the whole name when it does not contain the extension.
-std::string CutAtExtension(const std::string& name, const std::string& extension);
-
-// Whether a and b are the same name when letter case is ignored.
-bool EqualIgnoringCase(const std::string& a, const std::string& b);
-
-// Whether name ends with extension, ignoring letter case.
-bool HasExtension(const std::string& name, const std::string& extension);

@@ -2,19 +2,15 @@
 
 #include <utility>
 
-namespace {
-
-TransferProgressHandler progressHandler;
-
-}  // namespace
+#include "platform/session_context.h"
 
 void SetTransferProgressHandler(TransferProgressHandler handler)
 {
-    progressHandler = std::move(handler);
+    CurrentSessionContext().transferProgress = std::move(handler);
 }
 
 void ReportTransferProgress(const std::string& fileName, uint64_t done, uint64_t total)
 {
-    if (progressHandler)
-        progressHandler(fileName, done, total);
+    if (const auto& handler = CurrentSessionContext().transferProgress)
+        handler(fileName, done, total);
 }

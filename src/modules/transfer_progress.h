@@ -3,14 +3,12 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 
-using TransferProgressHandler =
-    std::function<void(const std::string& fileName, uint64_t done, uint64_t total)>;
+#include "platform/session_context.h"
 
-// Installed on the main thread; an empty function removes the handler.
+// Installed in the current session (its thread); an empty function removes the handler.
 void SetTransferProgressHandler(TransferProgressHandler handler);
 
-// Reports progress of the transfer of fileName to the installed handler, if any.
+// Reports progress of the transfer of fileName to the current session's handler, if any.
 void ReportTransferProgress(const std::string& fileName, uint64_t done, uint64_t total);

@@ -1,3 +1,5 @@
+// Standard streams on POSIX: a terminal understands escape sequences as it is, and the program's
+// arguments already arrive as UTF-8 bytes, so they are taken as they are.
 #include "platform/console_stream.h"
 
 #include <unistd.h>

@@ -1,3 +1,6 @@
+// Standard streams on Windows: a console shows escape sequences only once virtual-terminal
+// processing is switched on, and the narrow argv is in the ANSI code page, so the arguments are
+// read again from the wide command line and turned into UTF-8.
 #include "platform/console_stream.h"
 
 #include <windows.h>

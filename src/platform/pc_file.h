@@ -10,10 +10,14 @@
 #include <span>
 #include <string>
 
+#include "platform/shared_pc_files.h"
+
 // A regular PC file open for reading.
 class CPcFileReader {
 public:
     // Nothing when path cannot be opened or is not a regular file (following symbolic links).
+    // In a session that shares its PC files with others (platform/shared_pc_files.h), the file
+    // is read from the disk once for all of them.
     static std::optional<CPcFileReader> Open(const std::string& path);
 
     CPcFileReader(CPcFileReader&& other) noexcept;
@@ -26,8 +30,12 @@ public:
 
 private:
     CPcFileReader(int fd, uint64_t size);
+    explicit CPcFileReader(SharedBytes bytes);
+    static std::optional<CPcFileReader> OpenOnDisk(const std::string& path);
     int fd;
     uint64_t size;
+    SharedBytes memory;  // the shared bytes read instead of the file, when there are
+    size_t position = 0;
 };
 
 enum class PcEntryKind { none, regularFile, directory, other };

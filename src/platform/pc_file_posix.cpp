@@ -1,3 +1,5 @@
+// PC files on POSIX: opened without blocking so a FIFO or device never hangs the program, used
+// only when regular, and replaced by an fsync'ed temporary file renamed over the old one.
 #include "platform/pc_file.h"
 
 #include <fcntl.h>
@@ -68,7 +70,7 @@ CPcFileReader::~CPcFileReader()
         ::close(fd);
 }
 
-std::optional<CPcFileReader> CPcFileReader::Open(const std::string& path)
+std::optional<CPcFileReader> CPcFileReader::OpenOnDisk(const std::string& path)
 {
     // O_NONBLOCK: opening a FIFO with no writer would otherwise wait for one forever.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);

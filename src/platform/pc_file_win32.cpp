@@ -37,7 +37,7 @@ CPcFileReader::~CPcFileReader()
         ::_close(fd);
 }
 
-std::optional<CPcFileReader> CPcFileReader::Open(const std::string& path)
+std::optional<CPcFileReader> CPcFileReader::OpenOnDisk(const std::string& path)
 {
     const int fd = ::_wopen(WideFromUtf8(path).c_str(), _O_RDONLY | _O_BINARY | _O_NOINHERIT);
     if (fd < 0)

@@ -1,3 +1,5 @@
+// PC paths on POSIX: the file system takes UTF-8 bytes as they are, so text and paths are the
+// same bytes both ways.
 #include "platform/pc_path.h"
 
 std::filesystem::path PcPath(std::string_view utf8)

@@ -1,3 +1,5 @@
+// PC paths on Windows: the file system's names are UTF-16, and the narrow conversions use the
+// ANSI code page, which cannot hold every name, so paths cross through the wide form.
 #include "platform/pc_path.h"
 
 #include "platform/wide_text.h"

@@ -1,3 +1,5 @@
+// Port names on POSIX: COMn keeps its Windows meaning as /dev/ttyS(n-1), so habits and settings
+// carry over; other bare names are looked up under /dev.
 #include "platform/port_names.h"
 
 std::string ResolvePortName(const std::string& name)

@@ -1,3 +1,5 @@
+// Port names on Windows: every COM port is opened through the device namespace, the only way
+// that reaches COM10 and above.
 #include "platform/port_names.h"
 
 std::string ResolvePortName(const std::string& name)

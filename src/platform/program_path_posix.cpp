@@ -1,3 +1,4 @@
+// The program's own folder on Linux: /proc/self/exe names the running file whatever argv[0] says.
 #include "platform/program_path.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// The program's own folder on Windows, from the module file name, grown until it fits.
 #include "platform/program_path.h"
 
 #include <windows.h>

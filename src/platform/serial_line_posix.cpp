@@ -7,6 +7,9 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,6 +24,22 @@
 #include "platform/debug_sink.h"
 
 namespace {
+
+// USB-serial adapters may hold received bytes up to 16 ms before passing them on, which caps a
+// request-reply exchange at about 62 a second; the driver's low-latency mode passes them on at
+// once. A terminal without it (a pty, a plain UART driver) refuses, and nothing changes.
+void AskForLowLatency([[maybe_unused]] int fd)
+{
+#ifdef __linux__
+    constexpr int lowLatency = static_cast<int>(ASYNC_LOW_LATENCY);
+    serial_struct serial{};
+    if (ioctl(fd, TIOCGSERIAL, &serial) != 0 || (serial.flags & lowLatency) != 0)
+        return;
+    serial.flags |= lowLatency;
+    if (ioctl(fd, TIOCSSERIAL, &serial) != 0)
+        DebugOutput("low latency refused: " + std::string(std::strerror(errno)) + "\n");
+#endif
+}
 
 bool BaudConstant(uint32_t baud, speed_t& speed)
 {
@@ -124,6 +143,7 @@ LineOpenResult OpenSerialLine(const std::string& devicePath, uint32_t baud)
     // Pseudo-terminals have no modem lines and refuse this; real ports raise DTR and RTS.
     int lines = TIOCM_DTR | TIOCM_RTS;
     ioctl(fd, TIOCMBIS, &lines);
+    AskForLowLatency(fd);
     return {std::move(line), PortOpenFailure::none, {}};
 }
 

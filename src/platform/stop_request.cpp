@@ -2,57 +2,67 @@
 
 #include <atomic>
 
+#include "platform/session_context.h"
+
 namespace {
 // Lock-free, so a signal handler may set and read them.
-std::atomic<bool> stopRequested{false};
-std::atomic<bool> stopSeen{false};
 std::atomic<bool> questionWaiting{false};
-std::atomic<unsigned> linkProgress{0};
+std::atomic<unsigned> linkProgressTotal{0};
 static_assert(std::atomic<bool>::is_always_lock_free);
 static_assert(std::atomic<unsigned>::is_always_lock_free);
-
-// Nesting depths, touched by the thread that runs the operation.
-std::atomic<int> operationDepth{0};
-std::atomic<int> holdDepth{0};
 }  // namespace
 
-void RequestStop() { stopRequested.store(true, std::memory_order_relaxed); }
+void RequestStop() { CurrentSessionContext().stopRequested.store(true, std::memory_order_relaxed); }
 
 bool StopRequested()
 {
-    const bool requested = stopRequested.load(std::memory_order_relaxed);
-    if (requested)
-        stopSeen.store(true, std::memory_order_relaxed);
-    return requested;
+    const CSessionContext& context = CurrentSessionContext();
+    return context.stopRequested.load(std::memory_order_relaxed) ||
+           context.everywhereCleared.load(std::memory_order_relaxed) != StopEverywhereCount();
 }
 
 bool StopDue()
 {
-    if (operationDepth.load(std::memory_order_relaxed) == 0)
+    const CSessionContext& context = CurrentSessionContext();
+    if (context.operationDepth.load(std::memory_order_relaxed) == 0)
         return false;
-    return StopRequested() && holdDepth.load(std::memory_order_relaxed) == 0;
+    return StopRequested() && context.holdDepth.load(std::memory_order_relaxed) == 0;
 }
-
-bool StopSeen() { return stopSeen.load(std::memory_order_relaxed); }
 
 void ClearStopRequest()
 {
-    stopRequested.store(false, std::memory_order_relaxed);
-    stopSeen.store(false, std::memory_order_relaxed);
+    CSessionContext& context = CurrentSessionContext();
+    context.stopRequested.store(false, std::memory_order_relaxed);
+    context.everywhereCleared.store(StopEverywhereCount(), std::memory_order_relaxed);
 }
 
-CStoppableOperation::CStoppableOperation() { operationDepth.fetch_add(1, std::memory_order_relaxed); }
+CStoppableOperation::CStoppableOperation() : context(CurrentSessionContext())
+{
+    context.operationDepth.fetch_add(1, std::memory_order_relaxed);
+}
 
-CStoppableOperation::~CStoppableOperation() { operationDepth.fetch_sub(1, std::memory_order_relaxed); }
+CStoppableOperation::~CStoppableOperation()
+{
+    context.operationDepth.fetch_sub(1, std::memory_order_relaxed);
+}
 
-CStopHold::CStopHold() { holdDepth.fetch_add(1, std::memory_order_relaxed); }
+CStopHold::CStopHold() : context(CurrentSessionContext())
+{
+    context.holdDepth.fetch_add(1, std::memory_order_relaxed);
+}
 
-CStopHold::~CStopHold() { holdDepth.fetch_sub(1, std::memory_order_relaxed); }
+CStopHold::~CStopHold() { context.holdDepth.fetch_sub(1, std::memory_order_relaxed); }
 
 void SetQuestionWaiting(bool waiting) { questionWaiting.store(waiting, std::memory_order_relaxed); }
 
 bool QuestionWaiting() { return questionWaiting.load(std::memory_order_relaxed); }
 
-void NoteLinkProgress() { linkProgress.fetch_add(1, std::memory_order_relaxed); }
+void NoteLinkProgress(CSessionContext& context)
+{
+    context.linkProgress.fetch_add(1, std::memory_order_relaxed);
+    linkProgressTotal.fetch_add(1, std::memory_order_relaxed);
+}
 
-unsigned LinkProgress() { return linkProgress.load(std::memory_order_relaxed); }
+void NoteLinkProgress() { NoteLinkProgress(CurrentSessionContext()); }
+
+unsigned LinkProgress() { return linkProgressTotal.load(std::memory_order_relaxed); }

@@ -1,3 +1,5 @@
+// Stop requests on POSIX: SIGINT, SIGTERM and SIGHUP reach the hook's handler; reads restart, so
+// a question being answered is not cut short.
 #include "platform/stop_signal_hook.h"
 
 #include <signal.h>

@@ -1,3 +1,5 @@
+// The settings folder on POSIX: $XDG_CONFIG_HOME, else ~/.config, the place desktop programs keep
+// their settings.
 #include "platform/user_home.h"
 
 #include <pwd.h>

@@ -1,3 +1,4 @@
+// The settings folder on Windows: %APPDATA%\VANTFerrant, where a Windows user looks for them.
 #include "platform/user_home.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// UTF-8 and UTF-16 on Windows: the program keeps text as UTF-8, the system calls take UTF-16.
 #include "platform/wide_text.h"
 
 #include <windows.h>

@@ -7,10 +7,6 @@
 
 #include "platform/stop_request.h"
 
-int OutputMode = outputModeMessageBox;
-bool ReportEnabled = true;
-bool EfsStatsAvailable = true;
-
 namespace {
 
 MessageBoxHandler messageBoxHandler;
@@ -23,11 +19,20 @@ void BeforeConsoleOutput()
         consoleOutputListener();
 }
 
-void ShowText(const char* text)
+void ShowText(const char* text, int code = -1)
 {
     if (!ReportEnabled)
         return;
     if (OutputMode == outputModeConsole) {
+        if (const auto& target = CurrentSessionContext().reportedMessage) {
+            target(code, text);
+            return;
+        }
+        if (CurrentSessionContext().consoleText) {
+            WriteConsoleText(std::string("\n\n") + text + "\n");
+            return;
+        }
+        // No allocation on this path: it also reports memory exhaustion.
         BeforeConsoleOutput();
         std::printf("\n\n%s\n", text);
         std::fflush(nullptr);
@@ -51,16 +56,28 @@ int ReadAnswerCharacter()
 
 }  // namespace
 
+void WriteConsoleText(const std::string& text)
+{
+    const CSessionContext& context = CurrentSessionContext();
+    if (context.consoleText) {
+        context.consoleText(text);
+        return;
+    }
+    BeforeConsoleOutput();
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    std::fflush(nullptr);
+}
+
 void ReportAppMessage(AppMessage code)
 {
     if (const char* text = AppMessageText(code))
-        ShowText(text);
+        ShowText(text, code);
 }
 
 void ReportPathMessage(AppMessage code, const std::string& path)
 {
     if (const char* text = AppMessageText(code))
-        ShowText((std::string(text) + ":\n" + path).c_str());
+        ShowText((std::string(text) + ":\n" + path).c_str(), code);
 }
 
 void ReportText(const std::string& text)
@@ -70,6 +87,9 @@ void ReportText(const std::string& text)
 
 bool AskYesNo(const std::string& consoleText, const std::string& windowText)
 {
+    // One session among several cannot ask the one user at the keyboard: the default answer.
+    if (CurrentSessionContext().reportedMessage)
+        return true;
     if (OutputMode == outputModeConsole) {
         BeforeConsoleOutput();
         std::fputs(consoleText.c_str(), stdout);

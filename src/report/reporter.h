@@ -6,16 +6,35 @@
 #include <functional>
 #include <string>
 
+#include "platform/session_context.h"
 #include "report/app_messages.h"
 
-// 0: console (print on standard output); 1: message box; anything else: silent.
+// 0: console (print on standard output, or the session's console text target); 1: message box;
+// anything else: silent.
 constexpr int outputModeConsole = 0;
 constexpr int outputModeMessageBox = 1;
 
-// Process-wide reporting state; written and read on the main thread only.
-extern int OutputMode;
-extern bool ReportEnabled;
-extern bool EfsStatsAvailable;
+// A name for one field of the calling thread's session context (platform/session_context.h):
+// reads and assignments reach the context of the session the thread works for.
+template <typename T, T CSessionContext::*field>
+class CSessionValue {
+public:
+    operator T() const { return CurrentSessionContext().*field; }
+    const CSessionValue& operator=(T value) const
+    {
+        CurrentSessionContext().*field = value;
+        return *this;
+    }
+};
+
+// The current session's reporting state; each session reads and writes its own on its thread.
+inline constexpr CSessionValue<int, &CSessionContext::outputMode> OutputMode{};
+inline constexpr CSessionValue<bool, &CSessionContext::reportEnabled> ReportEnabled{};
+inline constexpr CSessionValue<bool, &CSessionContext::efsStatsAvailable> EfsStatsAvailable{};
+
+// Writes text where the current session's console output goes: its target when it has one, else
+// standard output (flushed).
+void WriteConsoleText(const std::string& text);
 
 // Reports one table entry: nothing while ReportEnabled is false or for a code outside the table;
 // "\n\n%s\n" on standard output (then flushed) in console mode; a message box in window mode.
@@ -29,7 +48,8 @@ void ReportText(const std::string& text);
 
 // Asks a yes/no question. Console: prints consoleText (which ends "(y/n)?[y] "), reads one
 // character and discards the rest of that line; only n or N mean no, and end of input means yes.
-// Window: the installed question callback gets windowText. Silent mode answers yes.
+// Window: the installed question callback gets windowText. Silent mode answers yes, and so does a
+// session whose messages go to a target of their own (one of several handsets).
 bool AskYesNo(const std::string& consoleText, const std::string& windowText);
 
 using MessageBoxHandler = std::function<void(const std::string& text)>;
@@ -43,7 +63,7 @@ void SetQuestionHandler(QuestionHandler handler);
 // drawn on the same terminal (the progress line) is cleared first; empty removes it.
 void SetConsoleOutputListener(std::function<void()> listener);
 
-// Memory exhaustion anywhere: report message 5, flush, and end the process at once with exit
+// Memory exhaustion anywhere: report msgMemoryFailure, flush, and end the process at once with exit
 // status 0 without running destructors (link threads may still be alive).
 [[noreturn]] void ExitOnMemoryExhaustion();
 

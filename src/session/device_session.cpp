@@ -12,6 +12,7 @@
 #include "link/diag_port.h"
 #include "link/phone_mode.h"
 #include "modules/module_name.h"
+#include "platform/stop_request.h"
 #include "report/reporter.h"
 #include "session/node_paths.h"
 
@@ -23,12 +24,43 @@ CDeviceSession::~CDeviceSession() = default;
 AppMessage CDeviceSession::Connect(const std::string& portName, const LinkTiming& timing,
                                    const ConnectProgress& progress)
 {
-    // The old link goes first: from here on there is no connection until this one works.
+    // A job still using the old link (the watch's figures, from under whose wait this Connect may
+    // have been started) ends first; then the old link goes, and there is no connection until
+    // this one works.
+    if (linkJobDone_ && waitForJob_)
+        waitForJob_([done = linkJobDone_] { return done->load(); });
+    linkJobDone_.reset();
     link_.reset();
-    CConnection connection = ConnectHandset(portName, timing, progress);
+    rootRows_.reset();
+    if (abandonConnect_)
+        *abandonConnect_ = true;
+    const unsigned number = ++connectNumber_;
+    auto abandon = std::make_shared<std::atomic<bool>>(false);
+    abandonConnect_ = abandon;
+    CConnection connection;
+    RunJob(
+        [&] {
+            connection = ConnectHandset(portName, timing, progress, [abandon] { return abandon->load(); });
+        },
+        waitForJob_);
+    if (number != connectNumber_)
+        return msgNoDevice;  // a later Connect owns the session now
+    abandonConnect_.reset();
+    ++linkNumber_;
     lastOpenDenied_ = connection.openDenied;
     link_ = std::move(connection.link);
+    if (link_ != nullptr)
+        EfsStatsAvailable = connection.statsAvailable;
     return connection.result;
+}
+
+void CDeviceSession::ReportFailedConnect(AppMessage result) const
+{
+    if (StopRequested())
+        return;
+    ReportAppMessage(result);
+    if (lastOpenDenied_)
+        ReportText(permissionHintText);
 }
 
 bool CDeviceSession::PhoneReady() const
@@ -53,7 +85,21 @@ void CDeviceSession::StatusFigures(int& freeKb, int& totalKb)
     }
     freeKb = 0;
     totalKb = 0;
-    QueryEfsMemory(link_.get(), &freeKb, &totalKb);
+    if (link_ == nullptr) {
+        QueryEfsMemory(nullptr, &freeKb, &totalKb);  // reports the missing link here
+        return;
+    }
+    // A handset lost a moment ago costs the query a time-out: with a job waiter it waits on a
+    // thread of its own, and the link stays until it has finished.
+    CDiagPort* link = link_.get();
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    linkJobDone_ = done;
+    RunJob(
+        [&freeKb, &totalKb, link, done] {
+            QueryEfsMemory(link, &freeKb, &totalKb);
+            done->store(true);
+        },
+        waitForJob_);
 }
 
 std::shared_ptr<void> CDeviceSession::ShowWait(AppMessage text, SessionWait kind) const
@@ -90,6 +136,11 @@ CDirectoryListing CDeviceSession::List(const std::string& directory, bool withRo
         failed |= !AddFileRows(directory, rootRows, sizeMode, listing);
     if (failed)
         ReportAppMessage(msgCannotReadEfs);
+    // The module list is built from the root's rows while they are the last ones listed.
+    if (withRows && rootRows && !failed)
+        rootRows_ = CRootRows{listing.rows, sizeMode};
+    else if (withRows)
+        rootRows_.reset();
     return listing;
 }
 
@@ -126,15 +177,11 @@ void CDeviceSession::SizeModeChanged(int sizeMode)
         moduleCache_.stale = true;
 }
 
-bool CDeviceSession::RebuildModuleCache(const std::vector<CListRowText>& shownRows,
-                                        bool showsRoot, int sizeMode)
+bool CDeviceSession::RebuildModuleCache(bool showsRoot, int sizeMode)
 {
-    const bool useRows =
-        showsRoot && std::none_of(shownRows.begin(), shownRows.end(), [](const CListRowText& row) {
-            return ItemKindFromText(row.typeText) == ItemKind::module;
-        });
+    const bool useRows = showsRoot && rootRows_ && rootRows_->sizeMode == sizeMode;
     std::vector<ModuleEntry> modules;
-    const bool listed = useRows ? (modules = ModulesFromRows(shownRows), true)
+    const bool listed = useRows ? (modules = ModulesFromRows(rootRows_->rows), true)
                                 : ModulesFromDevice(link_.get(), EfsStatsAvailable, sizeMode, modules);
     if (!listed) {
         // The cache stays stale, so the next list asks the device again rather than showing

@@ -13,6 +13,7 @@
 
 #include "link/link_timing.h"
 #include "report/app_messages.h"
+#include "session/background_job.h"
 #include "session/handset_connect.h"
 #include "session/item_kind.h"
 #include "session/module_cache.h"
@@ -26,15 +27,6 @@ struct CDeviceFolder {
     std::string path;
     bool isTop = false;
     std::string rowName;
-};
-
-// One row of a directory listing. size is -1 and modified empty when the handset keeps no
-// statistics or the entry's information cannot be read.
-struct CDeviceRow {
-    std::string name;  // the last path component
-    ItemKind kind = ItemKind::file;
-    std::int64_t size = -1;
-    std::optional<uint32_t> modified;  // device seconds
 };
 
 struct CDirectoryListing {
@@ -64,15 +56,27 @@ public:
     CDeviceSession& operator=(const CDeviceSession&) = delete;
 
     // --- Connection ---------------------------------------------------------------------------
-    // Replaces the link by a new one on portName (ConnectHandset): 0, 21, 22, 24 or 25.
+    // Replaces the link by a new one on portName (ConnectHandset): 0, 21, 22, 24 or 25. With a
+    // job waiter the attempt (and progress) runs on a thread of its own while the waiter serves
+    // the front end. A Connect made meanwhile (from inside the waiter) takes over: the earlier
+    // attempt is abandoned, its link thrown away, and it returns msgNoDevice, leaving the session
+    // to the later one.
     AppMessage Connect(const std::string& portName, const LinkTiming& timing = LinkTiming(),
                        const ConnectProgress& progress = {});
+    void SetJobWaiter(JobWaiter waiter) { waitForJob_ = std::move(waiter); }
     CDiagPort* Link() const { return link_.get(); }
     bool PhoneReady() const;
     bool LastOpenDenied() const { return lastOpenDenied_; }
+    // Reports a failed connect command's result: nothing when the user stopped it, else its
+    // message, followed by the permission hint when the port refused us for want of permission.
+    void ReportFailedConnect(AppMessage result) const;
     std::string PortName() const;  // the link's port, empty without one
-    // The connection pane's figures: free and total KB, or 1 and 1 without statistics.
+    // The connection pane's figures: free and total KB, or 1 and 1 without statistics. With a
+    // job waiter the query runs on a thread of its own.
     void StatusFigures(int& freeKb, int& totalKb);
+    // Counts the links Connect has put in place, so a caller can tell that the link changed while
+    // it waited.
+    unsigned LinkNumber() const { return linkNumber_; }
     void SetWaitShower(WaitShower shower) { showWait_ = std::move(shower); }
 
     // --- Listing ------------------------------------------------------------------------------
@@ -86,22 +90,18 @@ public:
     const CModuleCache& ModuleCache() const { return moduleCache_; }
     void MarkModulesStale() { moduleCache_.stale = true; }
     void SizeModeChanged(int sizeMode);
-    // Rebuilds the stale cache from the rows the list shows while they are the root's listing
-    // (showsRoot, and no Module rows: not an earlier module list), else by asking the handset;
-    // reports a failure or an empty list. true when the rows served.
-    bool RebuildModuleCache(const std::vector<CListRowText>& shownRows, bool showsRoot,
-                            int sizeMode);
+    // Rebuilds the stale cache from the last root listing when the root is the folder shown
+    // (showsRoot) and that listing is the last one made with rows, in sizeMode; else by asking
+    // the handset. Reports a failure or an empty list. true when the kept listing served.
+    bool RebuildModuleCache(bool showsRoot, int sizeMode);
 
     // --- Copies to the device -----------------------------------------------------------------
     // The directory a drop on the list goes to: the selected node with no row selected, the one
-    // selected directory or module row's directory, else none.
+    // selected directory or module row's directory, else none. The answer is Drop's target.
     std::optional<CDeviceFolder> ListDropTarget(const CDeviceFolder& selectedNode,
                                                 const std::vector<CListRow>& rows) const;
     // Copies dropped PC files and folders into target, one after the other, by the drop rules.
     CDropOutcome Drop(const std::vector<std::string>& pcPaths, const CDeviceFolder& target);
-    // ListDropTarget and Drop in one, for callers without a tree to refresh.
-    CDropOutcome DropOnList(const std::vector<std::string>& pcPaths,
-                            const CDeviceFolder& selectedNode, const std::vector<CListRow>& rows);
     // New File with a completed dialog-form device path (CompleteNewFilePath).
     DialogStep NewFile(const std::string& pcFile, const std::string& devicePath,
                        bool containingIsTop);
@@ -113,6 +113,7 @@ public:
     // --- Other device commands ----------------------------------------------------------------
     // Deletes the selected rows of folder after the question; true when it asked and went on.
     bool DeleteRows(const CDeviceFolder& folder, std::vector<CListRow> rows);
+    // Deletes a tree folder after the question; a stopped delete is reported here.
     FolderDelete DeleteFolder(const CDeviceFolder& node, const std::string& label,
                               bool fromDeleteKey);
     // Module > Delete; true when the root needs a refresh.
@@ -133,8 +134,20 @@ private:
     bool AddFileRows(const std::string& directory, bool rootRows, int sizeMode,
                      CDirectoryListing& listing);
 
+    // The rows of the last listing made with rows while it was the root's, in its size mode.
+    struct CRootRows {
+        std::vector<CDeviceRow> rows;
+        int sizeMode = sizeModeActual;
+    };
+    std::optional<CRootRows> rootRows_;
     std::unique_ptr<CDiagPort> link_;
     bool lastOpenDenied_ = false;
+    JobWaiter waitForJob_;
+    // The latest Connect's number and whether an earlier one running is to give up.
+    unsigned connectNumber_ = 0;
+    std::shared_ptr<std::atomic<bool>> abandonConnect_;
+    unsigned linkNumber_ = 0;
+    std::shared_ptr<std::atomic<bool>> linkJobDone_;  // the last job on link_ has finished
     CModuleCache moduleCache_;
     WaitShower showWait_;
 };

@@ -26,10 +26,18 @@ struct CConnection {
     std::unique_ptr<CDiagPort> link;  // the connected link when result is 0, else none
     bool openDenied = false;          // the port refused us for want of permission
     bool stopped = false;             // the user stopped the wait for the handset (result 22)
+    // Whether the handset keeps usable statistics: true only when the used-space query answers
+    // with a figure above 0. The caller sets EfsStatsAvailable from it on its own thread.
+    bool statsAvailable = false;
 };
 
-// Connects to portName and, on success, sets EfsStatsAvailable: true only when the used-space
-// query answers with a figure above 0. Reports nothing; the caller reports the result. Run inside
-// a stoppable operation, a stop request ends the wait for the handset within a busy-hook period.
+// Shown after "could not open the port" when the port refused us for want of permission.
+extern const char* const permissionHintText;
+
+// Connects to portName. Reports nothing; the caller reports the result. Run inside a stoppable
+// operation, a stop request ends the wait for the handset within a busy-hook period; so does
+// abandoned() turning true, for an attempt run on a thread of its own that nobody waits for any
+// more (msgNoDevice). Touches no process-wide state, so it may run on any thread.
 CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing,
-                           const ConnectProgress& progress = {});
+                           const ConnectProgress& progress = {},
+                           const std::function<bool()>& abandoned = {});

@@ -2,6 +2,7 @@
 // their Type text, compared without regard to case.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -16,4 +17,13 @@ std::optional<ItemKind> ItemKindFromText(const std::string& text);
 struct CListRow {
     std::string name;
     ItemKind kind = ItemKind::file;
+};
+
+// One row of a directory listing. size is -1 and modified empty when the handset keeps no
+// statistics or the entry's information cannot be read.
+struct CDeviceRow {
+    std::string name;  // the last path component
+    ItemKind kind = ItemKind::file;
+    std::int64_t size = -1;
+    std::optional<uint32_t> modified;  // device seconds
 };

@@ -1,44 +1,36 @@
 #include "session/module_cache.h"
 
-#include <cctype>
-#include <limits>
-
 #include "modules/module_list.h"
 #include "modules/module_name.h"
 #include "session/item_kind.h"
 
-std::int64_t LeadingNumber(const std::string& sizeText)
+namespace {
+
+std::int64_t SizeOf(const CDeviceRow& row)
 {
-    std::int64_t value = 0;
-    for (char c : sizeText) {
-        if (!std::isdigit(static_cast<unsigned char>(c)))
-            break;
-        const int digit = c - '0';
-        if (value > (std::numeric_limits<std::int64_t>::max() - digit) / 10)
-            return std::numeric_limits<std::int64_t>::max();
-        value = value * 10 + digit;
-    }
-    return value;
+    return row.size < 0 ? 0 : row.size;
 }
 
-std::vector<ModuleEntry> ModulesFromRows(const std::vector<CListRowText>& rows)
+}  // namespace
+
+std::vector<ModuleEntry> ModulesFromRows(const std::vector<CDeviceRow>& rows)
 {
     struct Candidate {
         ModuleEntry entry;
         bool found = false;
     };
     std::vector<Candidate> candidates;
-    for (const CListRowText& row : rows) {
-        if (ItemKindFromText(row.typeText) == ItemKind::file && NamesMifFile(row.name))
-            candidates.push_back({{ModulePathOfMif(row.name), LeadingNumber(row.sizeText)}});
+    for (const CDeviceRow& row : rows) {
+        if (row.kind == ItemKind::file && NamesMifFile(row.name))
+            candidates.push_back({{ModulePathOfMif(row.name), SizeOf(row)}});
     }
     // Directories come first in the listing, so the first other row ends them.
-    for (const CListRowText& row : rows) {
-        if (ItemKindFromText(row.typeText) != ItemKind::directory)
+    for (const CDeviceRow& row : rows) {
+        if (row.kind != ItemKind::directory)
             break;
         for (Candidate& candidate : candidates) {
             if (candidate.entry.name == row.name) {
-                candidate.entry.size += LeadingNumber(row.sizeText);
+                candidate.entry.size += SizeOf(row);
                 candidate.found = true;
             }
         }

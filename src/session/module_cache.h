@@ -1,5 +1,5 @@
 // The list of modules the window shows for Module > List, and the two ways of building it: from
-// the rows the list holds while it shows the device root, or by asking the device. A module is
+// the rows of the device root's last listing, or by asking the device. A module is
 // a root-level ".mif" file together with a root-level directory of the same base name.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "session/item_kind.h"
 #include "session/size_modes.h"
 
 class CDiagPort;
@@ -18,20 +19,11 @@ struct ModuleEntry {
     bool operator==(const ModuleEntry&) const = default;
 };
 
-// One list row as text, the way the list shows it.
-struct CListRowText {
-    std::string name;
-    std::string sizeText;
-    std::string typeText;
-};
-
-// The number a Size text starts with ("1234 bytes" gives 1234); 0 when it starts with none.
-std::int64_t LeadingNumber(const std::string& sizeText);
-
 // Modules from the root listing's rows: each File row whose name contains ".mif" is a candidate
 // named up to that ".mif"; a Directory row of exactly that name (rows up to the first row that
-// is not a Directory) makes it a module and adds its size. Candidates keep their row order.
-std::vector<ModuleEntry> ModulesFromRows(const std::vector<CListRowText>& rows);
+// is not a Directory) makes it a module and adds its size. Candidates keep their row order; a
+// row without a size counts 0.
+std::vector<ModuleEntry> ModulesFromRows(const std::vector<CDeviceRow>& rows);
 
 // Modules by asking the device. Without statistics every ".mif" file is a module of size 0;
 // with them, a module needs a non-empty directory and its size is the directory's plus the

@@ -45,14 +45,6 @@ std::optional<CDeviceFolder> CDeviceSession::ListDropTarget(const CDeviceFolder&
     return std::nullopt;
 }
 
-CDropOutcome CDeviceSession::DropOnList(const std::vector<std::string>& pcPaths,
-                                        const CDeviceFolder& selectedNode,
-                                        const std::vector<CListRow>& rows)
-{
-    const std::optional<CDeviceFolder> target = ListDropTarget(selectedNode, rows);
-    return target ? Drop(pcPaths, *target) : CDropOutcome{};
-}
-
 CDropOutcome CDeviceSession::Drop(const std::vector<std::string>& pcPaths,
                                   const CDeviceFolder& target)
 {
@@ -97,9 +89,11 @@ void CDeviceSession::CopyDroppedItem(const std::string& pcPath, const CDeviceFol
     case DropAction::refuse:
         break;
     case DropAction::copyFile:
+        // The copy has said why it failed, with the whole device path; only the module's
+        // information file at the top gets a word of its own.
         if (!CopyFileToDevice(link_.get(), pcPath, plan.devicePath)) {
             outcome.stopped = StopRequested();
-            if (!outcome.stopped)
+            if (!outcome.stopped && plan.failure != msgCannotCopyFile)
                 ReportPathMessage(plan.failure, plan.devicePath);
         }
         break;
@@ -160,7 +154,9 @@ DialogStep CDeviceSession::NewDirectory(const std::string& typedPath, std::strin
         return DialogStep::askAgain;
     }
     devicePath = ToDevicePath(Trim(typedPath, anyWhiteSpace), DeviceRootPath);
-    if (EfsMakeDir(link_.get(), devicePath))
+    // A directory that was there already is reported as such, even when a lost reply made the
+    // request go out twice.
+    if (EfsMakeDir(link_.get(), devicePath, DeviceDirPresence(link_.get(), devicePath)))
         return DialogStep::done;
     return Ask(msgRetryMakeDirectory) ? DialogStep::askAgain : DialogStep::abandoned;
 }
@@ -213,7 +209,8 @@ void CDeviceSession::CopyFromDevice(const std::string& deviceFile, std::string d
         auto wait = ShowWait(msgCopyingFiles, SessionWait::transfer);
         result = FetchFile(link_.get(), ToDevicePath(deviceFile, DeviceRootPath), destination);
     }
-    // Code 4 is silent when the user kept the PC file, and said when Cancel stopped the copy.
+    // msgFetchStopped is silent when the user kept the PC file, and said when Cancel stopped the
+    // copy.
     if (result != msgSuccess && StopRequested())
         ReportAppMessage(msgFetchStopped);
     else if (result != msgSuccess && result != msgFetchStopped)

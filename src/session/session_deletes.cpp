@@ -86,11 +86,18 @@ FolderDelete CDeviceSession::DeleteFolder(const CDeviceFolder& node, const std::
                       : "Are you sure you want to delete directory: " + label;
     if (!Confirm(question))
         return FolderDelete::kept;
-    auto wait = ShowWait(msgDeletingFiles, SessionWait::cancel);
-    if (RemoveDeviceTree(link_.get(), node.path))
+    bool removed = false;
+    {
+        auto wait = ShowWait(msgDeletingFiles, SessionWait::cancel);
+        removed = RemoveDeviceTree(link_.get(), node.path);
+    }
+    if (removed)
         return FolderDelete::removed;
+    if (!StopRequested())
+        return FolderDelete::kept;
     // Part of the directory may be gone: the caller shows what is left.
-    return StopRequested() ? FolderDelete::stopped : FolderDelete::kept;
+    ReportAppMessage(msgDeleteStopped);
+    return FolderDelete::stopped;
 }
 
 bool CDeviceSession::DeleteModuleNamed(const std::string& name)

@@ -83,7 +83,10 @@ std::vector<uint8_t> CEfsResponder::Handle(const std::vector<uint8_t>& request, 
 {
     const bool blockTransfer =
         request.size() >= 3 && (request[1] == efsWriteFile || (request[1] == efsReadFile && request[2] != 0));
-    if (blockTransfer && request == previousRequest)
+    // A handset that closes a file at its last block refuses that block when it comes again.
+    const bool repeatRefused = behaviour.closesFinishedWrites && request[1] == efsWriteFile &&
+                               request.size() >= 4 && request[3] == 0;
+    if (blockTransfer && request == previousRequest && !repeatRefused)
         return previousReply;
     std::vector<uint8_t> reply = Dispatch(request, behaviour);
     previousRequest = request;
@@ -164,6 +167,22 @@ EfsStatusCode CEfsResponder::Entries(const DevicePath& directory, bool directori
     return efsStatusOk;
 }
 
+void CEfsResponder::AddNamesakeSiblings(const DevicePath& directory, std::vector<DevicePath>& entries)
+{
+    if (directory.empty())
+        return;
+    DevicePath parent(directory.begin(), directory.end() - 1);
+    std::vector<std::string> siblings;
+    if (fileSystem.List(parent, true, siblings) != efsStatusOk)
+        return;
+    for (const auto& sibling : siblings) {
+        if (sibling == directory.back() || !sibling.starts_with(directory.back()))
+            continue;
+        entries.push_back(parent);
+        entries.back().push_back(sibling);
+    }
+}
+
 std::vector<uint8_t> CEfsResponder::List(const std::vector<uint8_t>& request, const SimBehaviour& behaviour)
 {
     const uint8_t subcommand = request[1];
@@ -204,13 +223,19 @@ std::vector<uint8_t> CEfsResponder::Iterate(const std::vector<uint8_t>& request,
     const EfsStatusCode status = Entries(name.path, directories, behaviour, names);
     if (status != efsStatusOk)
         return StatusReply(subcommand, status);
-    if (sequence >= names.size())
+    std::vector<DevicePath> entries;
+    for (const auto& entry : names) {
+        entries.push_back(name.path);
+        entries.back().push_back(entry);
+    }
+    if (behaviour.siblingsInDirListings && directories)
+        AddNamesakeSiblings(name.path, entries);
+    if (sequence >= entries.size())
         return StatusReply(subcommand, efsStatusEnumerationDone);
 
-    const std::string path = DeviceChildText(name.path, names[sequence]);
+    const DevicePath& entryPath = entries[sequence];
+    const std::string path = DevicePathText(entryPath);
     SimEntryInfo info;
-    auto entryPath = name.path;
-    entryPath.push_back(names[sequence]);
     if (fileSystem.Stat(entryPath, info) != efsStatusOk)
         info = SimEntryInfo{directories, 0, 0, {}};
 

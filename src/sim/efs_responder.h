@@ -55,6 +55,8 @@ private:
     EfsStatusCode Commit();
     std::vector<uint8_t> Space(const SimBehaviour& behaviour);
     // Names of a directory's entries plus whatever hostile extras are switched on.
+    // The parent's directories whose names begin with directory's own name (a handset quirk).
+    void AddNamesakeSiblings(const DevicePath& directory, std::vector<DevicePath>& entries);
     EfsStatusCode Entries(const DevicePath& directory, bool directories, const SimBehaviour& behaviour,
                           std::vector<std::string>& names);
 

@@ -47,6 +47,9 @@ struct SimBehaviour {
     // A write stays open until its last block or a reset, whatever else is asked meanwhile, and
     // a new write is refused while one is open, as on handsets that keep one file open.
     bool strictWrites = false;
+    // A last block that comes again after it finished the file is refused (no write is open),
+    // instead of being acknowledged again.
+    bool closesFinishedWrites = false;
     // Writes longer than this many blocks are refused at the next block (0: no limit), so a
     // write fails part-way while shorter ones succeed.
     unsigned writeBlockLimit = 0;
@@ -57,6 +60,8 @@ struct SimBehaviour {
     bool hostileManyEntries = false; // listings carry 150 extra entries
     bool hostileReadOverrun = false; // reads deliver more data than the total they announce
     bool readSequenceZero = false;   // read replies leave byte 3 at 0 instead of echoing the sequence
+    // Directory iterations of /a/t also list the parent's directories named t-something (/a/tx).
+    bool siblingsInDirListings = false;
 
     // Wire-level behaviours, applied by the pty host.
     bool silent = false;  // hears everything, answers nothing

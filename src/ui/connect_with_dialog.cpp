@@ -22,12 +22,8 @@ AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect)
     return connect(portName);
 }
 
-const char* const permissionHintText =
-    "You have no permission to use this serial port.\nSerial ports belong to the dialout "
-    "group: run \"sudo usermod -aG dialout $USER\", then log out and in again.";
-
 bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& connect,
-                       const std::function<bool()>& openDenied)
+                       const std::function<void(AppMessage)>& reportFailure)
 {
     const std::string question = AppMessageText(msgAlreadyConnected);
     if (askFirst && !AskYesNo(question, question))
@@ -35,11 +31,6 @@ bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& conn
     const AppMessage result = ConnectWithDialog(parent, connect);
     if (result == msgSuccess)
         return true;
-    // The user stopped the attempt: the window shows it disconnected, with no message.
-    if (StopRequested())
-        return false;
-    ReportAppMessage(result);
-    if (openDenied())
-        ReportText(permissionHintText);
+    reportFailure(result);
     return false;
 }

@@ -16,11 +16,7 @@ using PortConnector = std::function<AppMessage(const std::string& portName)>;
 // hourglass up, whose Cancel stops the wait for the handset.
 AppMessage ConnectWithDialog(QWidget* parent, const PortConnector& connect);
 
-// Shown after "could not open the port" when the port refused us for want of permission.
-extern const char* const permissionHintText;
-
 // The connect command: when askFirst, whether to connect again; then ConnectWithDialog. A
-// failure the user did not stop is reported, followed by the permission hint when openDenied() says so. true when
-// connected.
+// failure goes to reportFailure (the session's ReportFailedConnect). true when connected.
 bool RunConnectCommand(QWidget* parent, bool askFirst, const PortConnector& connect,
-                       const std::function<bool()>& openDenied);
+                       const std::function<void(AppMessage)>& reportFailure);

@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "report/reporter.h"
+#include "session/dialog_checks.h"
 #include "session/drop_placement.h"
-#include "ui/dialog_checks.h"
 #include "ui/dialog_fields.h"
 #include "ui/folder_picker.h"
 

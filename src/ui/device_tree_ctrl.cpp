@@ -7,9 +7,9 @@
 
 #include "efs/efs_paths.h"
 #include "report/reporter.h"
-#include "ui/connection_status.h"
+#include "session/connection_status.h"
+#include "session/size_display_mode.h"
 #include "ui/list_view.h"
-#include "ui/size_display_mode.h"
 #include "ui/tree_drop_target.h"
 #include "ui/wait_dialog.h"
 

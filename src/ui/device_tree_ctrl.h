@@ -16,9 +16,9 @@
 #include <string>
 
 #include "report/app_messages.h"
+#include "session/command_table.h"
+#include "session/connection_status.h"
 #include "session/device_session.h"
-#include "ui/command_table.h"
-#include "ui/connection_status.h"
 #include "ui/dialog_commands.h"
 #include "ui/tree_items.h"
 #include "ui/window_connection.h"
@@ -61,6 +61,8 @@ public:
     void OnDeviceConnect() { connection_.RunConnect(session_.PhoneReady()); }  // Device > Connect
     void OnTimer() { connection_.OnTimer(); }  // the 500 ms connection watch
     QTimer* ConnectionTimer() const { return connection_.Timer(); }
+    // The connection watch's device work is waiting on a thread of its own.
+    bool Watching() const { return connection_.Watching(); }
 
     // The commands, each the slot of its menu, toolbar and context-menu action. Delete: the
     // pane that has the focus (or whose context menu is open) decides what goes.

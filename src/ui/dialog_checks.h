@@ -1,13 +1,5 @@
-// The checks the New File and New Directory dialogs make when OK is pressed. Each returns 0 when
-// the dialog may close, else the message to report while the dialog stays open.
+// Moved to session/dialog_checks.h with the other plain rules; this name stays for code that includes it
+// from the window's folder.
 #pragma once
 
-#include <string>
-
-#include "report/app_messages.h"
-
-AppMessage CheckNewFileFields(const std::string& pcFile, const std::string& devicePath);
-AppMessage CheckNewDirectoryField(const std::string& directoryPath);
-
-// A folder as the folder picker hands it back: its path with one trailing "/".
-std::string WithTrailingSlash(const std::string& folder);
+#include "session/dialog_checks.h"

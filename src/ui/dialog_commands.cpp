@@ -2,10 +2,10 @@
 
 #include "report/reporter.h"
 #include "session/node_paths.h"
+#include "session/size_display_mode.h"
 #include "ui/copy_to_device_dialogs.h"
 #include "ui/device_command_dialogs.h"
 #include "ui/list_view.h"
-#include "ui/size_display_mode.h"
 #include "ui/wait_dialog.h"
 
 namespace {
@@ -92,7 +92,7 @@ void CDialogCommands::ModuleList(CTarlo32View* list, bool topSelected,
     }
     CWaitScope wait(msgBuildingModuleList);
     if (session_.ModuleCache().stale &&
-        session_.RebuildModuleCache(list->RowTexts(), topSelected, SizeDisplayMode))
+        session_.RebuildModuleCache(topSelected, SizeDisplayMode))
         list->SetMode(ViewMode::details);
     selectTop();
     list->ShowModules(session_.ModuleCache().modules, EfsStatsAvailable);

@@ -3,7 +3,7 @@
 #include <QDir>
 #include <QLineEdit>
 
-#include "ui/dialog_checks.h"
+#include "session/dialog_checks.h"
 #include "ui/dialog_fields.h"
 
 CFolderPicker::CFolderPicker(QWidget* parent, const QString& title, const QString& startFolder)

@@ -167,15 +167,6 @@ std::vector<ItemKind> CTarlo32View::SelectedRowKinds() const
     return kinds;
 }
 
-std::vector<CListRowText> CTarlo32View::RowTexts() const
-{
-    std::vector<CListRowText> rows;
-    for (int row = 0; row < RowCount(); ++row)
-        rows.push_back({Text(row, columnName).toStdString(), Text(row, columnSize).toStdString(),
-                        Text(row, columnType).toStdString()});
-    return rows;
-}
-
 void CTarlo32View::FitColumns()
 {
     const QAbstractItemView* view = detailsView_;

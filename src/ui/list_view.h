@@ -9,8 +9,8 @@
 
 #include "session/device_session.h"
 #include "session/item_kind.h"
+#include "session/menu_rules.h"
 #include "session/module_cache.h"
-#include "ui/menu_rules.h"
 
 class QKeyEvent;
 class QListView;
@@ -40,8 +40,6 @@ public:
     int RowCount() const;
     QString Text(int row, ListColumn column) const;
 
-    // Every row as the texts it shows.
-    std::vector<CListRowText> RowTexts() const;
     // Widens each column that its content or heading does not fit; none gets narrower than its
     // usual width.
     void FitColumns();

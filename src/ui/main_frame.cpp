@@ -17,16 +17,16 @@
 #include <QTreeView>
 
 #include "report/reporter.h"
+#include "session/command_ids.h"
+#include "session/command_table.h"
+#include "session/connection_status.h"
+#include "session/size_display_mode.h"
 #include "ui/about_dialog.h"
 #include "ui/busy_events.h"
-#include "ui/command_ids.h"
-#include "ui/command_table.h"
-#include "ui/connection_status.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
 #include "ui/list_view.h"
 #include "ui/pictures.h"
-#include "ui/size_display_mode.h"
 #include "ui/splash_window.h"
 #include "ui/wait_dialog.h"
 
@@ -273,9 +273,9 @@ bool CMainFrame::event(QEvent* event)
 
 void CMainFrame::closeEvent(QCloseEvent* event)
 {
-    // A close from the desktop while a command is using the link would pull the window from
-    // under it; the user closes it again once the command is done.
-    if (CCommandInProgress::Any()) {
+    // A close from the desktop while a command is using the link, or while the watch waits for
+    // a handset, would pull the window from under them; the user closes it again afterwards.
+    if (CCommandInProgress::Any() || GetLeftView()->Tree()->Watching()) {
         event->ignore();
         return;
     }

@@ -7,8 +7,8 @@
 #include <map>
 #include <vector>
 
-#include "ui/command_table.h"
-#include "ui/menu_rules.h"
+#include "session/command_table.h"
+#include "session/menu_rules.h"
 
 class CDeviceTreeCtrl;
 class CLeftView;

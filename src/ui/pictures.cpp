@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "ui/command_ids.h"
+#include "session/command_ids.h"
 
 namespace {
 

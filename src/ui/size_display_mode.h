@@ -1,6 +1,5 @@
-// The size mode of the tree and list (actual or allocated bytes); main thread only.
+// Moved to session/size_display_mode.h with the other plain rules; this name stays for code that includes it
+// from the window's folder.
 #pragma once
 
-#include "ui/command_ids.h"
-
-extern int SizeDisplayMode;  // sizeModeActual (the start value) or sizeModeAllocated
+#include "session/size_display_mode.h"

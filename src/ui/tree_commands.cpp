@@ -4,23 +4,32 @@
 
 #include "efs/efs_paths.h"
 #include "report/reporter.h"
+#include "session/command_table.h"
+#include "session/connection_status.h"
 #include "session/drop_placement.h"
-#include "ui/command_table.h"
-#include "ui/connection_status.h"
+#include "session/menu_rules.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/list_view.h"
-#include "ui/menu_rules.h"
+
+namespace {
+
+std::vector<std::string> PathsOf(const QStringList& pcPaths)
+{
+    std::vector<std::string> paths;
+    for (const QString& path : pcPaths)
+        paths.push_back(path.toStdString());
+    return paths;
+}
+
+}  // namespace
 
 void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* target)
 {
     if (target == nullptr || pcPaths.isEmpty())
         return;
     CCommandInProgress busy;
-    std::vector<std::string> paths;
-    for (const QString& path : pcPaths)
-        paths.push_back(path.toStdString());
     const QPersistentModelIndex targetIndex(indexFromItem(target));
-    const bool changed = session_.Drop(paths, FolderOf(*target)).changed;
+    const bool changed = session_.Drop(PathsOf(pcPaths), FolderOf(*target)).changed;
     // Whatever the copy's own refreshes rebuilt, the target is shown again if it is still there.
     if (QTreeWidgetItem* node = itemFromIndex(targetIndex); changed && node != nullptr)
         RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
@@ -29,12 +38,21 @@ void CDeviceTreeCtrl::DropItems(const QStringList& pcPaths, QTreeWidgetItem* tar
 void CDeviceTreeCtrl::DropOnList(const QStringList& pcPaths)
 {
     QTreeWidgetItem* selected = currentItem();
-    if (list_ == nullptr || selected == nullptr)
+    if (list_ == nullptr || selected == nullptr || pcPaths.isEmpty())
         return;
-    if (const auto target = session_.ListDropTarget(FolderOf(*selected), SelectedListRows()))
-        DropItems(pcPaths, target->rowName.empty()
-                               ? selected
-                               : SubdirectoryNode(QString::fromStdString(target->rowName)));
+    const std::optional<CDeviceFolder> target =
+        session_.ListDropTarget(FolderOf(*selected), SelectedListRows());
+    if (!target)
+        return;
+    CCommandInProgress busy;
+    if (!session_.Drop(PathsOf(pcPaths), *target).changed)
+        return;
+    // The target is shown again: the selected folder, or the row's folder below it.
+    QTreeWidgetItem* node = target->rowName.empty()
+                                ? currentItem()
+                                : SubdirectoryNode(QString::fromStdString(target->rowName));
+    if (node != nullptr)
+        RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
 }
 
 void CDeviceTreeCtrl::RunFromSelection(DialogCommand command, bool opensFolder)
@@ -115,7 +133,6 @@ void CDeviceTreeCtrl::OnDeleteDirectory(bool fromDeleteKey)
     case FolderDelete::stopped:
         // Part of the directory may be gone: show what is left.
         RefreshNode(node, NodePath(*node), RefreshMode::treeAndList, true);
-        ReportAppMessage(msgDeleteStopped);
         break;
     }
 }

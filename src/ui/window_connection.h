@@ -25,6 +25,7 @@ public:
     // The connect command, asking first whether to connect again when askFirst.
     void RunConnect(bool askFirst);
     void OnTimer();  // one tick of the watch
+    bool Watching() const { return watching_; }
     QTimer* Timer() const { return timer_; }
 
 signals:
@@ -42,4 +43,6 @@ private:
     QWidget* owner_;
     CDeviceSession& session_;
     QTimer* timer_;
+    unsigned attempts_ = 0;     // ConnectToPort calls so far, to tell one taken over
+    bool watching_ = false;     // the watch's device work is waiting on a thread of its own
 };

@@ -4,7 +4,7 @@
 #include <QMessageBox>
 
 #include "report/reporter.h"
-#include "ui/command_table.h"
+#include "session/command_table.h"
 
 void InstallWindowReporters()
 {

@@ -3,11 +3,11 @@
 #include <QApplication>
 
 #include "report/reporter.h"
-#include "ui/command_table.h"
+#include "session/command_table.h"
+#include "session/size_display_mode.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"
 #include "ui/pictures.h"
-#include "ui/size_display_mode.h"
 #include "ui/splash_window.h"
 #include "ui/window_reporters.h"
 

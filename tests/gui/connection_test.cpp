@@ -9,10 +9,10 @@
 
 #include "link/diag_port.h"
 #include "platform/pty_master.h"
-#include "ui/wait_dialog.h"
+#include "session/connection_status.h"
 #include "ui/port_dialog.h"
-#include "ui/connection_status.h"
 #include "ui/profile_file.h"
+#include "ui/wait_dialog.h"
 #include "ui/window_startup.h"
 #include "window_rig.h"
 

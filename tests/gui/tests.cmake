@@ -21,6 +21,13 @@ vant_add_test(gui_ui_device
           ${CMAKE_CURRENT_LIST_DIR}/device_commands_test.cpp
   LIBS vant_ui vant_test_rig Qt6::Test LABELS "gui")
 
+# The window under a real X server with real pointer and key input (xdotool). ./run.sh test runs
+# them on an Xvfb display of their own (label "xvfb"); elsewhere they skip.
+vant_add_test(gui_ui_real_input
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/real_x_main.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/real_input_test.cpp
+  LIBS vant_ui vant_test_rig Qt6::Test LABELS "xvfb")
+
 # The window on the system's own platform plugin against real ports, run by ./run.sh windows
 # under Wine on an X server (VANT_E2E_PORTS, VANT_E2E_SCREENSHOT); not one of the offscreen runs.
 if(WIN32)

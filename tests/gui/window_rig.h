@@ -14,13 +14,13 @@
 #include <ostream>
 
 #include "report/reporter.h"
+#include "session/command_ids.h"
+#include "session/size_display_mode.h"
 #include "support/handset_rig.h"
-#include "ui/command_ids.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
 #include "ui/list_view.h"
 #include "ui/main_frame.h"
-#include "ui/size_display_mode.h"
 #include "ui/splash_window.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

@@ -13,8 +13,8 @@
 
 #include "modules/transfer_progress.h"
 #include "report/reporter.h"
+#include "session/command_ids.h"
 #include "sim/sim_port.h"
-#include "ui/command_ids.h"
 #include "ui/device_tree_ctrl.h"
 #include "ui/left_view.h"
 #include "ui/main_frame.h"

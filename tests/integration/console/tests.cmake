@@ -1,7 +1,8 @@
 vant_add_test(integration_console_session
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/console_output_test.cpp
           ${CMAKE_CURRENT_LIST_DIR}/console_process_test.cpp
-  LIBS vant_test_rig LABELS "integration" PROGRAM)
+          ${CMAKE_CURRENT_LIST_DIR}/watchdog_line_test.cpp
+  LIBS vant_test_rig vant_console LABELS "integration" PROGRAM)
 
 
 # The stop path inside one process, against the in-process virtual handset: runs on Windows too.

@@ -159,6 +159,11 @@ TEST_F(EfsOnHandset, TreeSizesStoredAndAllocatedAndFileSizesInAnyLetterCase)
     EXPECT_EQ(DeviceTreeSize(port, "/t"), 0u + 206 + 207 + 446 + 1000);
     EXPECT_EQ(DeviceTreeAllocatedSize(port, "/t"), 240u + 240 + 480 + 480 + 1200);
     EXPECT_EQ(DeviceTreeSize(port, "/t/empty"), 0u);
+    // A handset that lists /tx among /t's folders does not make the walk count it.
+    handset.PutDeviceFile("/tx/y", Bytes(5, 1));
+    handset.Change([](sim::SimBehaviour& b) { b.siblingsInDirListings = true; });
+    EXPECT_EQ(DeviceTreeSize(port, "/t"), 0u + 206 + 207 + 446 + 1000);
+    handset.Change([](sim::SimBehaviour& b) { b.siblingsInDirListings = false; });
     rig::CReportCapture capture;
     EXPECT_EQ(DeviceTreeSize(port, "/absent"), 0u);
     EXPECT_EQ(capture.texts, std::vector<std::string>{cannotRead});
@@ -207,6 +212,43 @@ TEST_F(EfsOnHandset, TreeRemovalGoesOnPastAResistingFileAndStaysInsideTheTree)
     EXPECT_TRUE(handset.DeviceEntryExists("/a.mod"));
     EXPECT_TRUE(handset.DeviceEntryExists("/inner"));
     EXPECT_TRUE(capture.texts.empty());
+}
+
+// A write whose acknowledgement was lost is confirmed by the file's size before it succeeds,
+// whichever block lost it; on a handset without statistics nothing else would check it. A last
+// block sent again and refused, because the first one closed the file, is judged by the file,
+// but an old file of the same length and time proves nothing.
+TEST_F(EfsOnHandset, AWriteWithALostAcknowledgementIsConfirmedByTheFile)
+{
+    const Bytes data = Pattern(1000, 3);  // four blocks
+    const auto attributesAsked = [&](size_t from) {
+        const auto requests = handset.EfsRequestsSince(from);
+        return std::count_if(requests.begin(), requests.end(),
+                             [](const Bytes& r) { return r.at(1) == efsGetAttributes; });
+    };
+    for (const unsigned lost : {2u, 4u}) {
+        const std::string path = "/w" + std::to_string(lost);
+        handset.Change([&](sim::SimBehaviour& b) {
+            b = {}, b.usedFigureZero = b.closesFinishedWrites = true;
+            b.chosenReplies = {{{0x59, efsWriteFile}, {}, lost, sim::SimReplyFault::lose}};
+        });
+        const EfsFileCheck before = EfsCheckFile(port, path);
+        const size_t heard = handset.LogSize();
+        EXPECT_TRUE(EfsWriteFile(port, path, efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
+                                 data.size(), {}, &before)) << lost;
+        EXPECT_EQ(attributesAsked(heard), 1) << lost;
+        EXPECT_EQ(handset.DeviceFile(path), data);
+    }
+    // The old file has the new one's length; the last block fails and its refusal is lost.
+    handset.PutDeviceFile("/same", Pattern(1000, 4));
+    handset.Change([](sim::SimBehaviour& b) {
+        b = {}, b.writeBlockLimit = 3;
+        b.chosenReplies = {{{0x59, efsWriteFile}, {}, 4, sim::SimReplyFault::lose}};
+    });
+    const EfsFileCheck before = EfsCheckFile(port, "/same");
+    EXPECT_FALSE(EfsWriteFile(port, "/same", efsDefaultWriteMode, efsDefaultFileAttributes, data.data(),
+                              data.size(), {}, &before));
+    EXPECT_EQ(handset.DeviceFile("/same"), Pattern(1000, 4));
 }
 
 // Walks reach every depth a 254-byte path allows, with no stack to grow.

@@ -27,7 +27,7 @@ using std::chrono::milliseconds;
 using std::chrono::seconds;
 
 enum class Op { fetch, load, pending, list, remove, reset, offline };
-enum class Cut { none, unplug, stop, resetRequest };
+enum class Cut { none, unplug, stop, resetRequest, stopAtMakeDir };
 constexpr int anyResult = -1;  // success or a clean failure, as the line allows
 constexpr int fails = -2;      // any failure
 constexpr auto bound = seconds(90);
@@ -41,6 +41,10 @@ struct FaultCase {
     size_t after = 0;    // requests the handset hears before the cut
     size_t size = 20000;  // bytes of the file moved
     bool accounted = false;  // every reply sent is taken, counted stray or counted unasked
+    const char* userFile = nullptr;  // a device file of the user's that stays, byte for byte
+    int expectedAgain = 0;  // the result once the fault is gone; 0: the operation's success
+    // One request went out this many times, and every other request once (0: not checked).
+    size_t mostWrites = 0;
 };
 
 int Succeeded(Op op)
@@ -86,6 +90,23 @@ void StepRetryLate(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(11, 1, dela
 void ReadRetryLate(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(4, 1, delay, milliseconds(4100)), Chosen(4, 2, delay, milliseconds(1000))}; }
 void AttributesRetryLate(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(7, 1, delay, milliseconds(2100)), Chosen(7, 2, delay, milliseconds(1000))}; }
 void ReadSplit(sim::SimBehaviour& b) { b.chosenReplies = {Chosen(4, 3, split, milliseconds(300))}; }
+// The folder to be made is the user's, and the reply saying it exists already is lost.
+void MakeDirLostWriteFails(sim::SimBehaviour& b) { MakeDirLost(b), b.failingPaths = {"/golf/golf.mod"}; }
+void MakeDirLostPaced(sim::SimBehaviour& b) { MakeDirLost(b), Paced(b); }
+// Every attempt of the first look at /pending goes unanswered; later looks are answered.
+void PendingLookLost(sim::SimBehaviour& b)
+{
+    b.chosenReplies = {Chosen(7, 1, lose, {}, "pending"), Chosen(7, 2, lose, {}, "pending"),
+                       Chosen(7, 3, lose, {}, "pending")};
+}
+// Replies take 70% of a listing step's time-out, and both replies to one step are lost.
+void SlowTwoStepRepliesLost(sim::SimBehaviour& b)
+{
+    b.replyDelay = milliseconds(140), b.chosenReplies = {Chosen(11, 3, lose), Chosen(11, 4, lose)};
+}
+// The last block of a 4-block write is refused and the refusal lost: the retry finds no write open.
+void LastBlockRefusedLost(sim::SimBehaviour& b) { b.writeBlockLimit = 3, b.chosenReplies = {Chosen(5, 4, lose)}; }
+void Siblings(sim::SimBehaviour& b) { b.siblingsInDirListings = true; }
 
 class FaultTable : public ::testing::TestWithParam<FaultCase> {
 protected:
@@ -106,8 +127,11 @@ protected:
     }
 
     // What a result must leave behind: the exact data on success, the old state on failure.
-    void CheckAfter(Op op, int result, bool rolledBack)
+    void CheckAfter(Op op, int result, bool rolledBack, const char* userFile = nullptr)
     {
+        if (userFile != nullptr) {
+            EXPECT_EQ(ReadPcFile(rig.Device() / userFile), userData) << userFile;
+        }
         const bool ok = result == Succeeded(op);
         switch (op) {
         case Op::fetch:
@@ -119,7 +143,9 @@ protected:
                 EXPECT_EQ(ReadPcFile(rig.Device() / "golf/golf.mod"), data);
             } else if (rolledBack) {
                 EXPECT_FALSE(fs::exists(rig.Device() / "golf.mif"));
-                EXPECT_FALSE(fs::exists(rig.Device() / "golf"));
+                // A folder that was there before the load is the user's: nothing is added to it.
+                EXPECT_EQ(fs::exists(rig.Device() / "golf"), userFile != nullptr);
+                EXPECT_FALSE(fs::exists(rig.Device() / "golf/golf.mod"));
             }
             break;
         case Op::pending:  // never half-written: the old file is back whole, even after writes in place
@@ -143,6 +169,7 @@ protected:
     CReportCapture report;
     Bytes data;
     const Bytes old = Pattern(1000, 6);
+    const Bytes userData = Pattern(700, 8);
     EfsNameList names;
     EfsNameList listing;
 };
@@ -163,6 +190,8 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
     WritePcFile(rig.Device() / "pending", old);
     WritePcFile(rig.Pc() / "golf/golf.mif", Pattern(200, 9));
     WritePcFile(rig.Pc() / "golf/golf.mod", data);
+    if (c.userFile != nullptr)
+        WritePcFile(rig.Device() / c.userFile, userData);
     rig.capacity = 64u * 1024 * 1024;
     ASSERT_NO_FATAL_FAILURE(rig.Start());
     ASSERT_NO_FATAL_FAILURE(rig.Connect());
@@ -184,6 +213,14 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
             rig.Unplug();
         else if (c.cut == Cut::stop)
             RequestStop();
+        else if (c.cut == Cut::stopAtMakeDir) {
+            EXPECT_TRUE(WaitUntil(seconds(30), [&] {
+                const auto requests = rig.EfsRequestsSince(heard);
+                return std::any_of(requests.begin(), requests.end(),
+                                   [](const Bytes& r) { return r.size() > 1 && r[1] == 0; });
+            }));
+            RequestStop();
+        }
         else
             EXPECT_EQ(rig.link->SendSync(sizeof reset, reset, cmdTypeDiag, 0, 2000, nullptr, nullptr), linkStatusOk);
     }
@@ -198,8 +235,20 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
     } else if (c.expected != anyResult) {
         EXPECT_EQ(result, c.expected);
     }
-    CheckAfter(c.op, result, c.cut != Cut::unplug);
-    if (c.cut == Cut::stop || c.accounted) {  // a stop, and a reply lost or late, report nothing
+    CheckAfter(c.op, result, c.cut != Cut::unplug, c.userFile);
+    if (c.mostWrites != 0) {  // one request was written again and again, every other one once
+        const auto requests = rig.EfsRequestsSince(heard);
+        std::vector<size_t> repeated;
+        for (size_t i = 0, run = 1; i < requests.size(); ++i, ++run) {
+            if (i + 1 < requests.size() && requests[i + 1] == requests[i])
+                continue;
+            if (run > 1)
+                repeated.push_back(run);
+            run = 0;
+        }
+        EXPECT_EQ(repeated, std::vector<size_t>{c.mostWrites});
+    }
+    if (c.cut == Cut::stop || c.cut == Cut::stopAtMakeDir || c.accounted) {  // a stop, and a reply lost or late, report nothing
         EXPECT_EQ(report.texts, std::vector<std::string>{});
     }
     if (c.change == Noisy) {
@@ -222,15 +271,16 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
         rig.Change([](sim::SimBehaviour& b) { b = sim::SimBehaviour{}; });
         ASSERT_TRUE(WaitUntil(seconds(20), [&] { return rig.link->GetPhoneStatus() == phoneStatusReady; }));
     }
-    if (c.op == Op::load)
+    if (c.op == Op::load && c.userFile == nullptr)
         DeleteModule(rig.link.get(), "golf");  // what a cut-off load could not clean up
     if (c.op == Op::remove) {
         WritePcFile(rig.Device() / "chess.mif", Pattern(50, 1));
         WritePcFile(rig.Device() / "chess/chess.mod", Pattern(600, 2));
     }
     if (c.op != Op::reset && c.op != Op::offline) {
-        EXPECT_EQ(run(), Succeeded(c.op));
-        CheckAfter(c.op, Succeeded(c.op), true);
+        const int again = c.expectedAgain != 0 ? c.expectedAgain : Succeeded(c.op);
+        EXPECT_EQ(run(), again);
+        CheckAfter(c.op, again, true, c.userFile);
     }
 }
 
@@ -275,10 +325,54 @@ const FaultCase faultCases[] = {
     {"ReadEchoZeroFetch", Op::fetch, 0, ReadEchoZero, Cut::none, 0, 3000, true},
     {"EventsOffline", Op::offline, 70, Events, Cut::none, 0, 20000, true},
     {"EventsReset", Op::reset, 71, Events, Cut::none, 0, 20000, true},
+    // The folder a load would make is the user's, with a file in it, and the reply that says so is
+    // lost: the retry's "already there" is not taken for this load's own work, so the load fails
+    // as it does with no lost reply, and its rollback, stopped or not, leaves the folder alone.
+    {"UserFolderMakeDirLostLoad", Op::load, 65, MakeDirLost, Cut::none, 0, 20000, true, "golf/keep.txt", 65},
+    {"UserFolderMakeDirLostFailingLoad", Op::load, 65, MakeDirLostWriteFails, Cut::none, 0, 20000, false,
+     "golf/keep.txt", 65},
+    {"UserFolderMakeDirLostStoppedLoad", Op::load, 3, MakeDirLostPaced, Cut::stopAtMakeDir, 0, 20000, false,
+     "golf/keep.txt", 65},
+    // An old /pending the handset will not say anything of is never replaced.
+    {"PendingLookLostPending", Op::pending, 66, PendingLookLost},
+    // Waiting for a reply still owed uses up no write: the step goes out three times and the
+    // iteration goes on, without starting over.
+    {"SlowTwoLostStepRemove", Op::remove, 2, SlowTwoStepRepliesLost, Cut::none, 0, 20000, true, nullptr, 0, 3},
+    // The old /pending is as long as the new one: its size proves nothing of a refused last block.
+    {"SameSizeRefusedLastBlockPending", Op::pending, 66, LastBlockRefusedLost, Cut::none, 0, 1000},
+    // A listing of /chess that also lists /chessx must not make the delete enter it.
+    {"SiblingsRemove", Op::remove, 2, Siblings, Cut::none, 0, 20000, false, "chessx/keep.txt"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Faults, FaultTable, ::testing::ValuesIn(faultCases),
                          [](const auto& each) { return std::string(each.param.name); });
+
+// A handset whose pace is slower than a listing step's time-out is waited for: once the link has
+// seen its pace, no step is written twice and the listing takes the handset's own time.
+TEST(SlowHandset, ListsAtItsOwnPaceWritingNoStepTwice)
+{
+    CHandsetRig rig{DeviceStore::folder};
+    EfsNameList expected;
+    for (int i = 0; i < 20; ++i) {
+        WritePcFile(rig.Device() / ("many/e" + std::to_string(i)), {});
+        expected.push_back("/many/e" + std::to_string(i));
+    }
+    std::sort(expected.begin(), expected.end());
+    // The handset keeps its pace from the start, so the link learns it while it connects.
+    constexpr auto pace = milliseconds(250);  // past a listing step's 200 ms
+    ASSERT_NO_FATAL_FAILURE(rig.Start([&](sim::SimBehaviour& b) { b.replyDelay = pace; }));
+    ASSERT_NO_FATAL_FAILURE(rig.Connect());
+    EfsNameList names;
+    const size_t heard = rig.LogSize();
+    const auto started = Clock::now();
+    ASSERT_TRUE(EfsListFiles(rig.link.get(), "/many", &names));
+    const auto took = Clock::now() - started;
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, expected);
+    const auto requests = rig.EfsRequestsSince(heard);
+    EXPECT_EQ(std::adjacent_find(requests.begin(), requests.end()), requests.end()) << "a step written twice";
+    EXPECT_LE(took, pace * static_cast<int>(requests.size()) + seconds(1));
+}
 
 // PC entries that are not regular files are refused at once, before anything is written, and a
 // fetch into a folder that cannot take its file fails before asking the handset for anything.
@@ -316,6 +410,14 @@ TEST(SpecialPcFiles, FailBeforeTheHandsetIsAsked)
     EXPECT_FALSE(rig.DeviceEntryExists("/pending"));
     EXPECT_FALSE(rig.DeviceEntryExists("/golf.mif"));
     ::close(listener);
+
+    // A replacement that never began writing leaves an old /pending alone: it is not written back.
+    rig.PutDeviceFile("/pending", Pattern(300, 7));
+    const size_t before = rig.LogSize();
+    EXPECT_EQ(LoadPendingFile(rig.link.get(), fifo.string()), 66);
+    for (const auto& request : rig.EfsRequestsSince(before))
+        EXPECT_NE(request.at(1), 5) << "wrote to the device";
+    EXPECT_EQ(rig.DeviceFile("/pending"), Pattern(300, 7));
 }
 
 }  // namespace

@@ -2,11 +2,15 @@
 // row each: what the device holds afterwards and every message and question shown.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
+#include <tuple>
 #include <vector>
 
+#include "efs/efs_paths.h"
 #include "modules/transfer_progress.h"
 #include "platform/busy_hook.h"
 #include "platform/stop_request.h"
@@ -32,6 +36,8 @@ const CDeviceFolder top{"", true, ""};
 const CDeviceFolder sub{"sub/", false, ""};
 const CListRow innerRow{"inner", ItemKind::directory};
 const CListRow aRow{"a.txt", ItemKind::file};
+// The first reply to a make-directory request is lost on the line.
+const sim::SimChosenReply lostMakeDir{{0x59, 0}, {}, 1, sim::SimReplyFault::lose};
 
 struct CSessionRig {
     rig::CHandsetRig handset;
@@ -52,6 +58,13 @@ struct CSessionRig {
         Pc(name + "/" + name + ".sig", "sig");
         Pc(name + "/" + name + ".bar", "bar");
         return Folder(name);
+    }
+    // A drop on the list as the window makes it: the session names the target, then copies.
+    void DropOnList(const std::vector<std::string>& pcPaths, const CDeviceFolder& selected,
+                    const std::vector<CListRow>& rows)
+    {
+        if (const std::optional<CDeviceFolder> target = session.ListDropTarget(selected, rows))
+            session.Drop(pcPaths, *target);
     }
 };
 
@@ -153,6 +166,40 @@ INSTANTIATE_TEST_SUITE_P(
                    {}, {"sub/fresh"},
                    {Text(msgCannotCopyFile, "/sub/fresh/b.txt"), Text(msgCannotCopyDirectory, "sub/fresh")},
                    {}, {}, {Text(msgCopyingFiles), Text(msgHousekeeping)}},
+        // A folder that was there before the drop is the user's: a failed copy into it removes
+        // nothing, even when the reply saying it exists was lost and the request sent again.
+        SessionRow{"FailedFolderCopyKeepsAFolderThatWasThere",
+                   [](CSessionRig& r) {
+                       r.Pc("inner/new.txt");
+                       r.session.Drop({r.Folder("inner")}, sub);
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {"sub/inner/new.txt"},
+                   {Text(msgCannotCopyDirectory, "sub/inner")}},
+        SessionRow{"LostMakeDirReplyForAFolderThatWasThere",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.chosenReplies = {lostMakeDir}; });
+                       r.Pc("inner/new.txt");
+                       r.session.Drop({r.Folder("inner")}, sub);
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {"sub/inner/new.txt"},
+                   {Text(msgCannotCopyDirectory, "sub/inner")}},
+        SessionRow{"LostMakeDirReplyForANewFolder",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.chosenReplies = {lostMakeDir}; });
+                       r.Pc("fresh/new.txt", "n");
+                       r.session.Drop({r.Folder("fresh")}, sub);
+                   },
+                   {{"sub/fresh/new.txt", "n"}}, {}, {}},
+        SessionRow{"FailedFileDropReportedOnce",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/new.txt"}; });
+                       r.session.Drop({r.Pc("new.txt")}, sub);
+                   },
+                   {}, {"sub/new.txt"}, {Text(msgCannotCopyFile, "/sub/new.txt")}},
+        // The module is named after its whole information file name, dots and all.
+        SessionRow{"DottedModuleFolderAtTopLoads",
+                   [](CSessionRig& r) { r.session.Drop({r.Module("chess.v2")}, top); },
+                   {{"chess.v2.mif", "info"}, {"chess.v2/chess.v2.mod", "code"}}, {"chess"}, {}},
         SessionRow{"StoppedFolderDropRemovesTheWholeFolderItMade",
                    [](CSessionRig& r) {
                        r.Pc("fresh/a.txt");
@@ -169,23 +216,23 @@ INSTANTIATE_TEST_SUITE_P(
                    {Text(msgCopyingFiles), Text(msgHousekeeping)}},
         // --- Drops on the list ---
         SessionRow{"OnTheListWithNoRowIntoTheSelectedNode",
-                   [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt", "n")}, sub, {}); },
+                   [](CSessionRig& r) { r.DropOnList({r.Pc("n.txt", "n")}, sub, {}); },
                    {{"sub/n.txt", "n"}}, {}, {}},
         SessionRow{"OnOneDirectoryRowIntoThatDirectory",
-                   [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt", "n")}, sub, {innerRow}); },
+                   [](CSessionRig& r) { r.DropOnList({r.Pc("n.txt", "n")}, sub, {innerRow}); },
                    {{"sub/inner/n.txt", "n"}}, {"sub/n.txt"}, {}},
         SessionRow{"OnOneModuleRowIntoTheModuleFolder",
                    [](CSessionRig& r) {
-                       r.session.DropOnList({r.Pc("n.txt", "n")}, top, {{"a", ItemKind::module}});
+                       r.DropOnList({r.Pc("n.txt", "n")}, top, {{"a", ItemKind::module}});
                    },
                    {{"a/n.txt", "n"}}, {}, {}},
         SessionRow{"OnOneFileRowNowhere",
-                   [](CSessionRig& r) { r.session.DropOnList({r.Pc("n.txt")}, sub, {aRow}); }, {},
+                   [](CSessionRig& r) { r.DropOnList({r.Pc("n.txt")}, sub, {aRow}); }, {},
                    {"sub/n.txt"}, {}},
         SessionRow{"OnManyRowsLedByADirectoryNowhere",
                    [](CSessionRig& r) {
-                       r.session.DropOnList({r.Pc("n.txt")}, sub, {innerRow, aRow});
-                       r.session.DropOnList({r.Pc("n.txt")}, top, {{"a", ItemKind::directory}, {"nv", ItemKind::directory}});
+                       r.DropOnList({r.Pc("n.txt")}, sub, {innerRow, aRow});
+                       r.DropOnList({r.Pc("n.txt")}, top, {{"a", ItemKind::directory}, {"nv", ItemKind::directory}});
                    },
                    {}, {"sub/inner/n.txt", "sub/n.txt", "a/n.txt", "nv/n.txt"}, {}},
         // --- Deletes ---
@@ -219,6 +266,16 @@ INSTANTIATE_TEST_SUITE_P(
                                  FolderDelete::removed);
                    },
                    {{"sub/a.txt", "x"}}, {"sub/inner"}, {},
+                   {"Are you sure you want to delete directory: inner"}},
+        SessionRow{"StoppedFolderReportedByTheSession",
+                   [](CSessionRig& r) {
+                       // The user stopped the delete before its first request.
+                       RequestStop();
+                       EXPECT_EQ(r.session.DeleteFolder({"sub/inner/", false, ""}, "inner", false),
+                                 FolderDelete::stopped);
+                       ClearStopRequest();
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {}, {Text(msgDeleteStopped)},
                    {"Are you sure you want to delete directory: inner"}},
         SessionRow{"TopNodeNever",
                    [](CSessionRig& r) {
@@ -257,6 +314,13 @@ INSTANTIATE_TEST_SUITE_P(
                        EXPECT_EQ(path, "/sub/made");
                    },
                    {{"sub/made", ""}}, {}, {Text(msgDirectoryNotGiven)}},
+        SessionRow{"NewDirectoryThatWasThereWithItsReplyLost",
+                   [](CSessionRig& r) {
+                       r.handset.Change([](sim::SimBehaviour& b) { b.chosenReplies = {lostMakeDir}; });
+                       std::string path;
+                       EXPECT_EQ(r.session.NewDirectory("/sub/inner", path), DialogStep::abandoned);
+                   },
+                   {{"sub/inner/i.txt", "x"}}, {}, {}, {Text(msgRetryMakeDirectory)}, {false}},
         SessionRow{"NewModule",
                    [](CSessionRig& r) {
                        EXPECT_TRUE(r.session.NewModule(r.Module("game"), "game"));
@@ -284,21 +348,35 @@ INSTANTIATE_TEST_SUITE_P(
                        r.session.List("sub/", true, false, sizeModeActual);
                    },
                    {}, {}, {Text(msgCannotReadEfs), Text(msgInvalidPortHandle)}},
-        // --- The module list ---
-        SessionRow{"ModulesFromTheShownRootRowsElseFromTheDevice",
+        SessionRow{"AFailedConnectReportedUnlessStopped",
                    [](CSessionRig& r) {
-                       const std::vector<CListRowText> root{{"a", "5 bytes", "Directory"},
-                                                            {"a.mif", "1 bytes", "File"}};
-                       EXPECT_TRUE(r.session.RebuildModuleCache(root, true, sizeModeActual));
-                       EXPECT_EQ(r.session.ModuleCache().modules, (std::vector<ModuleEntry>{{"a", 6}}));
-                       // An earlier module list, or rows of another directory, are not the root's.
-                       for (const bool showsRoot : {true, false}) {
+                       r.session.ReportFailedConnect(
+                           r.session.Connect((r.handset.Scratch() / "gone").string(), rig::FastTiming()));
+                       RequestStop();
+                       r.session.ReportFailedConnect(msgNoDevice);
+                       ClearStopRequest();
+                   },
+                   {}, {}, {Text(msgCannotOpenPort)}},
+        // --- The module list ---
+        SessionRow{"ModulesFromTheKeptRootListingElseFromTheDevice",
+                   [](CSessionRig& r) {
+                       r.session.List(DeviceRootPath, true, true, sizeModeActual);
+                       EXPECT_TRUE(r.session.RebuildModuleCache(true, sizeModeActual));
+                       EXPECT_EQ(r.session.ModuleCache().modules, (std::vector<ModuleEntry>{{"a", 2}}));
+                       // The root not shown, another size mode, or rows of another directory
+                       // listed since: the handset is asked.
+                       const std::function<void()> notTheRoot[] = {
+                           [] {}, [] {}, [&r] { r.session.List("sub/", true, false, sizeModeActual); }};
+                       const std::tuple<bool, int> shown[] = {{false, sizeModeActual},
+                                                              {true, sizeModeAllocated},
+                                                              {true, sizeModeActual}};
+                       for (int i = 0; i < 3; ++i) {
+                           notTheRoot[i]();
                            r.session.MarkModulesStale();
-                           EXPECT_FALSE(r.session.RebuildModuleCache({{"zz", "", "Module"}}, showsRoot,
-                                                                     sizeModeActual));
+                           const auto [showsRoot, sizeMode] = shown[i];
+                           EXPECT_FALSE(r.session.RebuildModuleCache(showsRoot, sizeMode)) << i;
                            ASSERT_EQ(r.session.ModuleCache().modules.size(), 1u);
                            EXPECT_EQ(LastPathComponent(r.session.ModuleCache().modules[0].name), "a");
-                           EXPECT_EQ(r.session.ModuleCache().modules[0].size, 2);
                        }
                    },
                    {}, {}, {}},
@@ -350,6 +428,34 @@ TEST(SessionConnect, ReportsEachStageAndDecidesTheStatisticsOnce)
               msgCannotOpenPort);
     EXPECT_EQ(session.Link(), nullptr);
     EXPECT_EQ(session.PortName(), "");
+}
+
+// The window waits for a connection attempt while serving its user, who may start another one
+// meanwhile: the later attempt takes over at once, the earlier gives up its wait for the handset
+// and leaves the session to it.
+TEST(SessionConnect, AConnectStartedWhileAnotherWaitsTakesOverAndTheFirstGivesUp)
+{
+    rig::CHandsetRig handset;
+    handset.PutDeviceFile("nv/phone.cfg", rig::ToBytes(std::string(512, 'c')));
+    rig::CHandsetRig silent;
+    silent.Start([](sim::SimBehaviour& b) { b.silent = true; });
+    CDeviceSession session;
+    int waits = 0;
+    AppMessage later = msgCannotOpenPort;
+    session.SetJobWaiter([&](const std::function<bool()>& finished) {
+        if (++waits == 1)
+            later = session.Connect(handset.Port(), rig::FastTiming());
+        while (!finished())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    const auto start = rig::Clock::now();
+    EXPECT_EQ(session.Connect(silent.Port(), rig::FastTiming()), msgNoDevice);
+    // The silent handset would have been waited for 12.5 s.
+    EXPECT_LT(rig::Clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(waits, 2);
+    EXPECT_EQ(later, msgSuccess);
+    EXPECT_TRUE(session.PhoneReady());
+    EXPECT_EQ(session.PortName(), handset.Port());
 }
 
 }  // namespace

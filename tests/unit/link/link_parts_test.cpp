@@ -7,7 +7,6 @@
 
 #include "link/current_command.h"
 #include "link/diag_command.h"
-#include "link/locks.h"
 #include "link/reply_ledger.h"
 #include "link/wake_event.h"
 
@@ -43,31 +42,6 @@ TEST(ReplyFitsRequest, ErrorRepliesByTheirEchoOthersByTheCodeAlone)
     };
     for (const auto& c : cases)
         EXPECT_EQ(ReplyFitsRequest(request, nullptr, c.reply.data(), c.reply.size()), c.fits) << &c - cases;
-}
-
-TEST(RWSpinLock, ExclusiveIsRecursiveAndKeepsOthersOutUntilFullyReleased)
-{
-    CRWSpinLock lock;
-    const auto otherGets = [&] {
-        std::atomic<bool> got{false};
-        std::thread([&] {
-            got = lock.TryLock();
-            if (got)
-                lock.Unlock();
-        }).join();
-        return got.load();
-    };
-    lock.Lock();
-    lock.Lock();
-    lock.LockShared();  // the owner may read too
-    lock.UnlockShared();
-    lock.Unlock();
-    EXPECT_FALSE(otherGets()) << "still held once";
-    lock.Unlock();
-    EXPECT_TRUE(otherGets());
-    lock.LockShared();
-    EXPECT_FALSE(otherGets()) << "a reader keeps writers out";
-    lock.UnlockShared();
 }
 
 // The writer's wait for a command or a reply: the first event set ends it, only an auto-reset

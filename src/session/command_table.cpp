@@ -1,9 +1,9 @@
-#include "ui/command_table.h"
+#include "session/command_table.h"
 
 #include <cstring>
 
-#include "ui/command_ids.h"
-#include "ui/menu_rules.h"
+#include "session/command_ids.h"
+#include "session/menu_rules.h"
 
 namespace {
 

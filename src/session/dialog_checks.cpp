@@ -1,4 +1,4 @@
-#include "ui/dialog_checks.h"
+#include "session/dialog_checks.h"
 
 #include "session/text_trim.h"
 

@@ -1,3 +1,3 @@
-#include "ui/size_display_mode.h"
+#include "session/size_display_mode.h"
 
 int SizeDisplayMode = sizeModeActual;

@@ -1,14 +1,15 @@
-// The window's rules as plain functions, without a window: drop and New File placement, node
-// paths, the module list from the root's rows, command states and the dialogs' OK checks.
+// The session's rules as plain functions, without a window or a handset: drop and New File
+// placement, node paths, the module list from the root's rows, command states and the dialogs'
+// OK checks.
 #include <gtest/gtest.h>
 
-#include <limits>
 #include <tuple>
 
-#include "ui/command_ids.h"
-#include "ui/dialog_checks.h"
+#include "session/command_ids.h"
+#include "session/connection_status.h"
+#include "session/dialog_checks.h"
 #include "session/drop_placement.h"
-#include "ui/menu_rules.h"
+#include "session/menu_rules.h"
 #include "session/module_cache.h"
 #include "session/node_paths.h"
 
@@ -83,20 +84,18 @@ TEST(NodePaths, DialogPathsFindTheirDirectoryOrTheOneContainingIt)
 
 TEST(ModuleCache, RootRowsPairMifFilesWithDirectoriesOfTheSameName)
 {
-    const std::vector<CListRowText> rows = {
-        {"a", "300 bytes", "Directory"},
-        {"B", "50 bytes", "directory"},
-        {"a.mif", "100 bytes", "File"},
-        {"b.mif", "20 bytes", "FILE"},   // its directory is B: names match with case
-        {"c.mif", "", "File"},
-        {"c", "70 bytes", "Directory"},  // after the files: directories end at the first file
+    const std::vector<CDeviceRow> rows = {
+        {"a", directory, 300, {}},
+        {"B", directory, 50, {}},
+        {"a.mif", file, 100, {}},
+        {"b.mif", file, 20, {}},   // its directory is B: names match with case
+        {"c.mif", file, -1, {}},   // no size: counts 0
+        {"c", directory, 70, {}},  // after the files: directories end at the first file
+        {"d.mif", file, -1, {}},
     };
     EXPECT_EQ(ModulesFromRows(rows), (std::vector<ModuleEntry>{{"a", 400}}));
-    const std::pair<std::string, std::int64_t> sizes[] = {
-        {"1234 bytes", 1234}, {"", 0}, {"bytes 12", 0},
-        {std::string(40, '9'), std::numeric_limits<std::int64_t>::max()}};
-    for (const auto& [text, number] : sizes)
-        EXPECT_EQ(LeadingNumber(text), number) << text;
+    const std::vector<CDeviceRow> withoutSizes = {{"d", directory, -1, {}}, {"d.mif", file, -1, {}}};
+    EXPECT_EQ(ModulesFromRows(withoutSizes), (std::vector<ModuleEntry>{{"d", 0}}));
 }
 
 TEST(CommandRules, ListCommandsFollowTheSelectedRowsAndSizeModesTheStatistics)
@@ -145,6 +144,30 @@ TEST(DialogChecks, OkIsRefusedWithTheMessageOfTheMissingPart)
     const std::pair<const char*, int> directories[] = {{"/", 77}, {"/a/b/  ", 77}, {"/a/new", 0}, {"", 0}};
     for (const auto& [path, expected] : directories)
         EXPECT_EQ(CheckNewDirectoryField(path), expected) << path;
+}
+
+// The connection watch's tick: nothing during a command or without a link, a reconnection for a
+// handset no longer ready, else the pane's figures or "Connected"; the pane's text from them.
+TEST(ConnectionWatch, EachTickFollowsTheCommandTheLinkAndTheHandsetAndThePaneItsFigures)
+{
+    // {command running, has link, phone ready, statistics} -> action
+    const std::tuple<bool, bool, bool, bool, WatchAction> ticks[] = {
+        {true, true, true, true, WatchAction::nothing},
+        {true, true, false, true, WatchAction::nothing},
+        {false, false, false, true, WatchAction::nothing},
+        {false, true, false, true, WatchAction::reconnect},
+        {false, true, false, false, WatchAction::reconnect},
+        {false, true, true, true, WatchAction::showMemory},
+        {false, true, true, false, WatchAction::showConnected},
+    };
+    for (const auto& [command, link, ready, stats, action] : ticks)
+        EXPECT_EQ(DecideWatchAction(command, link, ready, stats), action)
+            << command << link << ready << stats;
+    EXPECT_EQ(ConnectionStatusText(0, 0, true), "Disconnected");
+    EXPECT_EQ(ConnectionStatusText(0, 0, false), "Disconnected");
+    EXPECT_EQ(ConnectionStatusText(1, 1, false), "Connected");
+    EXPECT_EQ(ConnectionStatusText(12, 4096, true), "Mem free/total: 12K / 4096K");
+    EXPECT_EQ(ConnectionStatusText(0, 4096, true), "Mem free/total: 0K / 4096K");
 }
 
 }  // namespace

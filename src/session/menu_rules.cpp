@@ -1,6 +1,6 @@
-#include "ui/menu_rules.h"
+#include "session/menu_rules.h"
 
-#include "ui/command_ids.h"
+#include "session/command_ids.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/connection_status.h"
+#include "session/connection_status.h"
 
 #include <cstdio>
 
