@@ -225,7 +225,7 @@ windows_zip_from() {
   windows_imports_check "$stage" || return 1
   # A console program, so that a command prompt waits for it and its output can be redirected;
   # started from Explorer it gives its own console up before the window opens.
-  if ! x86_64-w64-mingw32-objdump -p "$stage/VANTFerrant.exe" | grep -Eq '^Subsystem\s+0*3\s'; then
+  if ! [[ "$(x86_64-w64-mingw32-objdump -p "$stage/VANTFerrant.exe")" =~ $'\n'Subsystem[[:space:]]+0*3[[:space:]] ]]; then
     echo "windows: VANTFerrant.exe is not a console program" >&2
     return 1
   fi
