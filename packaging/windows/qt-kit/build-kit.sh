@@ -34,7 +34,10 @@ configure_args=(
 )
 
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/vantferrant
-key=$( { echo "$qt_deb_version $wine_deb_version"; printf '%s\n' "${configure_args[@]}";
+# The clone's own path is left out of the key (the toolchain is keyed by its content), so every
+# clone on this machine, CI's fresh checkouts included, finds the same kit.
+key=$( { echo "$qt_deb_version $wine_deb_version";
+         printf '%s\n' "${configure_args[@]}" | sed "s|$here|KIT_SCRIPTS|g";
          cat "$here/toolchain.cmake" "$here/wintab.h"; } | sha256sum | cut -c1-12)
 kit=$cache/qt-$qt_version-mingw-$key
 mkdir -p "$cache"
