@@ -5,6 +5,7 @@
 
 #include "platform/port_names.h"
 #include "platform/port_watch.h"
+#include "session/text_trim.h"
 
 namespace {
 
@@ -30,14 +31,6 @@ bool Held(const std::string& name, const std::string& heldPort)
     return name == heldPort || device == heldPort || device == ResolvePortName(heldPort);
 }
 
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 }  // namespace
 
 CPortList BenchPorts(const std::string& typed, const std::vector<std::string>& ticked,
@@ -47,7 +40,7 @@ CPortList BenchPorts(const std::string& typed, const std::vector<std::string>& t
     std::string text;
     for (size_t start = 0;;) {
         const size_t comma = typed.find(',', start);
-        text += (start == 0 ? "" : ",") + Trimmed(typed.substr(start, comma == std::string::npos ? comma : comma - start));
+        text += (start == 0 ? "" : ",") + Trim(typed.substr(start, comma == std::string::npos ? comma : comma - start), " \t");
         if (comma == std::string::npos)
             break;
         start = comma + 1;
