@@ -236,8 +236,8 @@ void CFleetRun::RunSession(size_t row)
             ReportAppMessage(result);
         } else {
             CFleetEvent connected = Event(FleetEventKind::connected, row);
-            connected.model = connection.link->PhoneModel();
-            connected.rate = connection.link->GetCurrentRate();
+            connected.model = connection.link->Detection().PhoneModel();
+            connected.rate = connection.link->Detection().CurrentRate();
             connected.statistics = EfsStatsAvailable;
             Emit(connected);
             result = job.run(connection.link.get(), port);

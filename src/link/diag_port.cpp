@@ -1,5 +1,5 @@
-// The link object's life: construction, opening and configuring the port, switching its
-// setting per command, and closing it with every thread woken and joined.
+// The link object's life: construction, opening and configuring the port, starting its
+// threads, and closing it with every thread woken and joined.
 #include "link/diag_port.h"
 
 #include <chrono>
@@ -8,37 +8,32 @@
 #include "platform/debug_sink.h"
 #include "platform/tick.h"
 
-CDiagPort::CDiagPort(const LinkTiming& linkTiming)
-    : timing(linkTiming),
-      sessionContext(CurrentSessionContext()),
-      lastActivity(TickCount() - linkTiming.pollIdleMs - 1)
-{
-}
+CDiagPort::CDiagPort(const LinkTiming& linkTiming) : state(linkTiming, *this) {}
 
 CDiagPort::~CDiagPort()
 {
-    if (running.load())
+    if (state.running.load())
         ClosePort();
     // Threads that outlived ClosePort's bound are still joined: they hold `this`.
     JoinThreads();
-    portHandle.Close();
+    state.portHandle.Close();
 }
 
 LinkStatus CDiagPort::CreateEvents()
 {
-    const bool valid = statusRequestEvent.Valid() && readEnableEvent.Valid() &&
-                       readCancelEvent.Valid() && closingEvent.Valid() &&
-                       phoneStateEvent.Valid();
+    const bool valid = state.statusRequestEvent.Valid() && state.readEnableEvent.Valid() &&
+                       state.readCancelEvent.Valid() && state.closingEvent.Valid() &&
+                       state.phoneStateEvent.Valid();
     if (!valid)
         return linkStatusFail;
-    queue.SetSignalEvent(&cmdQueuedEvent);
+    state.queue.SetSignalEvent(&state.cmdQueuedEvent);
     eventsCreated = true;
     return linkStatusOk;
 }
 
 LinkStatus CDiagPort::OpenPort(const std::string& name)
 {
-    std::unique_lock guard(portLock);
+    std::unique_lock guard(state.portLock);
     if (!eventsCreated || openedOnce)
         return linkStatusFail;
     if (name.empty()) {
@@ -50,32 +45,32 @@ LinkStatus CDiagPort::OpenPort(const std::string& name)
         return linkStatusFail;
     }
     portName = name;
-    if (!portHandle.Open(portName, baudDiagLow)) {
-        Trace("Failed to open the Port %s\n", portHandle.DevicePath().c_str());
+    if (!state.portHandle.Open(portName, baudDiagLow)) {
+        Trace("Failed to open the Port %s\n", state.portHandle.DevicePath().c_str());
         guard.unlock();  // closing takes the lock itself
         ClosePort();
         return linkStatusFail;
     }
     openedOnce = true;
-    PurgeTx();
-    running.store(true);
+    state.portHandle.PurgeTx();
+    state.running.store(true);
 
     try {
-        StartThread(writerThread, &CDiagPort::WriterThread);
-        StartThread(pollingThread, &CDiagPort::PollingThread);
-        StartThread(readerThread, &CDiagPort::ReaderThread);
+        StartThread(writerThread, [this] { writer.WriterThread(); });
+        StartThread(pollingThread, [this] { detector.PollingThread(); });
+        StartThread(readerThread, [this] { reader.ReaderThread(); });
     } catch (const std::system_error&) {
         // Stop whatever did start; ClosePort joins it.
         guard.unlock();
         ClosePort();
         return linkStatusFail;
     }
-    pollingEnabled.store(true);
+    state.pollingEnabled.store(true);
     OpenTrace(portName);
     return linkStatusOk;
 }
 
-void CDiagPort::StartThread(std::thread& slot, void (CDiagPort::*body)())
+void CDiagPort::StartThread(std::thread& slot, const std::function<void()>& body)
 {
     {
         std::lock_guard guard(threadsLock);
@@ -83,7 +78,7 @@ void CDiagPort::StartThread(std::thread& slot, void (CDiagPort::*body)())
     }
     try {
         slot = std::thread([this, body] {
-            (this->*body)();
+            body();
             std::lock_guard guard(threadsLock);
             --threadsAlive;
             threadsChanged.notify_all();
@@ -111,41 +106,41 @@ void CDiagPort::JoinThreads()
 
 LinkStatus CDiagPort::ClosePort()
 {
-    if (running.load()) {
+    if (state.running.load()) {
         // Replies still owed to timed-out attempts are received before the port closes, so
         // they are counted here and never reach whoever opens the port next.
-        pollingEnabled.store(false);
-        replyLedger.WaitSettled(replyLedger.OverdueAfterMs());
+        state.pollingEnabled.store(false);
+        state.replyLedger.WaitSettled(state.replyLedger.OverdueAfterMs());
     }
     {
-        std::lock_guard guard(portLock);
-        if (!running.load()) {
+        std::lock_guard guard(state.portLock);
+        if (!state.running.load()) {
             if (WaitForThreads(0))
-                portHandle.Close();
+                state.portHandle.Close();
             return linkStatusOk;
         }
-        running.store(false);
-        pollingEnabled.store(false);
+        state.running.store(false);
+        state.pollingEnabled.store(false);
     }
-    queue.Clear();
+    state.queue.Clear();
 
     // Wake every thread wherever it waits: each sees `running` false and ends.
-    cmdQueuedEvent.Set();
-    statusRequestEvent.Set();
-    replyReceivedEvent.Set();
-    readEnableEvent.Set();
-    readCancelEvent.Set();
-    closingEvent.Set();
+    state.cmdQueuedEvent.Set();
+    state.statusRequestEvent.Set();
+    state.replyReceivedEvent.Set();
+    state.readEnableEvent.Set();
+    state.readCancelEvent.Set();
+    state.closingEvent.Set();
     {
-        std::lock_guard guard(readerStateLock);
-        readerStateChanged.notify_all();
+        std::lock_guard guard(state.readerStateLock);
+        state.readerStateChanged.notify_all();
     }
     CloseTrace();
 
-    const bool stopped = WaitForThreads(timing.closeWaitMs);
+    const bool stopped = WaitForThreads(state.timing.closeWaitMs);
     if (stopped) {
         JoinThreads();
-        portHandle.Close();
+        state.portHandle.Close();
     }
     DumpStats();
     // A thread that did not stop may still use the descriptor: it is closed only after the
@@ -157,67 +152,28 @@ LinkStatus CDiagPort::GetPortName(std::string* out)
 {
     if (out == nullptr)
         return linkStatusNullPointer;
-    std::shared_lock guard(portLock);
+    std::shared_lock guard(state.portLock);
     *out = portName;
     return linkStatusOk;
 }
 
-uint32_t CDiagPort::BaudFor(const CDiagCommand& record) const
+LinkStatus CDiagPort::SendSync(uint32_t length, const uint8_t* requestBytes, CommandType type,
+                               uint32_t detail, uint32_t timeoutMs, int16_t* replyLength,
+                               uint8_t* replyBuffer, const ReplyMatcherPtr& matcher, SendReport* report)
 {
-    if (record.encoding == encRaw)
-        return record.linkKind == linkModemLow ? baudModemLow : baudHigh;
-    if (record.type == cmdTypeProbe) {
-        if (record.linkKind == linkDiagLow)
-            return baudDiagLow;
-        if (record.linkKind == linkDiagHigh || IsDownloadKind(record.linkKind))
-            return baudHigh;
-    }
-    return currentRate.load();
+    return sender.SendSync(length, requestBytes, type, detail, timeoutMs, replyLength, replyBuffer,
+                           matcher, report);
 }
 
-void CDiagPort::PauseReader()
+LinkStatus CDiagPort::SubmitCommand(const DiagCommandPtr& record, bool atFront, uint32_t waitMs,
+                                    int16_t* replyLength, uint8_t* replyBuffer, SendReport* report)
 {
-    if (readEnableEvent.IsSet()) {
-        readEnableEvent.Reset();
-        readCancelEvent.Set();
-    }
-    // The reader checks the enable event under this lock before every read, so once it is
-    // seen outside a read here it stays out until the event is set again.
-    std::unique_lock guard(readerStateLock);
-    readerStateChanged.wait(guard, [this] { return !readerReading || !running.load(); });
-}
-
-LinkStatus CDiagPort::ApplyPortSettings(const CDiagCommand& record)
-{
-    const uint32_t baud = BaudFor(record);
-    {
-        std::shared_lock guard(portLock);
-        if (record.linkKind == currentLinkKind.load() && baud == currentBaud.load())
-            return linkStatusOk;
-    }
-    if (!running.load())
-        return linkStatusFail;
-
-    std::lock_guard guard(portLock);
-    currentLinkKind.store(record.linkKind);
-    PauseReader();
-    replyLedger.Clear();  // replies owed under the old setting are no longer told apart
-    currentBaud.store(baud);
-    portHandle.SetBaud(baud);
-    // Framed traffic is read by the receive thread; a raw exchange reads the port itself.
-    if (record.encoding == encFramed)
-        readEnableEvent.Set();
-    return linkStatusOk;
-}
-
-void CDiagPort::PurgeTx()
-{
-    portHandle.PurgeTx();
+    return sender.SubmitCommand(record, atFront, waitMs, replyLength, replyBuffer, report);
 }
 
 void CDiagPort::DumpStats()
 {
-    DebugOutput(FormatStatsDump(stats));
+    DebugOutput(FormatStatsDump(state.stats));
 }
 
 ReplyMatcherPtr CDiagPort::ReplyMatcherFor(uint8_t commandCode, const std::function<ReplyMatcherPtr()>& make)

@@ -1,6 +1,6 @@
 // Finding the handset: which mode it is in (diagnostic online or offline, download, stream
 // download, or a data phone that needs the modem switch) and at which rate it speaks.
-#include "link/diag_port.h"
+#include "link/phone_detector.h"
 
 #include <algorithm>
 #include <array>
@@ -44,11 +44,11 @@ bool Contains(const uint8_t* bytes, size_t length, std::string_view text)
 
 }  // namespace
 
-LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply,
-                                      int16_t& capacity)
+LinkStatus CPhoneDetector::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* reply,
+                                           int16_t& capacity)
 {
     const uint8_t request = statusProbeCode;
-    const bool highFirst = currentRate.load() == baudHigh;
+    const bool highFirst = link.currentRate.load() == baudHigh;
     const int32_t kinds[2] = {highFirst ? linkDiagHigh : linkDiagLow,
                               highFirst ? linkDiagLow : linkDiagHigh};
     const int16_t givenCapacity = capacity;
@@ -56,10 +56,10 @@ LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* r
     // A handset that a previous run left at 115200 answers there at once. Until a probe has
     // been answered, one short probe at that rate goes first, so such a handset is found
     // without the attempts at 38400; one at 38400 still gets all of those.
-    if (!highFirst && statusProbesAnswered.load() == 0) {
-        result = ProbeOnce(linkDiagHigh, timing.warmProbeMs, reply, capacity);
+    if (!highFirst && link.statusProbesAnswered.load() == 0) {
+        result = ProbeOnce(linkDiagHigh, link.timing.warmProbeMs, reply, capacity);
         if (result == linkStatusOk && capacity == static_cast<int16_t>(statusReplyLength))
-            currentRate.store(baudHigh);
+            link.currentRate.store(baudHigh);
         else
             result = linkStatusFail;
     }
@@ -67,19 +67,19 @@ LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* r
         if (result == linkStatusOk)
             break;
         capacity = givenCapacity;
-        result = SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
-                          timing.probeCallMs, &capacity, reply);
-        currentRate.store(RateOf(kind));
+        result = sender.SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
+                                 link.timing.probeCallMs, &capacity, reply);
+        link.currentRate.store(RateOf(kind));
         if (result == linkStatusOk) {
-            statusProbesAnswered.fetch_add(1);
-            phoneStateEvent.Set();
+            link.statusProbesAnswered.fetch_add(1);
+            link.phoneStateEvent.Set();
             break;
         }
-        phoneStateEvent.Set();
+        link.phoneStateEvent.Set();
     }
-    if (result == linkStatusOk && currentRate.load() == baudHigh && statusProbesAnswered.load() == 0) {
-        statusProbesAnswered.fetch_add(1);  // the warm probe's answer
-        phoneStateEvent.Set();
+    if (result == linkStatusOk && link.currentRate.load() == baudHigh && link.statusProbesAnswered.load() == 0) {
+        link.statusProbesAnswered.fetch_add(1);  // the warm probe's answer
+        link.phoneStateEvent.Set();
     }
     if (result != linkStatusOk || capacity != static_cast<int16_t>(statusReplyLength))
         return linkStatusFail;
@@ -89,7 +89,7 @@ LinkStatus CDiagPort::ProbeDiagStatus(int32_t& status, int32_t& mode, uint8_t* r
     return linkStatusOk;
 }
 
-LinkStatus CDiagPort::ProbeOnce(int32_t kind, uint32_t replyMs, uint8_t* reply, int16_t& capacity)
+LinkStatus CPhoneDetector::ProbeOnce(int32_t kind, uint32_t replyMs, uint8_t* reply, int16_t& capacity)
 {
     const uint8_t request = statusProbeCode;
     auto record = std::make_shared<CDiagCommand>(encFramed);
@@ -101,16 +101,16 @@ LinkStatus CDiagPort::ProbeOnce(int32_t kind, uint32_t replyMs, uint8_t* reply, 
     record->tag = NextCommandTag();
     if (record->BuildFrame(&request, 1) != linkStatusOk)
         return linkStatusFail;
-    return SubmitCommand(record, true, replyMs + timing.senderSlackMs, &capacity, reply);
+    return sender.SubmitCommand(record, true, replyMs + link.timing.senderSlackMs, &capacity, reply);
 }
 
-LinkStatus CDiagPort::ProbeDownload(int32_t& status, int32_t& mode)
+LinkStatus CPhoneDetector::ProbeDownload(int32_t& status, int32_t& mode)
 {
     const uint8_t request = 0x06;
     std::array<uint8_t, 8> reply{};
     int16_t length = static_cast<int16_t>(reply.size());
-    const LinkStatus result = SendSync(1, &request, cmdTypeProbe, linkDownload,
-                                       timing.probeCallMs, &length, reply.data());
+    const LinkStatus result = sender.SendSync(1, &request, cmdTypeProbe, linkDownload,
+                                              link.timing.probeCallMs, &length, reply.data());
     if (result != linkStatusOk || length < 1 || reply[0] != 0x02)
         return linkStatusFail;
     status = phoneStatusReady;
@@ -118,14 +118,14 @@ LinkStatus CDiagPort::ProbeDownload(int32_t& status, int32_t& mode)
     return linkStatusOk;
 }
 
-LinkStatus CDiagPort::ProbeStreamDownload(int32_t& status, int32_t& mode)
+LinkStatus CPhoneDetector::ProbeStreamDownload(int32_t& status, int32_t& mode)
 {
     static constexpr auto hello = StreamHello();
     std::array<uint8_t, 256> reply{};
     int16_t length = static_cast<int16_t>(reply.size());
-    const LinkStatus result = SendSync(static_cast<uint32_t>(hello.size()), hello.data(),
-                                       cmdTypeProbe, linkStreamDownload, timing.probeCallMs,
-                                       &length, reply.data());
+    const LinkStatus result = sender.SendSync(static_cast<uint32_t>(hello.size()), hello.data(),
+                                              cmdTypeProbe, linkStreamDownload, link.timing.probeCallMs,
+                                              &length, reply.data());
     if (result != linkStatusOk || length < 1 || reply[0] != 0x02)
         return linkStatusFail;
     status = phoneStatusReady;
@@ -133,38 +133,38 @@ LinkStatus CDiagPort::ProbeStreamDownload(int32_t& status, int32_t& mode)
     return linkStatusOk;
 }
 
-LinkStatus CDiagPort::SwitchTo115200()
+LinkStatus CPhoneDetector::SwitchTo115200()
 {
-    if (currentRate.load() == baudHigh)
+    if (link.currentRate.load() == baudHigh)
         return linkStatusOk;
     const uint8_t request[6] = {0x5C, 0x01, 0x00, 0xC2, 0x01, 0x00};  // 115200 little-endian
     std::array<uint8_t, 19> reply{};
     int16_t length = static_cast<int16_t>(reply.size());
-    const LinkStatus result = SendSync(sizeof request, request, cmdTypeProbe, linkDiagLow,
-                                       timing.rateSwitchCallMs, &length, reply.data());
+    const LinkStatus result = sender.SendSync(sizeof request, request, cmdTypeProbe, linkDiagLow,
+                                              link.timing.rateSwitchCallMs, &length, reply.data());
     if (result != linkStatusOk)
         return result;
     if (length < 3 || reply[0] != 0x5C || reply[1] != 0x01 || reply[2] != 0x01)
         return linkStatusFail;
-    currentRate.store(baudHigh);
+    link.currentRate.store(baudHigh);
     return linkStatusOk;
 }
 
-std::string CDiagPort::PhoneModel() const
+std::string CPhoneDetector::PhoneModel() const
 {
     std::lock_guard guard(modelLock);
     return phoneModel;
 }
 
-LinkStatus CDiagPort::ReadBasicInfo()
+LinkStatus CPhoneDetector::ReadBasicInfo()
 {
     SwitchTo115200();
     const uint8_t request = 0x00;
-    const int32_t kind = currentRate.load() != baudDiagLow ? linkDiagHigh : linkDiagLow;
+    const int32_t kind = link.currentRate.load() != baudDiagLow ? linkDiagHigh : linkDiagLow;
     std::array<uint8_t, 2048> reply{};
     int16_t length = static_cast<int16_t>(reply.size());
-    const LinkStatus result = SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
-                                       timing.basicInfoCallMs, &length, reply.data());
+    const LinkStatus result = sender.SendSync(1, &request, cmdTypeProbe, static_cast<uint32_t>(kind),
+                                              link.timing.basicInfoCallMs, &length, reply.data());
     if (result == linkStatusOk && length > 0 && static_cast<size_t>(length) > modelOffset) {
         // The model field is text the handset chose: printable bytes up to its first zero.
         const size_t end = std::min(static_cast<size_t>(length), modelOffset + modelLength);
@@ -180,8 +180,8 @@ LinkStatus CDiagPort::ReadBasicInfo()
     return result;
 }
 
-bool CDiagPort::SendModemCommand(int32_t kind, const char* text, uint8_t* replyBuffer,
-                                 uint32_t waitMs, uint32_t replyTimeout, uint32_t* receivedLength)
+bool CPhoneDetector::SendModemCommand(int32_t kind, const char* text, uint8_t* replyBuffer,
+                                      uint32_t waitMs, uint32_t replyTimeout, uint32_t* receivedLength)
 {
     if (text == nullptr || replyBuffer == nullptr)
         return false;
@@ -195,7 +195,7 @@ bool CDiagPort::SendModemCommand(int32_t kind, const char* text, uint8_t* replyB
                            static_cast<uint32_t>(std::strlen(text))) != linkStatusOk)
         return false;
     int16_t length = 2048;
-    const LinkStatus result = SubmitCommand(record, true, waitMs, &length, replyBuffer);
+    const LinkStatus result = sender.SubmitCommand(record, true, waitMs, &length, replyBuffer);
     if (result != linkStatusOk || length <= 0)
         return false;
     if (receivedLength != nullptr)
@@ -203,37 +203,37 @@ bool CDiagPort::SendModemCommand(int32_t kind, const char* text, uint8_t* replyB
     return true;
 }
 
-LinkStatus CDiagPort::SwitchModemToDiag(int32_t kind)
+LinkStatus CPhoneDetector::SwitchModemToDiag(int32_t kind)
 {
     std::array<uint8_t, 2048> reply{};
     uint32_t received = 0;
-    if (!SendModemCommand(kind, "AT$KTDMG\r", reply.data(), timing.modemWaitMs,
-                          timing.modemReplyMs, &received) ||
+    if (!SendModemCommand(kind, "AT$KTDMG\r", reply.data(), link.timing.modemWaitMs,
+                          link.timing.modemReplyMs, &received) ||
         !Contains(reply.data(), received, "OK\r\n"))
         return linkStatusFail;
-    Trace("Data phone found and put into Diag mode...\n");
-    closingEvent.Wait(timing.modemSettleMs);  // lets the phone settle; ends at once on close
+    trace.Trace("Data phone found and put into Diag mode...\n");
+    link.closingEvent.Wait(link.timing.modemSettleMs);  // lets the phone settle; ends at once on close
     return linkStatusOk;
 }
 
-void CDiagPort::FinishCollecting()
+void CPhoneDetector::FinishCollecting()
 {
     {
-        std::lock_guard guard(statusLock);
-        collectingInfo = false;
+        std::lock_guard guard(link.statusLock);
+        link.collectingInfo = false;
     }
-    cmdQueuedEvent.Set();  // the writer resumes the commands it held back
+    link.cmdQueuedEvent.Set();  // the writer resumes the commands it held back
 }
 
-LinkStatus CDiagPort::CollectPhoneInfo()
+LinkStatus CPhoneDetector::CollectPhoneInfo()
 {
-    if (!running.load())
+    if (!link.running.load())
         return linkStatusFail;
     {
-        std::lock_guard guard(statusLock);
-        if (collectingInfo)
+        std::lock_guard guard(link.statusLock);
+        if (link.collectingInfo)
             return linkStatusFail;
-        collectingInfo = true;
+        link.collectingInfo = true;
     }
 
     int32_t status = phoneStatusNone;
@@ -243,20 +243,20 @@ LinkStatus CDiagPort::CollectPhoneInfo()
 
     // The last known mode decides the first probe.
     bool found = false;
-    const int32_t knownMode = phoneMode.load();
+    const int32_t knownMode = link.phoneMode.load();
     if (knownMode == modeDownload)
         found = ProbeDownload(status, mode) == linkStatusOk;
     else if (knownMode == modeStreamDownload)
         found = ProbeStreamDownload(status, mode) == linkStatusOk;
     if (!found)
         found = ProbeDiagStatus(status, mode, reply.data(), length) == linkStatusOk;
-    if (!running.load()) {
+    if (!link.running.load()) {
         FinishCollecting();
         return linkStatusFail;
     }
 
     if (!found) {
-        if (phoneMode.load() == modeNone &&
+        if (link.phoneMode.load() == modeNone &&
             (SwitchModemToDiag(linkModemLow) == linkStatusOk ||
              SwitchModemToDiag(linkModemHigh) == linkStatusOk)) {
             length = static_cast<int16_t>(reply.size());
@@ -266,7 +266,7 @@ LinkStatus CDiagPort::CollectPhoneInfo()
             found = ProbeDownload(status, mode) == linkStatusOk ||
                     ProbeStreamDownload(status, mode) == linkStatusOk;
     }
-    if (!running.load()) {
+    if (!link.running.load()) {
         FinishCollecting();
         return linkStatusFail;
     }
@@ -275,17 +275,17 @@ LinkStatus CDiagPort::CollectPhoneInfo()
         mode = modeNone;
     }
 
-    if (status != phoneStatus.load() || mode != phoneMode.load()) {
+    if (status != link.phoneStatus.load() || mode != link.phoneMode.load()) {
         bool store = true;
         if (status == phoneStatusReady && (mode == modeDiagnostic || mode == modeDiagnosticOffline) &&
             ReadBasicInfo() != linkStatusOk) {
-            Trace("Failed to collect the basic phone information\n");
+            trace.Trace("Failed to collect the basic phone information\n");
             store = false;  // the next poll tries again
         }
         if (store) {
-            phoneStatus.store(status);
-            phoneMode.store(mode);
-            phoneStateEvent.Set();
+            link.phoneStatus.store(status);
+            link.phoneMode.store(mode);
+            link.phoneStateEvent.Set();
             TracePhoneState(status, mode);
         }
     }
@@ -294,19 +294,19 @@ LinkStatus CDiagPort::CollectPhoneInfo()
 }
 
 
-void CDiagPort::TracePhoneState(int32_t status, int32_t mode)
+void CPhoneDetector::TracePhoneState(int32_t status, int32_t mode)
 {
     if (status == phoneStatusNone)
-        Trace("Phone Status: phoneStatusNone");
+        trace.Trace("Phone Status: phoneStatusNone");
     else if (status == phoneStatusReady)
-        Trace("Phone Status: phoneStatusReady");
+        trace.Trace("Phone Status: phoneStatusReady");
     else
-        Trace("Phone Status: %d", status);
+        trace.Trace("Phone Status: %d", status);
     switch (mode) {
-    case modeDiagnostic: Trace(", Mode: modeDiagnostic\n"); break;
-    case modeDiagnosticOffline: Trace(", Mode: modeDiagnosticOffline\n"); break;
-    case modeDownload: Trace(", Mode: modeDownload\n"); break;
-    case modeStreamDownload: Trace(", Mode: modeStreamDownload\n"); break;
-    default: Trace(", Mode: %d\n", mode); break;
+    case modeDiagnostic: trace.Trace(", Mode: modeDiagnostic\n"); break;
+    case modeDiagnosticOffline: trace.Trace(", Mode: modeDiagnosticOffline\n"); break;
+    case modeDownload: trace.Trace(", Mode: modeDownload\n"); break;
+    case modeStreamDownload: trace.Trace(", Mode: modeStreamDownload\n"); break;
+    default: trace.Trace(", Mode: %d\n", mode); break;
     }
 }

@@ -17,7 +17,7 @@ bool WaitForMode(CDiagPort& port, uint32_t periods, const std::function<bool()>&
             watcher(event);
     };
     tell(ModeWaitEvent::started);
-    const bool done = port.WaitForPhone(reached, periods, [&] { tell(ModeWaitEvent::period); },
+    const bool done = port.Detection().WaitForPhone(reached, periods, [&] { tell(ModeWaitEvent::period); },
                                         port.Timing().modeWaitPeriodMs);
     tell(ModeWaitEvent::ended);
     return done;
@@ -61,17 +61,17 @@ AppMessage ResetPhone(CDiagPort* port, const ModeWaitWatcher& watcher)
     // or the detected mode left diagnostic) and then back in diagnostic mode, answering a probe
     // made after its absence. A handset that is still reported in diagnostic mode only because
     // no poll has noticed it leave never counts as back.
-    const uint32_t silencesBefore = port->StatusProbesUnanswered();
+    const uint32_t silencesBefore = port->Detection().StatusProbesUnanswered();
     bool absent = false;
     uint32_t answersAtAbsence = 0;
     const bool back = WaitForMode(*port, port->Timing().resetWaitPeriods, [&] {
         const bool diagnostic = port->GetPhoneMode() == modeDiagnostic;
-        if (!absent && (!diagnostic || port->StatusProbesUnanswered() != silencesBefore)) {
+        if (!absent && (!diagnostic || port->Detection().StatusProbesUnanswered() != silencesBefore)) {
             absent = true;
-            answersAtAbsence = port->StatusProbesAnswered();
+            answersAtAbsence = port->Detection().StatusProbesAnswered();
             return false;
         }
-        return absent && diagnostic && port->StatusProbesAnswered() != answersAtAbsence;
+        return absent && diagnostic && port->Detection().StatusProbesAnswered() != answersAtAbsence;
     }, watcher);
     return back ? msgNowOnline : msgOnlineFailed;
 }

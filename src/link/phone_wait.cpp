@@ -2,27 +2,27 @@
 // changes something, and still counts whole periods for its caller's dots and limits. The test
 // is also made at every busy-hook slice, so a predicate that sees something outside the link (a
 // stop request) ends the wait within a slice.
-#include "link/diag_port.h"
+#include "link/phone_detector.h"
 
 #include <algorithm>
 
 #include "platform/busy_hook.h"
 #include "platform/tick.h"
 
-bool CDiagPort::WaitForPhone(const std::function<bool()>& reached, uint32_t periods,
-                             const std::function<void()>& onPeriod, uint32_t periodMs)
+bool CPhoneDetector::WaitForPhone(const std::function<bool()>& reached, uint32_t periods,
+                                  const std::function<void()>& onPeriod, uint32_t periodMs)
 {
     uint32_t periodEnd = TickCount() + periodMs;
     for (uint32_t done = 0;;) {
         // Cleared before the test, so a change made after it wakes the wait below.
-        phoneStateEvent.Reset();
+        link.phoneStateEvent.Reset();
         if (reached())
             return true;
         if (done == periods)
             return false;
         const uint32_t now = TickCount();
         if (!TickReached(now, periodEnd)) {
-            WaitForAnyBusy({&phoneStateEvent}, std::min(periodEnd - now, busyHookPeriodMs));
+            WaitForAnyBusy({&link.phoneStateEvent}, std::min(periodEnd - now, busyHookPeriodMs));
             continue;
         }
         ++done;

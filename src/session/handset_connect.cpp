@@ -32,7 +32,7 @@ CConnection ConnectHandset(const std::string& portName, const LinkTiming& timing
     CDiagPort& port = *link;
     // Inside a stoppable operation (the window's connect command) a stop ends the wait at once.
     auto given = [&abandoned] { return abandoned && abandoned(); };
-    const bool ready = port.WaitForPhone(
+    const bool ready = port.Detection().WaitForPhone(
         [&port, &given] { return port.GetPhoneStatus() == phoneStatusReady || StopDue() || given(); },
         timing.connectPollCount, [&progress] { Tell(progress, ConnectStage::pollPeriodPassed); },
         timing.connectPollMs);

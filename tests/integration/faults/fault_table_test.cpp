@@ -239,12 +239,12 @@ TEST_P(FaultTable, ExactOrCleanAndWorksAgain)
     if (c.mostWrites != 0) {  // one request was written again and again, every other one once
         const auto requests = rig.EfsRequestsSince(heard);
         std::vector<size_t> repeated;
-        for (size_t i = 0, run = 1; i < requests.size(); ++i, ++run) {
+        for (size_t i = 0, sameInARow = 1; i < requests.size(); ++i, ++sameInARow) {
             if (i + 1 < requests.size() && requests[i + 1] == requests[i])
                 continue;
-            if (run > 1)
-                repeated.push_back(run);
-            run = 0;
+            if (sameInARow > 1)
+                repeated.push_back(sameInARow);
+            sameInARow = 0;
         }
         EXPECT_EQ(repeated, std::vector<size_t>{c.mostWrites});
     }

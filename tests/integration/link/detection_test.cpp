@@ -99,7 +99,7 @@ TEST_P(Detection, FindsEachKindOfHandsetAndProbesItFirstAfterwards)
     EXPECT_EQ(Heard(handset, c.heard.size(), found), c.heard);
     EXPECT_EQ(link->GetPhoneStatus(), found ? phoneStatusReady : phoneStatusNone);
     EXPECT_EQ(link->GetPhoneMode(), c.mode);
-    EXPECT_EQ(link->GetCurrentRate(), c.rate);
+    EXPECT_EQ(link->Detection().CurrentRate(), c.rate);
 }
 
 INSTANTIATE_TEST_SUITE_P(Handsets, Detection, ::testing::ValuesIn(detectCases),

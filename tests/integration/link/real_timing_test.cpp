@@ -62,7 +62,7 @@ TEST(RealTiming, TheConnectWaitEndsAsSoonAsTheHandsetIsReadyAndCountsWholePeriod
     const auto link = OpenLink(peer.Port(), timing, false);
     int dots = 0;
     const LinkTiming product;
-    EXPECT_TRUE(link->WaitForPhone([&] { return link->GetPhoneStatus() == phoneStatusReady; },
+    EXPECT_TRUE(link->Detection().WaitForPhone([&] { return link->GetPhoneStatus() == phoneStatusReady; },
                                    product.connectPollCount, [&] { ++dots; }, product.connectPollMs));
     const auto readyAt = Clock::now();
     EXPECT_EQ(dots, 2);

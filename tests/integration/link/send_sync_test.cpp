@@ -17,7 +17,7 @@ TEST(SendSync, RepliesFitTheirBufferAndBadRequestsAreRefusedWithoutSendingAnythi
     Bytes reply;
     ASSERT_EQ(Send(*link, {0x59, 0x0C}, 2000, &reply), linkStatusOk);
     EXPECT_EQ(reply.size(), 11u);
-    EXPECT_EQ(handset.host->RequestLog().back().baud, link->GetCurrentRate());
+    EXPECT_EQ(handset.host->RequestLog().back().baud, link->Detection().CurrentRate());
     EXPECT_EQ(Send(*link, {0x59, 0x0C}, 2000, &reply, cmdTypeDiag, 0, 10), linkStatusReplyTooLong);
     EXPECT_EQ(reply, Bytes(10, 0)) << "a reply too long leaves the buffer zeroed";
     EXPECT_EQ(Send(*link, {0x59, 0x0C}, 2000, &reply, cmdTypeDiag, 0, -1), linkStatusReplyTooLong);
