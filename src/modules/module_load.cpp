@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "report/reporter.h"
@@ -329,6 +330,41 @@ bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std:
     return !StopDue() && CopyTree(port, pcDir, deviceDir, skipFile, before, createdDir);
 }
 
+CDirectoryRollback::CDirectoryRollback(CDiagPort* port, std::string directory)
+    : port_(port), directory_(std::move(directory))
+{
+}
+
+CDirectoryRollback::CDirectoryRollback(CDirectoryRollback&& other) noexcept
+    : port_(std::exchange(other.port_, nullptr)), directory_(std::move(other.directory_))
+{
+}
+
+CDirectoryRollback::~CDirectoryRollback()
+{
+    Run();
+}
+
+void CDirectoryRollback::Run()
+{
+    if (!Pending())
+        return;
+    // The stop that ended the copy must not cut short the removal of what it made, and the
+    // removal's own failures are no news to a user who has just been told the copy failed.
+    const CStopHold finish;
+    const CReportingOff quiet;
+    RemoveDeviceTree(std::exchange(port_, nullptr), directory_);
+}
+
+CDirectoryCopy CopyDirectoryUndoable(CDiagPort* port, const std::string& pcDir,
+                                     const std::string& deviceDir, const std::string& skipFile)
+{
+    bool created = false;
+    if (CopyDirectoryToDevice(port, pcDir, deviceDir, skipFile, &created))
+        return {true, {}};
+    return {false, created ? CDirectoryRollback(port, deviceDir) : CDirectoryRollback()};
+}
+
 AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string& moduleName)
 {
     if (port == nullptr)
@@ -369,21 +405,19 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
         return stopped ? msgLoadStopped : msgCannotCopyMif;
     }
 
-    const std::string moduleDir = DeviceRootPath + "/" + name;
-    bool createdDir = false;
-    if (CopyDirectoryToDevice(port, dir, moduleDir, mifPcPath, &createdDir))
+    CDirectoryCopy copy = CopyDirectoryUndoable(port, dir, DeviceRootPath + "/" + name, mifPcPath);
+    if (copy.copied)
         return msgModuleLoaded;
 
-    // Roll back silently, removing only what this load wrote: a module directory that was
-    // already on the device stays. A stopped load ends the same way.
+    // Roll back silently, removing only what this load wrote: the information file first, then
+    // the module directory if the copy made it. A stopped load ends the same way.
     const bool stopped = StopDue();
     {
         const CStopHold rollback;
         const CReportingOff silent;
         EfsRemoveFile(port, mifDevicePath);
-        if (createdDir)
-            RemoveDeviceTree(port, moduleDir);
     }
+    copy.rollback.Run();
     return stopped ? msgLoadStopped : msgCannotCopyModule;
 }
 

@@ -19,10 +19,46 @@ AppMessage LoadModule(CDiagPort* port, const std::string& dir, const std::string
 // when it is given. Checks the space first while EFS statistics are available. Reports its own
 // failures; a pipe, device or unlistable folder anywhere in the tree is refused
 // (msgCannotOpenPcFile) before anything is written. A stop request ends the copy between
-// requests. createdDir (may be null) tells whether this call created deviceDir, so a caller
-// cleaning up after a failure never removes a directory that was there before.
+// requests. A failed copy leaves what it wrote; CopyDirectoryUndoable takes it back.
+// createdDir (may be null) tells whether this call created deviceDir.
 bool CopyDirectoryToDevice(CDiagPort* port, const std::string& pcDir, const std::string& deviceDir,
                            const std::string& skipFile = {}, bool* createdDir = nullptr);
+
+// The removal of a device directory that a failed copy made. It runs once, quietly, and to its
+// end even when a stop request ended the copy; the destructor runs it if the owner has not, so
+// the owner only chooses the moment (after saying why the copy failed, say). An empty one
+// removes nothing.
+class CDirectoryRollback {
+public:
+    CDirectoryRollback() = default;
+    ~CDirectoryRollback();
+    CDirectoryRollback(CDirectoryRollback&& other) noexcept;
+    CDirectoryRollback& operator=(CDirectoryRollback&&) = delete;
+
+    // Whether a directory is still to be removed.
+    bool Pending() const { return port_ != nullptr; }
+    void Run();
+
+private:
+    // Only the copy knows whether it made the directory.
+    friend struct CDirectoryCopy CopyDirectoryUndoable(CDiagPort*, const std::string&,
+                                                       const std::string&, const std::string&);
+    CDirectoryRollback(CDiagPort* port, std::string directory);
+
+    CDiagPort* port_ = nullptr;
+    std::string directory_;
+};
+
+struct CDirectoryCopy {
+    bool copied = false;
+    // Pending only when the copy failed or was stopped after it made deviceDir: a directory that
+    // was there before is the user's and stays.
+    CDirectoryRollback rollback;
+};
+
+// CopyDirectoryToDevice, with the removal of what it made when it fails.
+CDirectoryCopy CopyDirectoryUndoable(CDiagPort* port, const std::string& pcDir,
+                                     const std::string& deviceDir, const std::string& skipFile = {});
 
 // Copies one PC file to one device path, checking the space before and the size after while
 // EFS statistics are available. Only regular files are opened. Reports its own failures, but

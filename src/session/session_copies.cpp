@@ -11,7 +11,6 @@
 #include "platform/pc_path.h"
 #include "platform/stop_request.h"
 #include "report/reporter.h"
-#include "report/reporting_off.h"
 #include "session/device_session.h"
 #include "session/drop_placement.h"
 #include "session/node_paths.h"
@@ -98,18 +97,15 @@ void CDeviceSession::CopyDroppedItem(const std::string& pcPath, const CDeviceFol
         }
         break;
     case DropAction::copyDirectory: {
-        bool created = false;
-        if (!CopyDirectoryToDevice(link_.get(), pcPath, plan.devicePath, {}, &created)) {
+        CDirectoryCopy copy = CopyDirectoryUndoable(link_.get(), pcPath, plan.devicePath);
+        if (!copy.copied) {
             outcome.stopped = StopRequested();
             if (!outcome.stopped)
                 ReportPathMessage(plan.failure, plan.devicePath);
-            // Only a directory this copy made is removed; one that was there before stays.
-            if (created) {
+            // The user is told why first; the removal of what the copy made can take a while.
+            if (copy.rollback.Pending()) {
                 auto housekeeping = ShowWait(msgHousekeeping, SessionWait::plain);
-                CReportingOff quiet;
-                // The stop that ended the copy must not cut short the removal of what it made.
-                const CStopHold finishRollback;
-                RemoveDeviceTree(link_.get(), plan.devicePath);
+                copy.rollback.Run();
             }
         }
         break;

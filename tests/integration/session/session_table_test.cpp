@@ -68,6 +68,29 @@ struct CSessionRig {
     }
 };
 
+// A folder of two files dropped on sub; the handset refuses the second.
+void DropFolderWhoseSecondFileFails(CSessionRig& r)
+{
+    r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/fresh/b.txt"}; });
+    r.Pc("fresh/a.txt");
+    r.Pc("fresh/b.txt");
+    r.session.Drop({r.Folder("fresh")}, sub);
+}
+
+// A folder of two files dropped on sub; the user stops the copy once its first file is on the
+// device.
+void DropFolderStoppedAfterItsFirstFile(CSessionRig& r)
+{
+    r.Pc("fresh/a.txt");
+    r.Pc("fresh/b.txt");
+    SetTransferProgressHandler([](const std::string&, uint64_t done, uint64_t total) {
+        if (done == total)
+            RequestStop();
+    });
+    r.session.Drop({r.Folder("fresh")}, sub);
+    SetTransferProgressHandler({});
+}
+
 struct SessionRow {
     const char* name;
     std::function<void(CSessionRig&)> act;
@@ -157,12 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](CSessionRig& r) { r.session.Drop({r.Module("chess")}, sub); }, {},
                    {"sub/chess", "chess.mif"}, {Text(msgModulesOnlyAtRoot)}},
         SessionRow{"FailedFolderCopyRemovesTheFolderItMade",
-                   [](CSessionRig& r) {
-                       r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/sub/fresh/b.txt"}; });
-                       r.Pc("fresh/a.txt");
-                       r.Pc("fresh/b.txt");
-                       r.session.Drop({r.Folder("fresh")}, sub);
-                   },
+                   DropFolderWhoseSecondFileFails,
                    {}, {"sub/fresh"},
                    {Text(msgCannotCopyFile, "/sub/fresh/b.txt"), Text(msgCannotCopyDirectory, "sub/fresh")},
                    {}, {}, {Text(msgCopyingFiles), Text(msgHousekeeping)}},
@@ -201,17 +219,7 @@ INSTANTIATE_TEST_SUITE_P(
                    [](CSessionRig& r) { r.session.Drop({r.Module("chess.v2")}, top); },
                    {{"chess.v2.mif", "info"}, {"chess.v2/chess.v2.mod", "code"}}, {"chess"}, {}},
         SessionRow{"StoppedFolderDropRemovesTheWholeFolderItMade",
-                   [](CSessionRig& r) {
-                       r.Pc("fresh/a.txt");
-                       r.Pc("fresh/b.txt");
-                       // The user stops the copy once its first file is on the device.
-                       SetTransferProgressHandler([](const std::string&, uint64_t done, uint64_t total) {
-                           if (done == total)
-                               RequestStop();
-                       });
-                       r.session.Drop({r.Folder("fresh")}, sub);
-                       SetTransferProgressHandler({});
-                   },
+                   DropFolderStoppedAfterItsFirstFile,
                    {}, {"sub/fresh"}, {Text(msgCopyToDeviceStopped)}, {}, {},
                    {Text(msgCopyingFiles), Text(msgHousekeeping)}},
         // --- Drops on the list ---
@@ -486,5 +494,129 @@ TEST(SessionCleanUps, LeaveTheCallersReportingStateAsTheyFoundIt)
         EXPECT_EQ(r.reports.texts.empty(), !callerReports);
     }
 }
+
+}  // namespace
+
+namespace {
+
+// What the user sees of a failed copy that made a folder, in order: message boxes ("box "), wait
+// windows shown ("+") and closed ("-"), each wait marked " [there]" while the row's folder is on
+// the device. Why the copy failed comes first, and the folder is gone before the wait that covers
+// its removal closes; a folder that was there before is left alone, with no housekeeping.
+struct SeenRow {
+    const char* name;
+    std::function<void(CSessionRig&)> act;
+    std::string folder;  // device path watched
+    Texts seen;
+};
+
+void PrintTo(const SeenRow& row, std::ostream* out)
+{
+    *out << row.name;
+}
+
+std::string Box(AppMessage code, const std::string& path = {})
+{
+    return "box " + Text(code, path);
+}
+
+std::string Shown(AppMessage code, bool there)
+{
+    return "+" + Text(code) + (there ? " [there]" : "");
+}
+
+std::string Closed(AppMessage code, bool there)
+{
+    return "-" + Text(code) + (there ? " [there]" : "");
+}
+
+class SeenInOrder : public ::testing::TestWithParam<SeenRow> {};
+
+TEST_P(SeenInOrder, FailureThenHousekeepingOverTheRemoval)
+{
+    const SeenRow& row = GetParam();
+    CSessionRig r;
+    r.handset.PutDeviceFile("nv/phone.cfg", rig::ToBytes(std::string(512, 'c')));
+    r.handset.PutDeviceFile("sub/inner/i.txt", rig::ToBytes("x"));
+    ASSERT_EQ(r.session.Connect(r.handset.Port(), rig::FastTiming()), msgSuccess);
+
+    Texts seen;
+    size_t boxes = 0;
+    const auto noteBoxes = [&] {
+        for (; boxes < r.reports.texts.size(); ++boxes)
+            seen.push_back("box " + r.reports.texts[boxes]);
+    };
+    const auto note = [&](char sign, AppMessage text) {
+        noteBoxes();
+        const bool there = r.handset.DeviceEntryExists(row.folder);
+        seen.push_back((sign == '+' ? Shown : Closed)(text, there));
+    };
+    struct Closer {
+        std::function<void()> close;
+        ~Closer() { close(); }
+    };
+    r.session.SetWaitShower([&note](AppMessage text, SessionWait) {
+        note('+', text);
+        return std::make_shared<Closer>([&note, text] { note('-', text); });
+    });
+
+    row.act(r);
+    ClearStopRequest();
+    noteBoxes();
+    EXPECT_EQ(seen, row.seen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drops, SeenInOrder,
+    ::testing::Values(
+        SeenRow{"FailedFolder",
+                DropFolderWhoseSecondFileFails,
+                "sub/fresh",
+                {Shown(msgCopyingFiles, false), Box(msgCannotCopyFile, "/sub/fresh/b.txt"),
+                 Box(msgCannotCopyDirectory, "sub/fresh"), Shown(msgHousekeeping, true),
+                 Closed(msgHousekeeping, false), Closed(msgCopyingFiles, false)}},
+        SeenRow{"StoppedFolder",
+                DropFolderStoppedAfterItsFirstFile,
+                "sub/fresh",
+                {Shown(msgCopyingFiles, false), Shown(msgHousekeeping, true),
+                 Closed(msgHousekeeping, false), Closed(msgCopyingFiles, false),
+                 Box(msgCopyToDeviceStopped)}},
+        // The handset refuses a.txt and b.txt once a.txt is written, so the copy fails and so does
+        // the removal: the user hears of the copy only.
+        SeenRow{"FailedFolderThatCannotBeRemoved",
+                [](CSessionRig& r) {
+                    r.Pc("fresh/a.txt");
+                    r.Pc("fresh/b.txt");
+                    SetTransferProgressHandler([&r](const std::string&, uint64_t done, uint64_t total) {
+                        if (done == total)
+                            r.handset.Change([](sim::SimBehaviour& b) {
+                                b.failingPaths = {"/sub/fresh/a.txt", "/sub/fresh/b.txt"};
+                            });
+                    });
+                    r.session.Drop({r.Folder("fresh")}, sub);
+                    SetTransferProgressHandler({});
+                },
+                "sub/fresh",
+                {Shown(msgCopyingFiles, false), Box(msgDownloadFailed),
+                 Box(msgCannotCopyDirectory, "sub/fresh"), Shown(msgHousekeeping, true),
+                 Closed(msgHousekeeping, true), Closed(msgCopyingFiles, true)}},
+        SeenRow{"FolderThatWasThere",
+                [](CSessionRig& r) {
+                    r.Pc("inner/new.txt");
+                    r.session.Drop({r.Folder("inner")}, sub);
+                },
+                "sub/inner",
+                {Shown(msgCopyingFiles, true), Box(msgCannotCopyDirectory, "sub/inner"),
+                 Closed(msgCopyingFiles, true)}},
+        // A module's folder goes with its load's own rollback, inside the copy's wait.
+        SeenRow{"FailedModuleFolder",
+                [](CSessionRig& r) {
+                    r.handset.Change([](sim::SimBehaviour& b) { b.failingPaths = {"/game/game.sig"}; });
+                    r.session.Drop({r.Module("game")}, top);
+                },
+                "game",
+                {Shown(msgCopyingFiles, false), Box(msgCannotCopyFile, "/game/game.sig"),
+                 Box(msgCannotCopyModule), Closed(msgCopyingFiles, false)}}),
+    [](const ::testing::TestParamInfo<SeenRow>& row) { return std::string(row.param.name); });
 
 }  // namespace
