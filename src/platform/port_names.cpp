@@ -17,3 +17,12 @@ bool ParseComName(const std::string& name, unsigned long& n)
     }
     return true;
 }
+
+bool SamePortName(const std::string& a, const std::string& b)
+{
+    unsigned long numberA = 0;
+    unsigned long numberB = 0;
+    if (a.size() == b.size() && ParseComName(a, numberA) && ParseComName(b, numberB))
+        return numberA == numberB;
+    return a == b;
+}

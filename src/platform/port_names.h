@@ -11,3 +11,7 @@ std::string ResolvePortName(const std::string& name);
 
 // True for "COM" (any case) followed by decimal digits only; n receives their value.
 bool ParseComName(const std::string& name, unsigned long& n);
+
+// True when a and b name the same port as the user would type it: COM names match whatever the
+// letter case (Windows ignores it, and COMn is a fixed name everywhere), other names byte for byte.
+bool SamePortName(const std::string& a, const std::string& b);

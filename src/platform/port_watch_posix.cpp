@@ -6,9 +6,10 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <array>
 #include <filesystem>
+
+#include "platform/present_ports.h"
 
 namespace fs = std::filesystem;
 
@@ -48,7 +49,7 @@ std::vector<std::string> CPortWatch::Present() const
         if (fs::is_character_file(entry.path(), statError))
             ports.push_back(entry.path().string());
     }
-    std::sort(ports.begin(), ports.end());
+    SortPortsNaturally(ports);
     return ports;
 }
 

@@ -18,8 +18,8 @@
 #include <QVBoxLayout>
 
 #include "fleet/bench.h"
+#include "session/port_choices.h"
 #include "ui/folder_picker.h"
-#include "ui/serial_port_list.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "report/reporter.h"
+#include "session/port_choices.h"
 #include "ui/dialog_fields.h"
 #include "ui/profile_file.h"
-#include "ui/serial_port_list.h"
 
 CPortDialog::CPortDialog(QWidget* parent) : QDialog(parent)
 {
