@@ -46,8 +46,9 @@ protected:
     {
         scratch_ = fs::temp_directory_path() / ("vant-args-" + std::to_string(::GetCurrentProcessId()));
         fs::remove_all(scratch_);
-        // A module folder whose path holds a space and a letter outside ASCII.
-        module_ = scratch_ / L"my \u00e9checs";
+        // A module folder whose path holds a space, and letters outside ASCII and outside any
+        // one ANSI code page.
+        module_ = scratch_ / L"my \u00e9checs \u8c61\u68cb";
         fs::create_directories(module_);
         for (const char* extension : {".mod", ".mif", ".sig", ".bar"})
             std::ofstream(module_ / ("rook" + std::string(extension)), std::ios::binary) << "rook";
@@ -105,7 +106,7 @@ TEST_F(ProgramCommandLine, ReachesTheDriverCutByTheProgramsRule)
     const std::string folder = ModuleFolder();
     const std::string loaded = "Load VANT Module on the device was successful\n";
     const Case cases[] = {
-        {"quoted, with a space and a non-ASCII letter", "SIM -l \"" + folder + "\" rook", 0,
+        {"quoted, with a space and non-ASCII letters", "SIM -l \"" + folder + "\" rook", 0,
          loaded.c_str(), "Invalid argument", ""},
         // A backslash before the closing quote escapes nothing, so a folder may end in one.
         {"quoted, ending in a backslash", "SIM -l \"" + folder + "\\\" rook", 0, loaded.c_str(),
