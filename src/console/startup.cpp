@@ -1,5 +1,6 @@
 #include "console/startup.h"
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -26,4 +27,10 @@ int RunConsoleMode(int argc, char** argv)
     }
     RunCommandLine(vector.Count(), vector.Vector());
     return 0;
+}
+
+int RefuseCommandLine(const std::string& errorText)
+{
+    std::fprintf(stderr, "%s\n", errorText.c_str());
+    return 1;
 }

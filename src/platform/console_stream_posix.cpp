@@ -1,5 +1,4 @@
-// Standard streams on POSIX: a terminal understands escape sequences as it is, and the program's
-// arguments already arrive as UTF-8 bytes, so they are taken as they are.
+// Standard streams on POSIX: a terminal understands escape sequences as it is.
 #include "platform/console_stream.h"
 
 #include <unistd.h>
@@ -12,13 +11,4 @@ bool IsTerminal(StandardStream stream)
 bool EnableTerminalSequences(StandardStream stream)
 {
     return IsTerminal(stream);
-}
-
-CProgramArguments::CProgramArguments(int argc, char** argv)
-{
-    for (int i = 0; i < argc; ++i)
-        texts.emplace_back(argv[i]);
-    for (auto& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
 }

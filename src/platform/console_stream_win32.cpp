@@ -1,13 +1,8 @@
 // Standard streams on Windows: a console shows escape sequences only once virtual-terminal
-// processing is switched on, and the narrow argv is in the ANSI code page, so the arguments are
-// read again from the wide command line and turned into UTF-8.
+// processing is switched on.
 #include "platform/console_stream.h"
 
 #include <windows.h>
-
-#include <shellapi.h>
-
-#include "platform/wide_text.h"
 
 namespace {
 
@@ -32,23 +27,4 @@ bool EnableTerminalSequences(StandardStream stream)
         return false;
     return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0 ||
            ::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
-}
-
-CProgramArguments::CProgramArguments(int argc, char** argv)
-{
-    ::SetConsoleOutputCP(CP_UTF8);
-    int count = 0;
-    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (wide != nullptr && count == argc) {
-        for (int i = 0; i < count; ++i)
-            texts.push_back(Utf8FromWide(wide[i]));
-    } else {
-        for (int i = 0; i < argc; ++i)
-            texts.emplace_back(argv[i]);
-    }
-    if (wide != nullptr)
-        ::LocalFree(wide);
-    for (auto& text : texts)
-        pointers.push_back(text.data());
-    pointers.push_back(nullptr);
 }

@@ -9,3 +9,11 @@ vant_add_test(integration_console_session
 vant_add_test(integration_stop_path
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/stop_path_test.cpp
   LIBS vant_console vant_sim LABELS "integration;threads")
+
+# The program's own cutting of its command line, where the system leaves the cutting to it: the
+# real program started with raw command lines.
+if(WIN32)
+  vant_add_test(integration_command_line
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/command_line_win32_test.cpp
+    LIBS vant_platform LABELS "integration" PROGRAM)
+endif()

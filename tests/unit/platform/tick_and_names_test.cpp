@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "platform/pc_path.h"
 #include "platform/port_names.h"
+#include "platform/raw_command_line.h"
 #include "platform/tick.h"
 #include "platform/wildcard.h"
 
@@ -18,6 +20,27 @@ TEST(Tick, ComparisonsSurviveTheWrap)
     EXPECT_FALSE(TickReached(beforeWrap, afterWrap));
     EXPECT_TRUE(TickReached(afterWrap, afterWrap));
     EXPECT_FALSE(TickReached(afterWrap - 1, afterWrap));
+}
+
+// The program's own name is cut by the system's rule, which differs from the arguments' rule: a
+// tab ends it, and a quote inside an unquoted name is kept.
+TEST(CutProgramName, QuotedOrUpToASpaceOrTab)
+{
+    const std::tuple<const char*, const char*, const char*> cases[] = {
+        {"\"C:\\Program Files\\V.exe\"  SIM -v", "C:\\Program Files\\V.exe", "SIM -v"},
+        {"\"C:\\a b\\V.exe\"\"SIM\" -v", "C:\\a b\\V.exe", "\"SIM\" -v"},  // no blank after the name
+        {"V.exe\t\"a b\"", "V.exe", "\"a b\""},
+        {"V\"a b\" c", "V\"a", "b\" c"},
+        {"\"C:\\no end SIM -v", "C:\\no end SIM -v", ""},
+        {"V.exe \t ", "V.exe", ""},
+        {"\"\"", "", ""},
+        {"", "", ""},
+    };
+    for (const auto& [line, name, rest] : cases) {
+        const RawCommandLine cut = CutProgramName(line);
+        EXPECT_EQ(cut.programName, name) << line;
+        EXPECT_EQ(cut.arguments, rest) << line;
+    }
 }
 
 TEST(PortNames, AbsoluteComAndBareNames)

@@ -1,0 +1,26 @@
+// Windows hands a program one command-line text and leaves the cutting to it. The console front
+// end cuts it by its own rule (SplitCommandLine: quotes group and have no escape, only a space
+// ends a word), not by the C runtime's, and reads it from the wide text so names in any script
+// arrive intact as UTF-8.
+#include "app/program_arguments.h"
+
+#include <windows.h>
+
+#include "console/command_line_split.h"
+#include "platform/raw_command_line.h"
+
+CProgramArguments::CProgramArguments(int, char**)
+{
+    const RawCommandLine line = ReadRawCommandLine();
+    SplitCommandLineResult split = SplitCommandLine(line.arguments);
+    // Blanks alone after the name start the window, as no arguments at all do.
+    present_ = !split.ok || !split.arguments.empty();
+    if (!present_) {
+        Keep({line.programName});
+        return;
+    }
+    ::SetConsoleOutputCP(CP_UTF8);
+    error_ = split.errorText;
+    split.arguments.insert(split.arguments.begin(), line.programName);
+    Keep(std::move(split.arguments));
+}
