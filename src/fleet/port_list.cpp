@@ -38,7 +38,7 @@ std::string PortLabel(const std::string& name)
 CPortList ParsePortList(const std::string& text)
 {
     CPortList list;
-    std::map<std::string, std::string> devices;  // device path -> the name that took it
+    std::map<std::string, std::string> devices;  // port identity -> the name that took it
     size_t start = 0;
     for (;;) {
         const size_t comma = text.find(',', start);
@@ -48,7 +48,7 @@ CPortList ParsePortList(const std::string& text)
             return list;
         }
         if (!IsBareSim(name)) {
-            const std::string device = ResolvePortName(name);
+            const std::string device = PortIdentity(name);
             const auto [taken, fresh] = devices.emplace(device.empty() ? name : device, name);
             if (!fresh) {
                 list.refusal = "Error - Port " + name + " is named twice";

@@ -9,6 +9,10 @@
 // The device path for name, or an empty string for an empty name or "COM0".
 std::string ResolvePortName(const std::string& name);
 
+// The key under which two names open the same port: the device path, its letter case folded
+// where the system ignores it (Windows), so "COM3" and "com3" are one port there.
+std::string PortIdentity(const std::string& name);
+
 // True for "COM" (any case) followed by decimal digits only; n receives their value.
 bool ParseComName(const std::string& name, unsigned long& n);
 

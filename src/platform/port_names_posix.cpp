@@ -13,3 +13,8 @@ std::string ResolvePortName(const std::string& name)
         return n == 0 ? std::string() : "/dev/ttyS" + std::to_string(n - 1);
     return "/dev/" + name;
 }
+
+std::string PortIdentity(const std::string& name)
+{
+    return ResolvePortName(name);  // device paths are case-sensitive here
+}

@@ -15,3 +15,13 @@ std::string ResolvePortName(const std::string& name)
     // COM10 and above can only be opened this way; COM1 to COM9 work either way.
     return deviceNamespace + name;
 }
+
+std::string PortIdentity(const std::string& name)
+{
+    // The device namespace ignores letter case: \\.\com3 opens COM3.
+    std::string identity = ResolvePortName(name);
+    for (char& c : identity)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return identity;
+}

@@ -61,6 +61,24 @@ TEST(PortNames, AbsoluteComAndBareNames)
         EXPECT_EQ(ResolvePortName(name), path) << name;
 }
 
+TEST(PortNames, TwoSpellingsOfOnePortShareAnIdentity)
+{
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"COM3", "com3", true},
+        {"COM3", "COM4", false},
+#ifdef _WIN32
+        {"\\\\.\\com3", "COM3", true},
+        {"CNCA0", "cnca0", true},
+#else
+        {"ttyUSB0", "/dev/ttyUSB0", true},
+        {"COM1", "/dev/ttyS0", true},
+        {"/dev/ttyUSB0", "/dev/ttyusb0", false},
+#endif
+    };
+    for (const auto& [a, b, same] : cases)
+        EXPECT_EQ(PortIdentity(a) == PortIdentity(b), same) << a << " " << b;
+}
+
 TEST(Wildcard, PatternsMatchWholeNamesWithoutRegardToCase)
 {
     struct Case {
