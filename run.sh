@@ -526,11 +526,10 @@ cmd_windows() {
     log=build/win-e2e/$(basename "$exe" .exe).log
     filter=--gtest_filter=*
     # The rig's handset line under Wine opens once, and Wine has no pseudo-terminals: cases that
-    # reopen a handset's port or need a silent terminal run on Linux only. The New File retry
-    # case does not end under Wine (not yet understood), and the long copy's 150 ms bound on
-    # the event loop's gaps is met under Wine only on an idle machine.
+    # reopen a handset's port or need a silent terminal run on Linux only. The long copy's 150 ms
+    # bound on the event loop's gaps is met under Wine only on an idle machine.
     [ "$(basename "$exe")" = gui_ui_device.exe ] &&
-      filter=--gtest_filter=-*ExpandingReReadsAFailedConnect*:*CancelOrEscapeEndsAConnectAttempt*:*NewFileCopiesKeepingTheName*:*ALongCopyKeepsTheWindowServed*
+      filter=--gtest_filter=-*ExpandingReReadsAFailedConnect*:*CancelOrEscapeEndsAConnectAttempt*:*ALongCopyKeepsTheWindowServed*
     wine_run "$log" "$exe" --gtest_color=no "$filter" || failed=1
     count=$(sed -nE 's/^\[ *PASSED *\] *([0-9]+) tests?\..*/\1/p' "$log")
     case "$(basename "$exe")" in

@@ -76,7 +76,9 @@ std::string CompleteNewFilePath(const std::string& pcFile, const std::string& de
 {
     if (devicePath.empty() || devicePath.back() != '/')
         return devicePath;
-    return devicePath + pcFile.substr(pcFile.rfind('/') + 1);
+    // The name as the PC's own separators end it: a Windows path names its folders with
+    // backslashes as well as slashes.
+    return devicePath + PcBaseName(pcFile);
 }
 
 ListDropTarget ListDropTargetFor(const std::vector<ItemKind>& selectedRows)

@@ -44,7 +44,7 @@ CDropPlan PlanDrop(const std::string& pcPath, bool isDirectory, MifCount mifCoun
 AppMessage CheckNewFilePlacement(const std::string& devicePath, bool containingNodeIsTop);
 
 // New File's device path: a dialog-form path that ends in "/" names a directory, and the PC
-// file's name is added to it.
+// file's name (PcBaseName) is added to it.
 std::string CompleteNewFilePath(const std::string& pcFile, const std::string& devicePath);
 
 // Which node a drop onto the list goes to, from the kinds of the selected rows.

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTreeView>
+#include <gtest/gtest-spi.h>
 
 #include "ui/about_dialog.h"
 #include "ui/connect_with_dialog.h"
@@ -182,6 +183,39 @@ TEST(WindowReporters, MessagesAreWarningBoxesAndQuestionsAnswerWithTheButtonPres
     for (const bool yes : {false, true}) {
         WhenModal<QMessageBox>([yes](QMessageBox* box) { box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click(); });
         EXPECT_EQ(AskYesNo("unused (y/n)?[y] ", "Do you wish?"), yes);
+    }
+}
+
+// The rig's guard against a case that never ends: a dialog no step answers fails the case and is
+// rejected; a wait window, which its operation ends, stays up however long that takes.
+TEST(ModalWatchdog, AnUnansweredDialogFailsTheCaseAndIsRejectedAWaitWindowIsLeftUp)
+{
+    const CModalWatchdog watchdog(200);
+    for (const bool wait : {false, true}) {
+        SCOPED_TRACE(wait ? "wait window" : "dialog");
+        testing::TestPartResultArray failures;
+        int result = -1;
+        {
+            const testing::ScopedFakeTestPartResultReporter capture(
+                testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &failures);
+            if (wait) {
+                const CWaitScope scope(msgCopyingFiles);
+                WaitWithEvents([] { return false; }, 600);
+            } else {
+                QDialog dialog;
+                // Stands in for a hang: without the guard exec() ends here, with another result.
+                QTimer::singleShot(3000, &dialog, [&dialog] { dialog.done(7); });
+                result = dialog.exec();
+            }
+        }
+        if (wait) {
+            EXPECT_EQ(failures.size(), 0);
+        } else {
+            EXPECT_EQ(result, QDialog::Rejected);
+            ASSERT_EQ(failures.size(), 1);
+            const std::string message = failures.GetTestPartResult(0).message();
+            EXPECT_NE(message.find("a modal QDialog stayed up 200 ms"), std::string::npos) << message;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMimeData>
+#include <QPointer>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +23,7 @@
 #include "ui/list_view.h"
 #include "ui/main_frame.h"
 #include "ui/splash_window.h"
+#include "ui/wait_dialog.h"
 
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 using Texts = std::vector<std::string>;
@@ -59,6 +61,43 @@ void WhenModal(std::function<void(T*)> act, int deadlineMs = 5000)
     };
     QTimer::singleShot(0, [poll] { (*poll)(); });
 }
+
+// Ends a case that would otherwise never end: a dialog that stays the active modal widget for
+// limitMs, answered by no WhenModal step and closed by nothing else, fails the case and is
+// rejected, so its exec() returns. Wait windows are left alone: their operation ends them.
+class CModalWatchdog {
+public:
+    explicit CModalWatchdog(int limitMs = 15000) : limitMs_(limitMs)
+    {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { Check(); });
+        timer_.start(50);
+    }
+
+private:
+    void Check()
+    {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr || qobject_cast<CWaitDialog*>(modal) != nullptr) {
+            seen_ = nullptr;
+        } else if (modal != seen_) {
+            seen_ = modal;
+            since_.start();
+        } else if (since_.elapsed() >= limitMs_) {
+            ADD_FAILURE() << "a modal " << modal->metaObject()->className() << " stayed up "
+                          << limitMs_ << " ms with no step to answer it";
+            seen_ = nullptr;
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+    }
+
+    const int limitMs_;
+    QTimer timer_;
+    QPointer<QWidget> seen_;
+    QElapsedTimer since_;
+};
 
 class WindowTest : public ::testing::Test {
 protected:
@@ -165,6 +204,7 @@ protected:
         return QString::fromStdString((handset.Pc() / name).string());
     }
 
+    CModalWatchdog modalWatchdog;
     rig::CScratchConfigHome config;
     rig::CHandsetRig handset{rig::DeviceStore::folder};
     rig::CReportCapture reports;

@@ -42,6 +42,23 @@ TEST(DropPlacement, EachItemKindAndTargetGetsItsActionOrRefusal)
     EXPECT_EQ(PlanDrop("C:\\pc\\readme.txt", false, mifCountNone, "", "/sub/", false).devicePath, "/sub/readme.txt");
     EXPECT_EQ(PlanDrop("C:\\pc\\plain\\", true, mifCountNone, "", "/sub/", false).devicePath, "/sub/plain");
 #endif
+    // New File: a device path ending in "/" gets the PC file's name, cut where the PC's own
+    // separators end its folders.
+    const std::tuple<const char*, const char*, const char*> completions[] = {
+        {"/pc/f.txt", "/sub/", "/sub/f.txt"},
+        {"/pc/f.txt", "/sub/g.txt", "/sub/g.txt"},
+        {"f.txt", "/", "/f.txt"},
+        {"/pc/f.txt", "", ""},
+#ifdef _WIN32
+        {"C:\\pc\\f.txt", "/sub/", "/sub/f.txt"},
+        {"C:/pc\\Chess.MIF", "/", "/Chess.MIF"},
+        {"C:\\pc/in\\f.txt", "/sub/", "/sub/f.txt"},
+#else
+        {"/pc/a\\b.txt", "/sub/", "/sub/a\\b.txt"},  // a backslash is part of a POSIX name
+#endif
+    };
+    for (const auto& [pcFile, typed, expected] : completions)
+        EXPECT_EQ(CompleteNewFilePath(pcFile, typed), expected) << pcFile << " to " << typed;
     // New File matches ".mif" without regard to case too.
     const std::tuple<const char*, bool, int> newFiles[] = {
         {"/F.MIF", true, 0}, {"/f.txt", true, 31}, {"/sub/F.Mif", false, 30}, {"/sub/f.txt", false, 0}};
