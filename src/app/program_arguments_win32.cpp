@@ -6,6 +6,10 @@
 
 #include <windows.h>
 
+#include <iterator>
+#include <string>
+#include <vector>
+
 #include "console/command_line_split.h"
 #include "platform/raw_command_line.h"
 
@@ -21,6 +25,8 @@ CProgramArguments::CProgramArguments(int, char**)
     }
     ::SetConsoleOutputCP(CP_UTF8);
     error_ = split.errorText;
-    split.arguments.insert(split.arguments.begin(), line.programName);
-    Keep(std::move(split.arguments));
+    std::vector<std::string> texts{line.programName};
+    texts.insert(texts.end(), std::make_move_iterator(split.arguments.begin()),
+                 std::make_move_iterator(split.arguments.end()));
+    Keep(std::move(texts));
 }

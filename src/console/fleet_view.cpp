@@ -143,9 +143,12 @@ std::string FleetRetryCommand(const std::vector<CFleetRow>& rows,
     std::string command = applicationName;
     if (json)
         command += " --json";
-    command += " " + ShellWord(ports);
-    for (const std::string& argument : retryArguments)
-        command += " " + ShellWord(argument);
+    command += ' ';
+    command += ShellWord(ports);
+    for (const std::string& argument : retryArguments) {
+        command += ' ';
+        command += ShellWord(argument);
+    }
     return command;
 }
 

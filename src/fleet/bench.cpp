@@ -40,7 +40,9 @@ CPortList BenchPorts(const std::string& typed, const std::vector<std::string>& t
     std::string text;
     for (size_t start = 0;;) {
         const size_t comma = typed.find(',', start);
-        text += (start == 0 ? "" : ",") + Trim(typed.substr(start, comma == std::string::npos ? comma : comma - start), " \t");
+        if (start != 0)
+            text += ',';
+        text += Trim(typed.substr(start, comma == std::string::npos ? comma : comma - start), " \t");
         if (comma == std::string::npos)
             break;
         start = comma + 1;

@@ -67,7 +67,9 @@ CPortList ParsePortList(const std::string& text)
     std::map<std::string, int> next;
     for (CFleetPort& port : list.ports)
         if (count[port.label] > 1) {
-            port.label += "-" + std::to_string(++next[port.label]);
+            const int number = ++next[port.label];
+            port.label += '-';
+            port.label += std::to_string(number);
             port.shown = port.label;
         }
     return list;

@@ -72,8 +72,9 @@ TEST(WindowOnItsPlatform, ConnectsShowsTheDemoTreeAndCopiesEveryByteValueToTheDe
         ASSERT_GE(row, 0) << "the copied file is not listed; reported: " << ::testing::PrintToString(reports.texts);
         if (port == ports.front()) {
             tree->OnTimer();  // the status bar shows the memory figures
-            if (const char* picture = std::getenv("VANT_E2E_SCREENSHOT"); picture && *picture)
+            if (const char* picture = std::getenv("VANT_E2E_SCREENSHOT"); picture && *picture) {
                 EXPECT_TRUE(frame->grab().save(QString::fromUtf8(picture), "PNG"));
+            }
         }
 
         // And back, through the Copy from Device dialog.
