@@ -16,7 +16,7 @@ cd "$(dirname "$0")"
 PACKAGES=(g++ cmake ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           clang libclang-rt-14-dev qt6-base-dev qt6-base-dev-tools libgl-dev
           fonts-dejavu-core desktop-file-utils man-db dpkg-dev librsvg2-bin python3 gcovr
-          xvfb xdotool)
+          xvfb xdotool strace)
 # The windows stage adds the cross compiler, Wine and the tools for the zip (installed only when
 # that stage runs).
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 zip unzip)

@@ -77,6 +77,8 @@ const OutputCase cases[] = {
     {.name = "FetchWithoutFolder", .args = {"-g", "/chess.mod"}, .expected = UsageText()},
     {.name = "LoadWithoutName", .args = {"-l", "$PC"}, .expected = UsageText()},
     {.name = "PendingWithTwoFiles", .args = {"-p", "$PC/a", "$PC/b"}, .expected = UsageText()},
+    {.name = "DeleteWithTwoNames", .args = {"-d", "chess", "golf"}, .expected = UsageText()},
+    {.name = "FetchWithThreeOperands", .args = {"-g", "/chess.mod", "$PC", "$PC"}, .expected = UsageText()},
     {.name = "NoEfs", .args = {"-v"}, .change = [](sim::SimBehaviour& b) { b.noEfs = true; },
      .expected = Message("Error - Attached device on specified port does not appear to support EFS")},
 
@@ -159,6 +161,8 @@ const OutputCase cases[] = {
      .expected = Message("Error - Invalid module name specified. Please check the name")},
     {.name = "DeleteEmptyFolderLeftBehind", .device = {{"chess/", ""}}, .args = {"-d", "chess"},
      .expected = Message("Error - Could not find module's mif file:\n/chess.mif") + deleted, .deviceAfter = Files{}},
+    {.name = "DeleteMifWithoutFolder", .device = {{"lone.mif", "m"}}, .args = {"-d", "lone"},
+     .expected = Message("Error - Could not find module's directory:\n/lone") + deleted, .deviceAfter = Files{}},
     {.name = "DeleteZeroByteMif", .device = {{"zero.mif", ""}, {"zero/zero.mod", "d"}}, .args = {"-d", "zero"},
      .expected = deleted, .deviceAfter = Files{}},
     {.name = "DeleteFails", .device = With(onDevice, {{"chess/chess.sig", "s"}}), .args = {"-d", "chess"},
@@ -174,6 +178,10 @@ const OutputCase cases[] = {
     {.name = "FetchReplacesOnDefault", .device = {{"chess/chess.mod", "new"}}, .pc = {{"out/chess.mod", "old"}},
      .args = {"-g", "chess/chess.mod", "$PC/out"}, .input = "\n", .expected = replace + fetched,
      .pcAfter = fetchedFile},
+    // A folder where the file would go is asked about like a file, then kept.
+    {.name = "FetchOntoAFolder", .device = {{"chess/chess.mod", "new"}}, .pc = {{"out/chess.mod/", ""}},
+     .args = {"-g", "/chess/chess.mod", "$PC/out"}, .input = "y\n",
+     .expected = replace + Message("Error - Could not open file from PC")},
     {.name = "FetchEmptyFile", .device = {{"empty.txt", ""}}, .pc = {{"out/", ""}},
      .args = {"-g", "empty.txt", "$PC/out"}, .expected = Message("Error - Could not read file from the device")},
     {.name = "FetchNoName", .pc = {{"out/", ""}}, .args = {"-g", "", "$PC/out"},

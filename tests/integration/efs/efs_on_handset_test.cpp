@@ -111,6 +111,20 @@ TEST_F(EfsOnHandset, FilesRoundTripInNumberedBlocksWithProgress)
         }
     }
 }
+// A request answered at once with "already so" did not do its work: only a retried one may take
+// that answer as its first write's success, so these fail.
+TEST_F(EfsOnHandset, WorkFoundDoneOnTheFirstWriteIsAFailure)
+{
+    handset.MakeDeviceDir("/there");
+    const std::pair<const char*, std::function<bool()>> cases[] = {
+        {"remove a missing file", [&] { return EfsRemoveFile(port, "/none"); }},
+        {"remove a missing directory", [&] { return EfsRemoveDir(port, "/none"); }},
+        {"make a directory thought absent", [&] { return EfsMakeDir(port, "/there", EfsDirPresence::absent); }},
+    };
+    for (const auto& [what, operation] : cases)
+        EXPECT_FALSE(operation()) << what;
+}
+
 // Each refused call, and what it reports: path refusals are the caller's to report, as are the
 // presence test and a phone not ready. None sends a request or writes an output.
 TEST_F(EfsOnHandset, RefusedAndMissingArgumentsSendNothing)

@@ -3,6 +3,7 @@
 
 #include <cstdio>
 
+#include "console/argument_vector.h"
 #include "console/command_line_split.h"
 #include "console/prompt_line.h"
 
@@ -65,6 +66,34 @@ TEST(PromptOperands, TwoQuotedOrUpToASpace)
     }
     for (const char* malformed : {"l dir", "l \"dir chess", "l \"dir\"", "l \"dir\"   ", "l    ", "lx dir name", "g file"})
         EXPECT_FALSE(CutTwoOperands(malformed)) << malformed;
+}
+
+// The fixed argument slots: what fits arrives whole and ends with a null pointer; what does not
+// is refused as a whole, never cut or run into the next slot.
+TEST(ArgumentVector, KeepsWhatFitsWholeAndRefusesTheRest)
+{
+    const std::string longest(127, 'a'), tooLong(128, 'b');
+    const struct {
+        const char* what;
+        Args arguments;
+        bool fits;
+    } cases[] = {
+        {"longest argument, then another", {"-l", longest, "chess"}, true},
+        {"longest argument last", {"-g", "/x", longest}, true},
+        {"one byte too long", {"-l", tooLong, "chess"}, false},
+        {"31 arguments", Args(31, "x"), true},
+        {"32 arguments", Args(32, "x"), false},
+    };
+    for (const auto& c : cases) {
+        CArgumentVector vector;
+        EXPECT_EQ(vector.Fill("VANTFerrant", c.arguments), c.fits) << c.what;
+        const Args stored(vector.Vector(), vector.Vector() + vector.Count());
+        Args expected{"VANTFerrant"};
+        if (c.fits)
+            expected.insert(expected.end(), c.arguments.begin(), c.arguments.end());
+        EXPECT_EQ(stored, expected) << c.what;
+        EXPECT_EQ(vector.Vector()[vector.Count()], nullptr) << c.what;
+    }
 }
 
 }  // namespace

@@ -64,6 +64,25 @@ TEST(EfsReplies, EveryReaderRefusesRepliesThatDoNotHoldTheirFields)
     EXPECT_EQ(ReadEfsIterationReply(StatusReply(11, 28)).kind, EfsIterationReply::kindEnd);
 }
 
+// The names of a one-request listing: each up to its terminator, empty ones skipped; a walk ends
+// before the block's last byte, so a stray byte there is no name and no fault.
+TEST(EfsReplies, ListingBlockHoldsTheNamesBeforeItsLastByte)
+{
+    using Names = std::vector<std::string>;
+    const std::pair<Bytes, Names> cases[] = {
+        {{}, {}},
+        {{'x'}, {}},
+        {{'a', 0, 'b', 'c', 0}, {"a", "bc"}},
+        {{'a', 0, 0, 'b', 0}, {"a", "b"}},
+        {{'a', 0, 'x'}, {"a"}},
+    };
+    for (const auto& [block, names] : cases) {
+        const auto listed = ReadEfsListingReply(ListingReply(2, block));
+        ASSERT_TRUE(listed) << block.size() << " bytes";
+        EXPECT_EQ(*listed, names) << block.size() << " bytes";
+    }
+}
+
 // The tie of a read or iteration reply to its request's sequence number holds only once the
 // handset has echoed n and n + 1 in a row in one subcommand; the subcommand always ties.
 TEST(EfsReplyTies, SequencesTieOnlyAfterTheHandsetShowedItEchoesThem)

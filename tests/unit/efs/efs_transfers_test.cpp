@@ -60,6 +60,9 @@ TEST(EfsFileRead, BlocksMustAddUpToTheAnnouncedTotal)
         {"empty file", {ReadReply(false, {}, 0)}, EfsStep::stepDone},
         {"too much", {first, ReadReply(false, Bytes(45, 0))}, EfsStep::stepFailed},
         {"too much at once", {ReadReply(false, Bytes(11, 0), 10)}, EfsStep::stepFailed},
+        // A handset that runs past its total while announcing more is not followed further.
+        {"past the total with more to come", {ReadReply(true, Bytes(11, 0), 10)}, EfsStep::stepFailed},
+        {"past the total in a later block", {first, ReadReply(true, Bytes(45, 0))}, EfsStep::stepFailed},
         {"too little", {first, ReadReply(false, Bytes(43, 0))}, EfsStep::stepFailed},
         {"no progress", {ReadReply(true, Bytes{1, 2, 3, 4}, 4), ReadReply(true, {})}, EfsStep::stepFailed},
         {"refused", {StatusReply(4, 6)}, EfsStep::stepFailed},

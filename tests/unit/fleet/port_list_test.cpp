@@ -44,6 +44,9 @@ INSTANTIATE_TEST_SUITE_P(
         PortListCase{"ComNameAndItsDevice", "COM1,/dev/ttyS0", {}, {}},
         PortListCase{"EmptyEntry", "SIM,,SIM", {}, {}},
         PortListCase{"TrailingComma", "SIM,", {}, {}},
+        // A label names a folder: characters a Windows folder name cannot hold become "_".
+        PortListCase{"ColonsInAPath", "/dev/serial/by-path/pci-0000:00:14.0-usb-0:1", {"pci-0000_00_14.0-usb-0_1"},
+                     {"/dev/serial/by-path/pci-0000:00:14.0-usb-0:1"}},
         PortListCase{"LabelCannotClimbOut", "SIM:..,/dev/..", {"SIM", "port"}, {"SIM:..", "/dev/.."}}),
     [](const auto& each) { return std::string(each.param.name); });
 

@@ -117,6 +117,8 @@ TEST(ReceiveBuffer, FlagsNoiseAndDamagedFramesLeaveOnlyTheGoodPackets)
         {"opening and back-to-back flags",
          {Join({{0x7E, 0x7E}, Encode({0x02, 0x05}, true), Encode({0x06}, true), {0x7E}, Encode({0x0C})})},
          {{0x02, 0x05}, {0x06}, {0x0C}}},
+        // The shortest frame: one byte, its check and the flag, with nothing before it.
+        {"shortest frame first", {Encode({0x0C}), Encode({0x13})}, {{0x0C}, {0x13}}},
         {"corrupt, short and dangling-escape frames",
          {Join({corrupt, {0x01, 0x7E}, {0x59, 0x7D, 0x7E}, Encode({0x4B, 0x01})})},
          {{0x4B, 0x01}}},

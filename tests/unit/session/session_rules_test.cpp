@@ -97,6 +97,10 @@ TEST(NodePaths, DialogPathsFindTheirDirectoryOrTheOneContainingIt)
         {"a/b", "efs", "efs/a/b"},   {"efs/a", "efs", "efs/a"}};
     for (const auto& [path, root, expected] : toDevice)
         EXPECT_EQ(ToDevicePath(path, root), expected) << path << " under " << root;
+    // The folder a new entry appears in, to be listed again: the top for one made there.
+    const std::pair<const char*, const char*> containing[] = {{"/a/b/f.txt", "/a/b"}, {"/f.txt", "/"}, {"f.txt", "/"}};
+    for (const auto& [path, folder] : containing)
+        EXPECT_EQ(ContainingDirectory(path), folder) << path;
 }
 
 TEST(ModuleCache, RootRowsPairMifFilesWithDirectoriesOfTheSameName)
