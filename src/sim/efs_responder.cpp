@@ -57,14 +57,19 @@ NameField ReadNameField(const std::vector<uint8_t>& request, size_t offset)
     return field;
 }
 
-bool Failing(const DevicePath& path, const SimBehaviour& behaviour)
+bool Listed(const DevicePath& path, const std::set<std::string>& paths)
 {
-    for (const auto& text : behaviour.failingPaths) {
-        auto failing = ParseDevicePath(text);
-        if (failing && *failing == path)
+    for (const auto& text : paths) {
+        auto listed = ParseDevicePath(text);
+        if (listed && *listed == path)
             return true;
     }
     return false;
+}
+
+bool Failing(const DevicePath& path, const SimBehaviour& behaviour)
+{
+    return Listed(path, behaviour.failingPaths);
 }
 
 // Why a request naming this path is refused: a bad name field, or a path set to fail.
@@ -428,18 +433,20 @@ std::vector<uint8_t> CEfsResponder::BlockTaken(bool more, const SimBehaviour& be
 {
     ++writing.blocks;
     if (!more)
-        return StatusReply(efsWriteFile, Commit());
+        return StatusReply(efsWriteFile, Commit(behaviour));
     if (behaviour.writesInPlace)
         fileSystem.WriteFile(writing.path, writing.data, writing.attributes);
     return StatusReply(efsWriteFile, efsStatusOk);
 }
 
-EfsStatusCode CEfsResponder::Commit()
+EfsStatusCode CEfsResponder::Commit(const SimBehaviour& behaviour)
 {
     WriteSession finished = std::move(writing);
     writing = WriteSession{};
     if (finished.data.size() != finished.total)
         return efsStatusParameterError;  // fewer bytes than announced: keep the old file
+    if (!finished.data.empty() && Listed(finished.path, behaviour.shortenedPaths))
+        finished.data.pop_back();  // lost without a word: only the file's size tells
     return fileSystem.WriteFile(finished.path, finished.data, finished.attributes);
 }
 

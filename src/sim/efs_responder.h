@@ -52,7 +52,7 @@ private:
     // The reply to a block taken: the last one commits the file; an earlier one stores what has
     // come so far when the handset writes in place.
     std::vector<uint8_t> BlockTaken(bool more, const SimBehaviour& behaviour);
-    EfsStatusCode Commit();
+    EfsStatusCode Commit(const SimBehaviour& behaviour);
     std::vector<uint8_t> Space(const SimBehaviour& behaviour);
     // Names of a directory's entries plus whatever hostile extras are switched on.
     // The parent's directories whose names begin with directory's own name (a handset quirk).

@@ -41,6 +41,9 @@ struct SimBehaviour {
     bool refuseModeChange = false;  // mode changes (offline, reset) get the bad-command reply
     std::chrono::milliseconds resetAbsence{2000};  // how long a reset keeps it silent
     std::set<std::string> failingPaths;  // device paths ("/a/b") whose requests fail with status 1
+    // Device files that keep one byte less than was written, though the write succeeds, as on a
+    // handset whose file system drops data without a word.
+    std::set<std::string> shortenedPaths;
     // A file being written holds the blocks received so far, as on handsets that write in
     // place; otherwise the old file stays whole until the last block.
     bool writesInPlace = false;
