@@ -396,17 +396,8 @@ AppMessage EfsCheck(CDiagPort* port)
 {
     if (port == nullptr)
         return msgInvalidPortHandle;
-    // Sessions on other threads read the root prefix: it is written only when it is not empty
-    // already, which it always is, so checks that run at once never race on it.
-    const auto resetRoot = [] {
-        if (!DeviceRootPath.empty())
-            DeviceRootPath.clear();
-    };
-    resetRoot();
     AppMessage result = EfsProbe(port);
-    if (result != msgSuccess && result != msgInvalidPortHandle) {
-        resetRoot();
+    if (result != msgSuccess && result != msgInvalidPortHandle)
         result = EfsProbe(port);
-    }
     return result;
 }

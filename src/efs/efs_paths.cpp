@@ -4,7 +4,7 @@
 
 #include "platform/path_segments.h"
 
-std::string DeviceRootPath;
+const std::string DeviceRootPath;
 
 size_t CountRootSegments()
 {

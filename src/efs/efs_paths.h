@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-// Prefix of every absolute device path (DeviceRootPath + "/" + relative path). Empty for the
-// whole run; touched on the main thread only.
-extern std::string DeviceRootPath;
+// Prefix of every absolute device path (DeviceRootPath + "/" + relative path). Empty: the same
+// for every handset, so sessions on several threads share it without a lock.
+extern const std::string DeviceRootPath;
 
 // Number of "/"-separated segments of DeviceRootPath; the empty root counts as one.
 size_t CountRootSegments();
